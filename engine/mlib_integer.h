@@ -1,0 +1,149 @@
+// Wide integer values: unsigned integers of any width with a per-bit undefined ("X")
+// mask and whole-value undefined and high-impedance ("Z") flags. Every port, constant
+// and register holds one. Values of at most 32 bits keep both planes inline and never
+// touch the heap; wider values own one array holding the value plane then the mask.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Raised for an illegal bit position; the operation then has no effect on its target.
+// Division and remainder are exact at every width and never raise.
+class MLIB_EXCEPTION : public std::runtime_error {
+public:
+    explicit MLIB_EXCEPTION(const std::string& text) : std::runtime_error(text) {}
+};
+
+class MLIB_UINTEGER {
+public:
+    static constexpr uint32_t FLAG_UNDEFINED = 1;  // bit 0 of flags
+    static constexpr uint32_t FLAG_HIGH_Z = 2;     // bit 1 of flags
+
+    MLIB_UINTEGER() : MLIB_UINTEGER(0, 1) {}
+    MLIB_UINTEGER(uint32_t v, int w);
+    MLIB_UINTEGER(const MLIB_UINTEGER& other);
+    MLIB_UINTEGER(MLIB_UINTEGER&& other) noexcept;
+    ~MLIB_UINTEGER() { delete[] heap_; }
+
+    // Assignment keeps the target's width: the source is zero-extended or truncated.
+    MLIB_UINTEGER& operator=(const MLIB_UINTEGER& other);
+    MLIB_UINTEGER& operator=(MLIB_UINTEGER&& other) noexcept;
+    MLIB_UINTEGER& operator=(uint32_t v);
+
+    int width() const { return width_; }
+    int words() const { return word_count(width_); }
+    uint32_t flags() const { return flags_; }
+    uint32_t to_uint() const { return value_plane()[0]; }
+    uint32_t word(int i) const { return (i >= 0 && i < words()) ? value_plane()[i] : 0; }
+    void set_word(int i, uint32_t w) { value_plane()[i] = w; }
+    uint32_t undef_word(int i) const { return (i >= 0 && i < words()) ? undef_plane()[i] : 0; }
+    void set_undef_word(int i, uint32_t w) { undef_plane()[i] = w; }
+
+    int bit(int pos) const;
+    void set_bit(int pos, int b);
+    void resize(int w);
+    bool is_zero() const;
+    bool has_undefined_bits() const;
+    void set_undefined();
+    bool is_undefined() const { return (flags_ & FLAG_UNDEFINED) != 0; }
+    void set_high_z() { flags_ |= FLAG_HIGH_Z; }
+    bool is_high_z() const { return (flags_ & FLAG_HIGH_Z) != 0; }
+    std::string to_hex() const;
+
+    MLIB_UINTEGER operator+(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator-(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator*(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator/(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator%(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator&(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator|(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator^(const MLIB_UINTEGER& b) const;
+    MLIB_UINTEGER operator~() const;
+    MLIB_UINTEGER operator<<(int n) const;
+    MLIB_UINTEGER operator>>(int n) const;
+
+    MLIB_UINTEGER& operator+=(const MLIB_UINTEGER& b);
+    MLIB_UINTEGER& operator&=(const MLIB_UINTEGER& b);
+    MLIB_UINTEGER& operator|=(const MLIB_UINTEGER& b);
+    MLIB_UINTEGER& operator<<=(int n);
+    MLIB_UINTEGER& operator>>=(int n);
+
+    // Comparisons of the value planes only (mask and flags ignored).
+    bool operator<(const MLIB_UINTEGER& b) const { return compare_values(b) < 0; }
+    bool operator<=(const MLIB_UINTEGER& b) const { return compare_values(b) <= 0; }
+    bool operator>(const MLIB_UINTEGER& b) const { return compare_values(b) > 0; }
+    bool operator>=(const MLIB_UINTEGER& b) const { return compare_values(b) >= 0; }
+    // Equality also compares the undefined masks and the undefined and Z flags.
+    bool operator==(const MLIB_UINTEGER& b) const;
+    bool operator!=(const MLIB_UINTEGER& b) const { return !(*this == b); }
+    bool operator==(uint32_t v) const;
+    bool operator!=(uint32_t v) const { return !(*this == v); }
+
+    static int word_count(int w) { return (w + 31) / 32; }
+    // Mask of the valid bits in the top word of a w-bit value.
+    static uint32_t top_mask(int w) { return (w % 32) ? (0xFFFFFFFFu >> (32 - w % 32)) : 0xFFFFFFFFu; }
+
+protected:
+    uint32_t* value_plane() { return heap_ ? heap_ : &inline_value_; }
+    const uint32_t* value_plane() const { return heap_ ? heap_ : &inline_value_; }
+    uint32_t* undef_plane() { return heap_ ? heap_ + words() : &inline_undef_; }
+    const uint32_t* undef_plane() const { return heap_ ? heap_ + words() : &inline_undef_; }
+
+    // Changes the width, zero-extending or truncating both planes; flags kept.
+    void change_width(int w);
+    // Clears the bits above the width in the top word of both planes.
+    void mask_top();
+    // -1, 0 or 1 comparing the value planes as unsigned numbers.
+    int compare_values(const MLIB_UINTEGER& b) const;
+    // Copies the planes of b (zero-extended or truncated) and its flags, keeping the width.
+    void copy_planes_from(const MLIB_UINTEGER& b);
+    void shift_left_within(int n);
+    void shift_right_within(int n);
+
+    int width_;               // bits, at least 1
+    uint32_t flags_;          // FLAG_UNDEFINED | FLAG_HIGH_Z
+    uint32_t inline_value_;   // the value plane when width_ <= 32
+    uint32_t inline_undef_;   // the mask plane when width_ <= 32
+    uint32_t* heap_;          // 2 * words(): value plane then mask plane, when width_ > 32
+};
+
+// The same representation read as a two's-complement number of its own width.
+class MLIB_SINTEGER : public MLIB_UINTEGER {
+public:
+    MLIB_SINTEGER() : MLIB_UINTEGER(0, 1) {}
+    MLIB_SINTEGER(int32_t v, int w);
+    MLIB_SINTEGER(const MLIB_UINTEGER& other) : MLIB_UINTEGER(other) {}
+    MLIB_SINTEGER(const MLIB_SINTEGER& other) = default;
+    MLIB_SINTEGER(MLIB_SINTEGER&& other) noexcept = default;
+
+    // Assignments sign-extend or truncate the source into the target's width.
+    MLIB_SINTEGER& operator=(const MLIB_UINTEGER& other);
+    MLIB_SINTEGER& operator=(const MLIB_SINTEGER& other) { return *this = static_cast<const MLIB_UINTEGER&>(other); }
+    MLIB_SINTEGER& operator=(uint32_t v) { MLIB_UINTEGER::operator=(v); return *this; }
+
+    bool is_negative() const { return bit(width_ - 1) != 0; }
+    void sign_resize(int w);
+    // The low 32 bits sign-extended from the value's width (widths above 32 read word 0).
+    int32_t to_int() const;
+
+    bool operator==(const MLIB_SINTEGER& b) const;
+    bool operator!=(const MLIB_SINTEGER& b) const { return !(*this == b); }
+    bool operator<(const MLIB_SINTEGER& b) const { return compare_signed(b) < 0; }
+    bool operator<=(const MLIB_SINTEGER& b) const { return compare_signed(b) <= 0; }
+    bool operator>(const MLIB_SINTEGER& b) const { return compare_signed(b) > 0; }
+    bool operator>=(const MLIB_SINTEGER& b) const { return compare_signed(b) >= 0; }
+
+    MLIB_SINTEGER operator+(const MLIB_SINTEGER& b) const;
+    MLIB_SINTEGER operator-(const MLIB_SINTEGER& b) const;
+    MLIB_SINTEGER operator+(const MLIB_UINTEGER& b) const;
+    MLIB_SINTEGER operator*(const MLIB_SINTEGER& b) const;
+    MLIB_SINTEGER operator/(const MLIB_SINTEGER& b) const;
+    MLIB_SINTEGER operator%(const MLIB_SINTEGER& b) const;
+    MLIB_SINTEGER& operator>>=(int n);
+
+private:
+    int compare_signed(const MLIB_SINTEGER& b) const;
+    // Word i of the value sign-extended beyond its width (ones above a negative value).
+    uint32_t signed_word(int i) const;
+};
