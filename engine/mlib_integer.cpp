@@ -116,26 +116,18 @@ MLIB_UINTEGER undefined_value(int width)
 
 // ---------------------------------------------------------------- construction
 
-MLIB_UINTEGER::MLIB_UINTEGER(uint32_t v, int w)
-    : width_(clamp_width(w)), flags_(0), inline_value_(0), inline_undef_(0), heap_(nullptr)
+void MLIB_UINTEGER::allocate_wide(uint32_t v)
 {
-    if (width_ > 32) {
-        heap_ = new uint32_t[2 * static_cast<size_t>(words())]();
-        heap_[0] = v;
-    } else {
-        inline_value_ = v & top_mask(width_);
-    }
+    width_ = clamp_width(width_);
+    heap_ = new uint32_t[2 * static_cast<size_t>(words())]();
+    heap_[0] = v;
 }
 
-MLIB_UINTEGER::MLIB_UINTEGER(const MLIB_UINTEGER& other)
-    : width_(other.width_), flags_(other.flags_), inline_value_(other.inline_value_),
-      inline_undef_(other.inline_undef_), heap_(nullptr)
+void MLIB_UINTEGER::copy_wide(const MLIB_UINTEGER& other)
 {
-    if (other.heap_) {
-        size_t n = 2 * static_cast<size_t>(words());
-        heap_ = new uint32_t[n];
-        std::memcpy(heap_, other.heap_, n * sizeof(uint32_t));
-    }
+    size_t n = 2 * static_cast<size_t>(words());
+    heap_ = new uint32_t[n];
+    std::memcpy(heap_, other.heap_, n * sizeof(uint32_t));
 }
 
 MLIB_UINTEGER::MLIB_UINTEGER(MLIB_UINTEGER&& other) noexcept
