@@ -186,20 +186,18 @@ bool Node_SHR::Evaluate()
             x = (x >> a) | (fill_ones ? LowOnes(m) & ~(LowOnes(m) >> a) : 0u);
         return dataout->SetInt(x);
     }
-    uint32_t shift = std::min(a, m);
-    if (arithmetic) {
-        bool negative = LoadWork(work, datain, true);
-        work >>= static_cast<int>(shift);
-        if (negative)
-            SetOnes(work, static_cast<int>(m - shift), static_cast<int>(m));
-    } else if (fill->ValueInt() != 0 && a >= m) {
+    // A logical shift by the width or more with the "fill" input set gives fresh ones; the
+    // other shifts keep the flags of "datain", as the wide shifts do.
+    bool fill_input = !arithmetic && fill->ValueInt() != 0;
+    if (fill_input && a >= m) {
         SetAllOnes(work);
-    } else {
-        LoadWork(work, datain, false);
-        work >>= static_cast<int>(shift);
-        if (fill->ValueInt() != 0)
-            SetOnes(work, static_cast<int>(m - a), static_cast<int>(m));
+        return dataout->Set(work);
     }
+    uint32_t shift = std::min(a, m);
+    bool negative = LoadWork(work, datain, arithmetic);
+    work >>= static_cast<int>(shift);
+    if (fill_input || (arithmetic && negative))
+        SetOnes(work, static_cast<int>(m - shift), static_cast<int>(m));
     return dataout->Set(work);
 }
 
