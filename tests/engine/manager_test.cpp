@@ -3,6 +3,8 @@
 // nodes, the design-input inventory and teardown.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "engine/constant_node.h"
 #include "engine/link.h"
 #include "engine/perimeter.h"
@@ -234,6 +236,29 @@ TEST_F(ManagerTest, ExceptionFromEvaluateIsReportedOncePerNodeAndLeavesOutputs)
     EXPECT_EQ(after->y->ValueInt(), 0xF9u);
 }
 
+// Raises from its clock-edge work in every cycle.
+class Node_ThrowOnClock : public Node_TestRegister {
+public:
+    bool ClockHook() override
+    {
+        ++clock_edges;
+        throw std::runtime_error("clock work failed");
+    }
+};
+
+TEST_F(ManagerTest, ExceptionFromClockWorkIsReportedOnceAndTheRunGoesOn)
+{
+    Manager manager("clock_throws");
+    auto* node = manager.NewNode<Node_ThrowOnClock>("clocky");
+    auto* other = manager.NewNode<Node_TestRegister>("steady");
+    manager.Run(5);
+    EXPECT_EQ(node->clock_edges, 5);
+    EXPECT_EQ(other->clock_edges, 5);
+    EXPECT_EQ(manager.Cycle(), 5);
+    EXPECT_EQ(CountMessages(SEV_ERROR, "Node 'clocky' (TEST REG) failed during evaluation: clock work failed"), 1);
+    EXPECT_EQ(pending_messages().size(), 1u);
+}
+
 TEST_F(ManagerTest, InventoryFollowsCombinationalPathsAndForwardingRegisters)
 {
     Manager manager("inventory");
@@ -251,15 +276,16 @@ TEST_F(ManagerTest, InventoryFollowsCombinationalPathsAndForwardingRegisters)
     ASSERT_TRUE(Link(manager, "reg", "q", "join", "b", false));
     ASSERT_TRUE(Link(manager, "join", "y", "(top)", "out", false));
     manager.SetInputOrder({"unused_input", "via_clear", "via_data", "via_gate"});
+    manager.NewNode<Node_Perimeter_In>("unordered", AnyWidth(8));  // no position: last
     manager.Run(1);
 
     std::vector<InputInfo> inventory;
     manager.InputInventory(inventory);
     EXPECT_FALSE(manager.HasScheduler());
-    ASSERT_EQ(inventory.size(), 4u);
-    const InputInfo expected[] = {
-        {"unused_input", 0, false}, {"via_clear", 1, true}, {"via_data", 2, false}, {"via_gate", 3, true}};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(inventory.size(), 5u);
+    const InputInfo expected[] = {{"unused_input", 0, false}, {"via_clear", 1, true}, {"via_data", 2, false},
+                                  {"via_gate", 3, true},      {"unordered", 4, false}};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(inventory[i].name, expected[i].name);
         EXPECT_EQ(inventory[i].position, expected[i].position);
         EXPECT_EQ(inventory[i].reaches_output, expected[i].reaches_output) << expected[i].name;
