@@ -47,8 +47,8 @@ public:
     std::string ReadString();
     // Reads a string and appends it to the name table.
     std::string ReadTableName();
-    // The table entry at index; false when the index lies outside the table.
-    bool NameAt(int32_t index, std::string& name) const;
+    // The table entry at index; none when the index lies outside the table.
+    const std::string* NameAt(int32_t index) const;
     // Whether a read has gone past the end of the file.
     bool Ended() const { return ended_; }
     size_t BytesLeft() const { return size_ - position_; }

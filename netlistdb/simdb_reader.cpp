@@ -48,20 +48,17 @@ std::string SimDBReader::ReadString()
         ended_ = true;
         return {};
     }
-    std::string text;
-    text.reserve(length);
-    for (uint64_t read = 0; read < text_bytes; read += 4) {
+    // Decode every word, then keep the bytes up to the first zero one (a damaged file may
+    // have none, and then keeps them all).
+    std::string text(static_cast<size_t>(text_bytes), '\0');
+    for (size_t at = 0; at < text.size(); at += 4) {
         const uint32_t word = static_cast<uint32_t>(ReadInt()) ^ SIMDB_STRING_KEY;
-        for (int b = 0; b < 4; b++) {
-            const char byte = static_cast<char>((word >> (8 * b)) & 0xFF);
-            if (byte == 0) {
-                // The text ends at its first zero byte; skip the rest of its words.
-                position_ += static_cast<size_t>(text_bytes - read - 4);
-                return text;
-            }
-            text.push_back(byte);
-        }
+        for (size_t b = 0; b < 4; b++)
+            text[at + b] = static_cast<char>((word >> (8 * b)) & 0xFF);
     }
+    const size_t end = text.find('\0');
+    if (end != std::string::npos)
+        text.resize(end);
     return text;
 }
 
@@ -72,12 +69,11 @@ std::string SimDBReader::ReadTableName()
     return name;
 }
 
-bool SimDBReader::NameAt(int32_t index, std::string& name) const
+const std::string* SimDBReader::NameAt(int32_t index) const
 {
     if (index < 0 || static_cast<size_t>(index) >= names_.size())
-        return false;
-    name = names_[static_cast<size_t>(index)];
-    return true;
+        return nullptr;
+    return &names_[static_cast<size_t>(index)];
 }
 
 // ---- Port records ----
@@ -170,18 +166,19 @@ Node* FindLinkNode(const NetlistDB& db, const std::string& name)
 // Links one record: a slice of the owner's input driven by the source port.
 void LinkRecord(const NetlistDB& db, const SimDBReader& reader, const int32_t (&record)[8])
 {
-    std::string names[4];  // source node, source port, owner node, owner port
+    const std::string* names[4];  // source node, source port, owner node, owner port
     for (int i = 0; i < 4; i++) {
-        if (!reader.NameAt(record[i], names[i])) {
+        names[i] = reader.NameAt(record[i]);
+        if (!names[i]) {
             report(SEV_INTERNAL, "SimDB Load Error: name index " + std::to_string(record[i]) +
                                      " lies outside the name table. Could not link netlist.");
             return;
         }
     }
-    const std::string& source_node_name = names[0];
-    const std::string& source_port_name = names[1];
-    const std::string& owner_node_name = names[2];
-    const std::string& owner_port_name = names[3];
+    const std::string& source_node_name = *names[0];
+    const std::string& source_port_name = *names[1];
+    const std::string& owner_node_name = *names[2];
+    const std::string& owner_port_name = *names[3];
     const int32_t srcLow = record[4];
     const int32_t dstLow = record[5];
     const int32_t width = record[6];

@@ -218,6 +218,17 @@ TEST_F(SimDBTest, StringReadStopsAtTheFirstZeroByteAndSkipsItsOtherWords)
     EXPECT_FALSE(reader.Ended());
 }
 
+TEST_F(SimDBTest, StringWithoutAnyZeroByteKeepsAllItsBytes)
+{
+    KVC::SimDBWriter writer;
+    writer.WriteInt(0);  // claims the empty string, but its one word holds no zero byte
+    writer.WriteInt(static_cast<int32_t>(0x44434241u ^ KVC::SIMDB_STRING_KEY));
+    writer.WriteInt(7);
+    KVC::SimDBReader reader(writer.Bytes().data(), writer.Bytes().size());
+    EXPECT_EQ(reader.ReadString(), "ABCD");
+    EXPECT_EQ(reader.ReadInt(), 7);
+}
+
 TEST_F(SimDBTest, ReadsPastTheEndYieldZeroFalseAndEmpty)
 {
     const unsigned char three_bytes[] = {1, 2, 3};
