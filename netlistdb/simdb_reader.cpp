@@ -65,11 +65,11 @@ std::string SimDBReader::ReadString()
 std::string SimDBReader::ReadTableName()
 {
     std::string name = ReadString();
-    names_.push_back(name);
+    names_.push_back(SimDBName{name});
     return name;
 }
 
-const std::string* SimDBReader::NameAt(int32_t index) const
+const SimDBName* SimDBReader::NameAt(int32_t index) const
 {
     if (index < 0 || static_cast<size_t>(index) >= names_.size())
         return nullptr;
@@ -107,6 +107,7 @@ bool ReadPortRecord(SimDBReader& reader, Node& node, int direction)
     if (reader.Ended())
         return false;
     Port* port = node.NewPort(name, direction);
+    reader.BindLastName(port);
     if (port->Direction() == direction)
         return port->Load(reader);
     // A duplicate name of the other kind: the record still has the fields of its marker.
@@ -157,16 +158,25 @@ bool ReadNodeRecord(SimDBReader& reader, Node& node)
     return !reader.Ended();
 }
 
-// Resolves a node name of a link record: "(top)" is the top node.
-Node* FindLinkNode(const NetlistDB& db, const std::string& name)
+// Resolves a node name of a link record: "(top)" is the top node, any other name a node of
+// the nodes map. The node bound to the entry is that same node, found without hashing.
+Node* FindLinkNode(const NetlistDB& db, const SimDBName& entry)
 {
-    return name == "(top)" ? db.Top() : db.FindNode(name);
+    if (entry.node)
+        return entry.node;
+    return entry.name == "(top)" ? db.Top() : db.FindNode(entry.name);
+}
+
+// The port of that entry's name on node, or none.
+Port* FindLinkPort(const Node& node, const SimDBName& entry)
+{
+    return entry.port && entry.port->owner == &node ? entry.port : node.FindPort(entry.name);
 }
 
 // Links one record: a slice of the owner's input driven by the source port.
 void LinkRecord(const NetlistDB& db, const SimDBReader& reader, const int32_t (&record)[8])
 {
-    const std::string* names[4];  // source node, source port, owner node, owner port
+    const SimDBName* names[4];  // source node, source port, owner node, owner port
     for (int i = 0; i < 4; i++) {
         names[i] = reader.NameAt(record[i]);
         if (!names[i]) {
@@ -175,24 +185,25 @@ void LinkRecord(const NetlistDB& db, const SimDBReader& reader, const int32_t (&
             return;
         }
     }
-    const std::string& source_node_name = *names[0];
-    const std::string& source_port_name = *names[1];
-    const std::string& owner_node_name = *names[2];
-    const std::string& owner_port_name = *names[3];
+    const std::string& source_node_name = names[0]->name;
+    const std::string& source_port_name = names[1]->name;
+    const std::string& owner_node_name = names[2]->name;
+    const std::string& owner_port_name = names[3]->name;
     const int32_t srcLow = record[4];
     const int32_t dstLow = record[5];
     const int32_t width = record[6];
     const bool inverted = record[7] != 0;
 
-    Node* owner_node = FindLinkNode(db, owner_node_name);
-    Node* source_node = owner_node ? FindLinkNode(db, source_node_name) : nullptr;
+    Node* owner_node = FindLinkNode(db, *names[2]);
+    Node* source_node = owner_node ? FindLinkNode(db, *names[0]) : nullptr;
     if (!owner_node || !source_node) {
         report(SEV_INTERNAL, "SimDB Load Error: Unable to find node '" +
                                  (owner_node ? source_node_name : owner_node_name) + "'. Could not link netlist.");
         return;
     }
-    Input* input = owner_node->FindInput(owner_port_name);
-    Port* source = input ? source_node->FindPort(source_port_name) : nullptr;
+    Port* owner_port = FindLinkPort(*owner_node, *names[3]);
+    Input* input = owner_port ? owner_port->AsInput() : nullptr;
+    Port* source = input ? FindLinkPort(*source_node, *names[1]) : nullptr;
     if (!input || !source) {
         report(SEV_INTERNAL, "SimDB Load Error: Unable to find port '" +
                                  (input ? source_port_name : owner_port_name) + "'. Could not link netlist.");
@@ -263,7 +274,9 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
     const bool complete = [&] {
         const int32_t clock_count = reader.ReadInt();
         reader.ReadInt();       // the node count: the node section ends with its own marker
-        reader.ReadTableName();  // the top node's name; the top node already exists
+        // The top node's name: the top node already exists, and links find it as "(top)".
+        if (reader.ReadTableName() == "(top)")
+            reader.BindLastName(top_.get());
         if (reader.Ended() || clock_count < 0 || clock_count > kMaxClockCount)
             return false;
         clockCount_ = clock_count;
@@ -283,7 +296,11 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
             const std::string name = reader.ReadTableName();
             if (reader.Ended())
                 return false;
-            if (!ReadNodeRecord(reader, *CreateNode(name)))
+            Node* node = CreateNode(name);
+            // A map node named "(top)" is not what links mean by that name.
+            if (name != "(top)")
+                reader.BindLastName(node);
+            if (!ReadNodeRecord(reader, *node))
                 return false;
         }
         if (reader.Ended())

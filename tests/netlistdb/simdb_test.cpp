@@ -125,6 +125,10 @@ void BuildSample(KVC::NetlistDB& db, bool reversed_creation = false)
     KVC::Input* ones = wide->NewPort("data", 0)->AsInput();
     ones->width = 40;
     ones->NewSlice(0, 40, db.OnePort(), 0);
+    // A node named like a port: links name it by the index of the port's later entry.
+    KVC::Input* named_like_port = db.CreateNode("q")->NewPort("d", 0)->AsInput();
+    named_like_port->width = 8;
+    named_like_port->NewSlice(0, 8, q, 0);
     db.SetTopParam("top_level_name", "sample");
 }
 
@@ -250,7 +254,7 @@ TEST_F(SimDBTest, RoundTripKeepsEverythingTheDatabaseHolds)
     loaded.LoadSimDB(path, false, false);
     EXPECT_TRUE(pending_messages().empty()) << Texts(pending_messages()).front();
     EXPECT_EQ(Describe(loaded), Describe(original));
-    EXPECT_EQ(loaded.NodeCount(), 3);
+    EXPECT_EQ(loaded.NodeCount(), 4);
     EXPECT_EQ(loaded.GetTopParamText("top_level_name"), "sample");
     // Saving the loaded database gives the same bytes again.
     EXPECT_EQ(SaveToBytes(loaded, "again.simdb"), ReadFile(path));
@@ -530,7 +534,7 @@ TEST_F(SimDBTest, TruncatedFilesKeepWhatWasReadAndReportTheDamageOnce)
         previous_nodes = db.NodeCount();
         previous_slices = slices;
     }
-    EXPECT_EQ(previous_nodes, 3);
+    EXPECT_EQ(previous_nodes, 4);
 }
 
 TEST_F(SimDBTest, HostileCountsLengthsAndWidthsEndTheLoadCleanly)
