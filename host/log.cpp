@@ -3,6 +3,7 @@
 // process: inside the numerical host an exit would take the user's whole session with it.
 #include "host/log.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -12,12 +13,12 @@
 namespace {
 
 struct LogData {
-    FILE* fh[LOGFILE_MAX_FILES] = {};                   // each slot's file; null when closed
-    uint8_t indent[LOGFILE_MAX_FILES] = {};             // TABs per line, 0 to LOGFILE_MAX_INDENT
+    FILE* fh[LOGFILE_MAX_FILES] = {};                      // each slot's file; null when closed
+    uint8_t indent[LOGFILE_MAX_FILES] = {};                // TABs per line, 0 to LOGFILE_MAX_INDENT
     std::optional<std::string> prefix[LOGFILE_MAX_FILES];  // written with a blank after the TABs
-    int stack[LOGFILE_MAX_STACK] = {};                  // slots saved by logfile_push
-    int32_t stackptr = 0;                               // number of saved slots, 0 to 63
-    int32_t current = 0;                                // the slot printf, indent and prefix act on
+    int stack[LOGFILE_MAX_STACK] = {};                     // slots saved by logfile_push
+    int32_t stackptr = 0;                                  // number of saved slots, 0 to 63
+    int32_t current = 0;                                   // the slot printf, indent and prefix act on
 };
 
 // Zero-initialised before its first use, like the rest of the process-wide state.
@@ -100,18 +101,25 @@ void logfile_pop()
         log_data.current = slot;
 }
 
+namespace {
+
+// The current slot's indentation moved by delta, kept within 0 to LOGFILE_MAX_INDENT.
+void shift_indent(int64_t delta)
+{
+    const int64_t moved = int64_t{log_data.indent[log_data.current]} + delta;
+    log_data.indent[log_data.current] = static_cast<uint8_t>(std::clamp<int64_t>(moved, 0, LOGFILE_MAX_INDENT));
+}
+
+}  // namespace
+
 void logfile_indent(int n)
 {
-    const int64_t raised = int64_t{log_data.indent[log_data.current]} + n;
-    log_data.indent[log_data.current] =
-        static_cast<uint8_t>(raised > LOGFILE_MAX_INDENT ? LOGFILE_MAX_INDENT : raised < 0 ? 0 : raised);
+    shift_indent(n);
 }
 
 void logfile_outdent(int n)
 {
-    const int64_t lowered = int64_t{log_data.indent[log_data.current]} - n;
-    log_data.indent[log_data.current] =
-        static_cast<uint8_t>(lowered < 0 ? 0 : lowered > LOGFILE_MAX_INDENT ? LOGFILE_MAX_INDENT : lowered);
+    shift_indent(-int64_t{n});
 }
 
 void logfile_set_prefix(const char* text)

@@ -4,9 +4,9 @@
 // on standard output and abandons that one operation; the facility stays usable.
 #pragma once
 
-constexpr int LOGFILE_MAX_FILES = 16;  // slots 0 to 15
-constexpr int LOGFILE_MAX_STACK = 64;  // at most 63 saved slots
-constexpr int LOGFILE_MAX_INDENT = 32; // TABs at most at the start of a line
+constexpr int LOGFILE_MAX_FILES = 16;   // slots 0 to 15
+constexpr int LOGFILE_MAX_STACK = 64;   // at most 63 saved slots
+constexpr int LOGFILE_MAX_INDENT = 32;  // TABs at most at the start of a line
 
 // Opens the file into slot P_num (closing what the slot held), appending or truncating, and
 // makes the slot current. Answers whether the file was opened.

@@ -62,7 +62,8 @@ void NetlistDB::Dump(const std::string& file_name) const
     logfile_printf("DUMP OF DESIGN NETLIST DB\n");
     logfile_printf("Clocks:");
     logfile_indent(1);
-    ForEachClock([](const std::string& name, int number) { logfile_printf("clock #%d: '%s'", number, name.c_str()); });
+    ForEachClock(
+        [](const std::string& name, int number) { logfile_printf("clock #%d: '%s'", number, name.c_str()); });
     logfile_outdent(1);
     BlankLine();
 

@@ -56,9 +56,9 @@ public:
     Input* AsInput();
     const Input* AsInput() const;
 
-    int width = 1;      // bit width
-    int fanout = 0;     // number of slices whose source is this port; kept by NewSlice
-    Node* const owner;  // the node holding this port
+    int width = 1;           // bit width
+    int fanout = 0;          // number of slices whose source is this port; kept by NewSlice
+    Node* const owner;       // the node holding this port
     const std::string name;  // unique on its node
 };
 
@@ -145,7 +145,7 @@ public:
     const std::string name;  // instance name, unique in the database
 
 private:
-    std::map<std::string, std::unique_ptr<Port>> ports_;               // ascending byte order
+    std::map<std::string, std::unique_ptr<Port>> ports_;              // ascending byte order
     std::unordered_map<std::string, std::unique_ptr<Param>> params_;  // by name
 };
 

@@ -35,9 +35,9 @@ public:
     const std::vector<unsigned char>& Bytes() const { return bytes_; }
 
 private:
-    std::vector<unsigned char> bytes_;                 // the file so far
-    std::unordered_map<std::string, int32_t> index_;   // name to index of its latest appearance
-    int32_t nextIndex_ = 4;                            // indexes 0 to 3 are the fixed names
+    std::vector<unsigned char> bytes_;                // the file so far
+    std::unordered_map<std::string, int32_t> index_;  // name to index of its latest appearance
+    int32_t nextIndex_ = 4;                           // indexes 0 to 3 are the fixed names
 };
 
 // One entry of the reader's name table. A node or port record also leaves the object it

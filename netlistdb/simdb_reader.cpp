@@ -111,8 +111,8 @@ bool ReadPortRecord(SimDBReader& reader, Node& node, int direction)
     if (port->Direction() == direction)
         return port->Load(reader);
     // A duplicate name of the other kind: the record still has the fields of its marker.
-    std::unique_ptr<Port> scratch = direction == 0 ? std::make_unique<Input>(&node, name)
-                                                   : std::make_unique<Port>(&node, name);
+    std::unique_ptr<Port> scratch =
+        direction == 0 ? std::make_unique<Input>(&node, name) : std::make_unique<Port>(&node, name);
     if (!scratch->Load(reader))
         return false;
     port->width = scratch->width;
@@ -136,8 +136,9 @@ bool ReadNodeRecord(SimDBReader& reader, Node& node)
         if (marker == SIMDB_END_OF_PORTS)
             break;
         if (marker != SIMDB_OUTPUT_MARKER && marker != SIMDB_INPUT_MARKER) {
-            report(SEV_INTERNAL, "SimDB Load Error: invalid marker in file. File format invalid? Unable to load "
-                                 "netlist.");
+            report(SEV_INTERNAL,
+                   "SimDB Load Error: invalid marker in file. File format invalid? Unable to load "
+                   "netlist.");
             break;  // the parameters are read from the same position
         }
         if (!ReadPortRecord(reader, node, marker == SIMDB_INPUT_MARKER ? 0 : 1))
@@ -198,7 +199,8 @@ void LinkRecord(const NetlistDB& db, const SimDBReader& reader, const int32_t (&
     Node* source_node = owner_node ? FindLinkNode(db, *names[0]) : nullptr;
     if (!owner_node || !source_node) {
         report(SEV_INTERNAL, "SimDB Load Error: Unable to find node '" +
-                                 (owner_node ? source_node_name : owner_node_name) + "'. Could not link netlist.");
+                                 (owner_node ? source_node_name : owner_node_name) +
+                                 "'. Could not link netlist.");
         return;
     }
     Port* owner_port = FindLinkPort(*owner_node, *names[3]);
@@ -226,20 +228,22 @@ void NetlistDB::ReportOutdated(bool block_kind, bool suppress) const
 {
     if (suppress)
         return;
-    report(SEV_FATAL, block_kind ? " The simulation model is missing or outdated. The Blockvane block needs to be "
-                                   "updated or refreshed."
-                                 : " The simulation model could not be found or is outdated. Please ensure all HDL "
-                                   "Import blocks are up-to-date and all HDL Import dialogue boxes are closed.");
+    report(SEV_FATAL, block_kind
+                          ? " The simulation model is missing or outdated. The Blockvane block needs to be "
+                            "updated or refreshed."
+                          : " The simulation model could not be found or is outdated. Please ensure all HDL "
+                            "Import blocks are up-to-date and all HDL Import dialogue boxes are closed.");
 }
 
 void NetlistDB::LoadSimDB(const std::string& path, bool block_kind, bool suppress)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        report(SEV_FATAL, block_kind ? "The simulation model is missing. The Blockvane block needs to be updated or "
-                                       "refreshed."
-                                     : "The simulation model is missing. Please open the HDL Import block and "
-                                       "recompile the simulation model.");
+        report(SEV_FATAL, block_kind
+                              ? "The simulation model is missing. The Blockvane block needs to be updated or "
+                                "refreshed."
+                              : "The simulation model is missing. Please open the HDL Import block and "
+                                "recompile the simulation model.");
         ReportOutdated(block_kind, suppress);
         return;
     }
@@ -273,7 +277,7 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
     // Each stage stops at the first sign of damage; whatever was read before stays.
     const bool complete = [&] {
         const int32_t clock_count = reader.ReadInt();
-        reader.ReadInt();       // the node count: the node section ends with its own marker
+        reader.ReadInt();  // the node count: the node section ends with its own marker
         // The top node's name: the top node already exists, and links find it as "(top)".
         if (reader.ReadTableName() == "(top)")
             reader.BindLastName(top_.get());
@@ -320,8 +324,9 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
     }();
 
     if (!complete)
-        report(SEV_FATAL, "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in "
-                          "part.");
+        report(SEV_FATAL,
+               "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in "
+               "part.");
 }
 
 }  // namespace KVC

@@ -33,8 +33,9 @@ protected:
     void SetUp() override
     {
         previous_ = fs::current_path();
-        directory_ = fs::path(::testing::TempDir()) /
-                     ("log_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        directory_ =
+            fs::path(::testing::TempDir()) /
+            ("log_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(directory_);
         fs::create_directories(directory_);
         fs::current_path(directory_);
@@ -158,8 +159,10 @@ TEST_F(LogTest, FailedChecksPrintTheirLineAndAbandonOnlyThatOperation)
         std::function<void()> operation;
         std::string condition;
     } cases[] = {
-        {"open slot 16", [] { logfile_open(16, "x.txt", false); }, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
-        {"open slot -1", [] { logfile_open(-1, "x.txt", false); }, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
+        {"open slot 16", [] { logfile_open(16, "x.txt", false); },
+         "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
+        {"open slot -1", [] { logfile_open(-1, "x.txt", false); },
+         "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
         {"close slot 99", [] { logfile_close(99); }, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
         {"select slot 16", [] { logfile_select(16); }, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
         {"push slot -3", [] { logfile_push(-3); }, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)"},
@@ -193,7 +196,8 @@ TEST_F(LogTest, StackHoldsAtMost63SlotsAndPopSkipsAClosedSlot)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     ::testing::internal::CaptureStdout();
     logfile_push(1);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), FailureLine("((log_data.stackptr+1) < LOGFILE_MAX_STACK)"));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              FailureLine("((log_data.stackptr+1) < LOGFILE_MAX_STACK)"));
     for (int i = 0; i < LOGFILE_MAX_STACK - 1; i++)
         logfile_pop();
     logfile_printf("bottom");  // slot 2 was current before the first push

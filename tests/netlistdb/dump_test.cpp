@@ -116,7 +116,8 @@ TEST(NetlistDump, UncreatableFileGivesTheLogFailureLineAndAbandonsTheDump)
     KVC::NetlistDB db;
     ::testing::internal::CaptureStdout();
     db.Dump(::testing::TempDir() + "/no_such_dir/dump.txt");
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\n\nCRITICAL LOGFILE FAILURE (log_data.fh[P_num])\n\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "\n\nCRITICAL LOGFILE FAILURE (log_data.fh[P_num])\n\n");
     // The facility is still usable afterwards.
     EXPECT_FALSE(DumpText(db).empty());
 }

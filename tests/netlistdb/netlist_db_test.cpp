@@ -65,7 +65,8 @@ TEST_F(NetlistDBTest, NodeNameCollisionIsReportedOnceAndKeepsTheFirstNode)
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->operatorCode, 7);
     EXPECT_EQ(db.NodeCount(), 1);
-    EXPECT_EQ(TakeMessages(SEV_ERROR), (std::vector<std::string>{"Namespace collision when creating node. Name:u1"}));
+    EXPECT_EQ(TakeMessages(SEV_ERROR),
+              (std::vector<std::string>{"Namespace collision when creating node. Name:u1"}));
     EXPECT_TRUE(pending_messages().empty());
 }
 
@@ -123,7 +124,8 @@ TEST_F(NetlistDBTest, DuplicatePortIsReportedAndTheExistingPortReturned)
     EXPECT_EQ(again->Direction(), 0);
     EXPECT_EQ(node->PortCount(), 1u);
     EXPECT_EQ(TakeMessages(SEV_ERROR),
-              (std::vector<std::string>{"Encountered duplicate port name 'a' on node 'u7'. Ports require unique names."}));
+              (std::vector<std::string>{
+                  "Encountered duplicate port name 'a' on node 'u7'. Ports require unique names."}));
 }
 
 TEST_F(NetlistDBTest, BadDirectionCodeCreatesNoPort)
@@ -178,7 +180,8 @@ TEST_F(NetlistDBTest, NullSourceGivesNoSlice)
     KVC::Input* d = db.CreateNode("u")->NewPort("d", 0)->AsInput();
     EXPECT_EQ(d->NewSlice(0, 1, nullptr, 0), nullptr);
     EXPECT_EQ(d->SliceCount(), 0u);
-    EXPECT_EQ(TakeMessages(SEV_INTERNAL), (std::vector<std::string>{"Passed a null ptr into Input::NewSlice."}));
+    EXPECT_EQ(TakeMessages(SEV_INTERNAL),
+              (std::vector<std::string>{"Passed a null ptr into Input::NewSlice."}));
 }
 
 TEST_F(NetlistDBTest, OnesWiderThan32BitsBecomeInvertedZeros)
@@ -258,9 +261,10 @@ TEST_F(NetlistDBTest, ClocksAreNumberedFromOneAndDuplicatesWarned)
     EXPECT_EQ(db.AddClock("clk2"), 2);
     EXPECT_TRUE(pending_messages().empty());
     EXPECT_EQ(db.AddClock("clk"), 1);
-    EXPECT_EQ(TakeMessages(SEV_WARNING),
-              (std::vector<std::string>{"Attemped to create clocks with duplicate names. Proceeding, assuming the "
-                                        "clocks ARE IDENTICAL."}));
+    EXPECT_EQ(
+        TakeMessages(SEV_WARNING),
+        (std::vector<std::string>{"Attemped to create clocks with duplicate names. Proceeding, assuming the "
+                                  "clocks ARE IDENTICAL."}));
     EXPECT_EQ(db.ClockCount(), 2);
     EXPECT_EQ(db.ClockNumber("clk2"), 2);
     EXPECT_EQ(db.ClockNumber("none"), 0);

@@ -59,19 +59,20 @@ std::string Describe(const KVC::NetlistDB& db)
     auto describe_node = [&](const KVC::Node& node) {
         out << "node " << node.name << " op " << node.operatorCode << " domain " << node.clockDomain << "\n";
         node.ForEachPort([&](KVC::Port& port) {
-            out << "  port " << port.name << " dir " << port.Direction() << " width " << port.width << " fanout "
-                << port.fanout;
+            out << "  port " << port.name << " dir " << port.Direction() << " width " << port.width
+                << " fanout " << port.fanout;
             if (const KVC::Input* input = port.AsInput()) {
                 out << " reserved " << input->reserved;
                 for (const auto& slice : input->slices)
-                    out << "\n    [" << slice->dstLow << "+" << slice->width << "] <- " << slice->source->owner->name
-                        << "." << slice->source->name << "[" << slice->srcLow << "]"
-                        << (slice->inverted ? " inverted" : "");
+                    out << "\n    [" << slice->dstLow << "+" << slice->width << "] <- "
+                        << slice->source->owner->name << "." << slice->source->name << "[" << slice->srcLow
+                        << "]" << (slice->inverted ? " inverted" : "");
             }
             out << "\n";
         });
         node.ForEachParam([&](const KVC::Param& param) {
-            out << "  param " << param.name << " = " << param.value.integer() << " '" << param.value.text() << "'\n";
+            out << "  param " << param.name << " = " << param.value.integer() << " '" << param.value.text()
+                << "'\n";
         });
     };
     describe_node(*db.Top());
@@ -138,7 +139,8 @@ protected:
     void TearDown() override { clear_messages(); }
 
     // Loads bytes into a fresh database and answers the messages it gave.
-    std::vector<Message> Load(const Bytes& bytes, KVC::NetlistDB& db, bool block_kind = false, bool suppress = false)
+    std::vector<Message> Load(const Bytes& bytes, KVC::NetlistDB& db, bool block_kind = false,
+                              bool suppress = false)
     {
         clear_messages();
         db.LoadSimDBBytes(bytes.data(), bytes.size(), block_kind, suppress);
@@ -156,9 +158,11 @@ std::vector<std::string> Texts(const std::vector<Message>& messages)
     return texts;
 }
 
-const std::string kDamaged = "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in part.";
-const std::string kOutdatedImport = " The simulation model could not be found or is outdated. Please ensure all HDL "
-                                    "Import blocks are up-to-date and all HDL Import dialogue boxes are closed.";
+const std::string kDamaged =
+    "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in part.";
+const std::string kOutdatedImport =
+    " The simulation model could not be found or is outdated. Please ensure all HDL "
+    "Import blocks are up-to-date and all HDL Import dialogue boxes are closed.";
 
 // Writes the start of a file: header and an empty top node record, an empty clock section.
 void WriteEmptyTopAndClocks(KVC::SimDBWriter& writer, int clock_count = 0)
@@ -176,12 +180,21 @@ TEST_F(SimDBTest, EmptyDatabaseIsWrittenAsHeaderTopRecordAndEmptySections)
     const uint32_t key = KVC::SIMDB_STRING_KEY;
     // "(top)" is 5 bytes: length word then two keyed words "(top" and ")\0\0\0".
     const std::vector<int32_t> expected = {
-        0x1234ABCD, 0x10000, 1, 0, 0,
-        5, static_cast<int32_t>(0x706F7428u ^ key), static_cast<int32_t>(0x00000029u ^ key),
-        -1, 0, 55, 1,  // clock domain, operator code, end of ports, end of parameters
-        0,             // no clocks
-        0,             // no nodes
-        0,             // no links
+        0x1234ABCD,
+        0x10000,
+        1,
+        0,
+        0,
+        5,
+        static_cast<int32_t>(0x706F7428u ^ key),
+        static_cast<int32_t>(0x00000029u ^ key),
+        -1,
+        0,
+        55,
+        1,  // clock domain, operator code, end of ports, end of parameters
+        0,  // no clocks
+        0,  // no nodes
+        0,  // no links
     };
     const Bytes bytes = SaveToBytes(db);
     EXPECT_EQ(bytes.size(), expected.size() * 4);
@@ -202,8 +215,9 @@ TEST_F(SimDBTest, StringsTakeTheirLengthWordAndFloorLengthOver4PlusOneWords)
         ASSERT_EQ(bytes.size(), c.words * 4);
         EXPECT_EQ(Words(bytes)[0], static_cast<int32_t>(c.text.size()));
         // The last word always holds at least the terminating zero byte, under the key.
-        EXPECT_EQ(static_cast<uint32_t>(Words(bytes).back()) ^ KVC::SIMDB_STRING_KEY,
-                  c.text.size() % 4 == 0 ? 0u : static_cast<uint32_t>(Words(bytes).back()) ^ KVC::SIMDB_STRING_KEY);
+        EXPECT_EQ(
+            static_cast<uint32_t>(Words(bytes).back()) ^ KVC::SIMDB_STRING_KEY,
+            c.text.size() % 4 == 0 ? 0u : static_cast<uint32_t>(Words(bytes).back()) ^ KVC::SIMDB_STRING_KEY);
         KVC::SimDBReader reader(bytes.data(), bytes.size());
         EXPECT_EQ(reader.ReadString(), c.text);
         EXPECT_FALSE(reader.Ended());
@@ -314,13 +328,19 @@ TEST_F(SimDBTest, MissingFileGivesBothMessagesInTheChosenWording)
         bool block_kind, suppress;
         std::vector<std::string> expected;
     } cases[] = {
-        {false, false,
-         {"The simulation model is missing. Please open the HDL Import block and recompile the simulation model.",
+        {false,
+         false,
+         {"The simulation model is missing. Please open the HDL Import block and recompile the simulation "
+          "model.",
           kOutdatedImport}},
-        {true, false,
+        {true,
+         false,
          {"The simulation model is missing. The Blockvane block needs to be updated or refreshed.",
-          " The simulation model is missing or outdated. The Blockvane block needs to be updated or refreshed."}},
-        {true, true, {"The simulation model is missing. The Blockvane block needs to be updated or refreshed."}},
+          " The simulation model is missing or outdated. The Blockvane block needs to be updated or "
+          "refreshed."}},
+        {true,
+         true,
+         {"The simulation model is missing. The Blockvane block needs to be updated or refreshed."}},
     };
     for (const Case& c : cases) {
         KVC::NetlistDB db;
@@ -476,7 +496,8 @@ TEST_F(SimDBTest, InvalidMarkerIsReportedAndParametersReadFromTheSamePosition)
     const std::vector<Message> messages = Load(writer.Bytes(), db);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].severity, SEV_INTERNAL);
-    EXPECT_EQ(messages[0].text, "SimDB Load Error: invalid marker in file. File format invalid? Unable to load netlist.");
+    EXPECT_EQ(messages[0].text,
+              "SimDB Load Error: invalid marker in file. File format invalid? Unable to load netlist.");
     ParamValue width;
     ASSERT_TRUE(db.FindNode("u")->GetParam("width", width));
     EXPECT_EQ(width.integer(), 5);
@@ -505,8 +526,9 @@ TEST_F(SimDBTest, DuplicateNamesInAFileAreHandledLikeCreation)
     writer.WriteInt(0);
     KVC::NetlistDB db;
     EXPECT_EQ(Texts(Load(writer.Bytes(), db)),
-              (std::vector<std::string>{"Namespace collision when creating node. Name:u",
-                                        "Encountered duplicate port name 'p' on node 'u'. Ports require unique names."}));
+              (std::vector<std::string>{
+                  "Namespace collision when creating node. Name:u",
+                  "Encountered duplicate port name 'p' on node 'u'. Ports require unique names."}));
     EXPECT_EQ(db.NodeCount(), 1);
     EXPECT_EQ(db.FindNode("u")->operatorCode, 2);
     EXPECT_EQ(db.FindNode("u")->FindInput("p")->width, 5);
@@ -527,7 +549,8 @@ TEST_F(SimDBTest, TruncatedFilesKeepWhatWasReadAndReportTheDamageOnce)
         EXPECT_EQ(texts, std::vector<std::string>{length < 8 ? kOutdatedImport : kDamaged});
         size_t slices = 0;
         db.ForEachNode([&](KVC::Node& node) {
-            node.ForEachPort([&](KVC::Port& port) { slices += port.AsInput() ? port.AsInput()->SliceCount() : 0; });
+            node.ForEachPort(
+                [&](KVC::Port& port) { slices += port.AsInput() ? port.AsInput()->SliceCount() : 0; });
         });
         EXPECT_GE(db.NodeCount(), previous_nodes);
         EXPECT_GE(slices, previous_slices);
