@@ -47,7 +47,8 @@ BLOCKTIDE_GRAMMAR_MESSAGE(X_NonlocalDefparam, "Parameters must refer to node imm
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignGather, "Assignments to a wire cannot incorporate fan-in/concatenation")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignMismatch, "Assignment apparently refers to wire yet assigns non-constant")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WidthTooLarge,
-                          "Bit width or replication too large; at most 1048576 bits are supported")
+                          "Bit width or replication too large; the limits are 1048576 bits for a range, "
+                          "literal or expression and 65536 replicated signals in a design")
 
 #undef BLOCKTIDE_GRAMMAR_MESSAGE
 

@@ -57,8 +57,8 @@ BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_OutputAssignedUnknown)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_NonlocalDefparam)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignGather)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignMismatch)
-// A width, replication count or expression beyond what the simulator can hold
-// (MAX_EXPRESSION_BITS); keeps hostile netlists from exhausting memory.
+// A width or replication beyond MAX_EXPRESSION_BITS or MAX_REPLICATED_TERMS; keeps a
+// hostile netlist from exhausting memory or time.
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WidthTooLarge)
 
 #undef BLOCKTIDE_FIXED_GRAMMAR_ERROR
@@ -109,8 +109,10 @@ public:
 // The one error that leaves NetlistParser::ParseDesign: the text of the grammar error caught.
 class GrammarParserError : public std::exception {
 public:
-    explicit GrammarParserError(std::string message) : message_(std::move(message)) {}
+    explicit GrammarParserError(std::string message, int line = -1) : line(line), message_(std::move(message)) {}
     const char* what() const noexcept override { return message_.c_str(); }
+
+    int line;  // line of the grammar error caught; -1 when it has none
 
 private:
     std::string message_;
@@ -119,8 +121,10 @@ private:
 // The XML map file could not be loaded (the map reader has already reported why).
 class X_XmlErr : public std::exception {};
 
-// Largest width of one range, literal or expression, and largest number of terms that
-// replications may add to one design.
+// Largest width of one range, literal or expression.
 constexpr long long MAX_EXPRESSION_BITS = 1 << 20;
+// Largest number of named terms that replications may add to one design. Every copy becomes
+// a slice, and the database checks each new slice against the input's others.
+constexpr long long MAX_REPLICATED_TERMS = 1 << 16;
 
 }  // namespace Parser
