@@ -2,7 +2,7 @@
 // warning and the internal-clock error, and the interface queries.
 #include "frontend/vo_parser.h"
 
-#include <cstdio>
+#include <filesystem>
 
 #include "frontend/grammar_errors.h"
 #include "frontend/parser_util.h"
@@ -17,6 +17,13 @@ std::string BlankSeparated(const std::vector<std::string>& names)
     std::string text;
     for (const std::string& name : names) text += name + " ";
     return text;
+}
+
+// Removes a file if there is one; never a directory that happens to bear the name.
+void RemoveTemporaryFile(const std::string& path)
+{
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(path, ignored)) std::filesystem::remove(path, ignored);
 }
 
 }  // namespace
@@ -44,8 +51,8 @@ VoParser::~VoParser()
 {
     parser_.reset();
     tokenizer_.reset();  // closes the working copy before it is removed
-    std::remove(workingCopyPath_.c_str());
-    std::remove(secondTemporaryPath_.c_str());
+    RemoveTemporaryFile(workingCopyPath_);
+    RemoveTemporaryFile(secondTemporaryPath_);
 }
 
 int VoParser::Parse()
