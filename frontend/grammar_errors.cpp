@@ -47,8 +47,10 @@ BLOCKTIDE_GRAMMAR_MESSAGE(X_NonlocalDefparam, "Parameters must refer to node imm
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignGather, "Assignments to a wire cannot incorporate fan-in/concatenation")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignMismatch, "Assignment apparently refers to wire yet assigns non-constant")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WidthTooLarge,
-                          "Bit width or replication too large; the limits are 1048576 bits for a range, "
-                          "literal or expression and 65536 replicated signals in a design")
+                          "Bit width too large; ranges, literals and expressions are limited to 1048576 bits")
+BLOCKTIDE_GRAMMAR_MESSAGE(X_TooManyTerms,
+                          "Expression too long; at most 16384 terms per expression and 1048576 replicated "
+                          "signals per design are supported")
 
 #undef BLOCKTIDE_GRAMMAR_MESSAGE
 

@@ -57,9 +57,11 @@ BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_OutputAssignedUnknown)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_NonlocalDefparam)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignGather)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignMismatch)
-// A width or replication beyond MAX_EXPRESSION_BITS or MAX_REPLICATED_TERMS; keeps a
-// hostile netlist from exhausting memory or time.
+// Limits that keep a hostile netlist from exhausting memory or time: a range, literal or
+// expression wider than MAX_EXPRESSION_BITS; an expression of more than MAX_EXPRESSION_TERMS
+// terms, or replications adding more than MAX_REPLICATED_TERMS terms to one design.
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WidthTooLarge)
+BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_TooManyTerms)
 
 #undef BLOCKTIDE_FIXED_GRAMMAR_ERROR
 
@@ -123,8 +125,11 @@ class X_XmlErr : public std::exception {};
 
 // Largest width of one range, literal or expression.
 constexpr long long MAX_EXPRESSION_BITS = 1 << 20;
-// Largest number of named terms that replications may add to one design. Every copy becomes
-// a slice, and the database checks each new slice against the input's others.
-constexpr long long MAX_REPLICATED_TERMS = 1 << 16;
+// Largest number of terms in one expression. Every term becomes a slice of one input, and the
+// database checks each new slice against the input's others.
+constexpr long long MAX_EXPRESSION_TERMS = 1 << 14;
+// Largest number of terms that replications of names may add to one design: a few bytes of
+// netlist text must not turn into unbounded memory.
+constexpr long long MAX_REPLICATED_TERMS = 1 << 20;
 
 }  // namespace Parser

@@ -201,6 +201,7 @@ TermList NetlistParser::Expression()
             ++depth;
         }
         Element(terms);
+        if (static_cast<long long>(terms.size()) > MAX_EXPRESSION_TERMS) throw X_TooManyTerms(Line());
         // After an element: the next one, or the end of one or more concatenations.
         for (;;) {
             if (Type() == SYM_COMMA) {
@@ -239,7 +240,9 @@ void NetlistParser::Element(TermList& terms)
         terms.push_back(std::move(term));
         return;
     }
-    if (count > MAX_REPLICATED_TERMS - replicatedTerms_) throw X_WidthTooLarge(Line());
+    if (count > MAX_EXPRESSION_TERMS - static_cast<long long>(terms.size()) ||
+        count > MAX_REPLICATED_TERMS - replicatedTerms_)
+        throw X_TooManyTerms(Line());
     replicatedTerms_ += count;
     terms.insert(terms.end(), static_cast<size_t>(count), term);
 }

@@ -3,6 +3,7 @@
 // parameter names. Line-oriented: elements are found by fixed texts, attributes by position.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -56,6 +57,11 @@ public:
     // The module of that name; null for a name HasModule rejects.
     LibModule* GetModule(const std::string& name) const;
     size_t ModuleCount() const { return modules_.size(); }
+    // Every stored module, in the map's iteration order.
+    void ForEachModule(const std::function<void(LibModule&)>& visit) const
+    {
+        for (const auto& entry : modules_) visit(*entry.second);
+    }
 
     static constexpr size_t MAX_LINE = 4095;  // a longer line ends the reading of the file
 

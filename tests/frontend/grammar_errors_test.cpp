@@ -139,20 +139,32 @@ TEST(GrammarErrors, AssignmentAndWiringViolations)
 
 TEST(GrammarErrors, OversizedWidthsAndReplicationsFailCleanly)
 {
-    const std::string too_large =
-        "Bit width or replication too large; the limits are 1048576 bits for a range, literal or expression and "
-        "65536 replicated signals in a design";
+    const std::string too_wide = "Bit width too large; ranges, literals and expressions are limited to 1048576 bits";
+    const std::string too_long =
+        "Expression too long; at most 16384 terms per expression and 1048576 replicated signals per design are "
+        "supported";
+    std::string many_terms = "{a";
+    for (int i = 0; i < 16384; ++i) many_terms += ",a";
+    std::string many_replications;
+    for (int i = 0; i < 65; ++i) many_replications += "and2 u" + std::to_string(i) + " (.dataa(16384{a}));\n";
     const ErrorCase cases[] = {
-        {"module top (a); input [2147483647:0] a;", too_large},
-        {"module top (a); input [99999999999999:0] a;", too_large},
-        {HEAD + "and2 u1 (.dataa(2000000000{a}));", too_large},
-        {HEAD + "and2 u1 (.dataa(2000000000{1'b1}));", too_large},
-        {HEAD + "and2 u1 (.dataa(1048577'b0));", too_large},
-        {HEAD + "and2 u1 (.dataa(1024{1024'b1}), .datab(1025{1024'b1}));", too_large},
-        {HEAD + "and2 u1 (.dataa(40000{a}), .datab(40000{a}));", too_large},
-        {HEAD + "wire [1048575:0] w; and2 u1 (.dataa({w, a}));", too_large},
+        {"module top (a); input [2147483647:0] a;", too_wide},
+        {"module top (a); input [99999999999999:0] a;", too_wide},
+        {HEAD + "and2 u1 (.dataa(2000000000{1'b1}));", too_wide},
+        {HEAD + "and2 u1 (.dataa(1048577'b0));", too_wide},
+        {HEAD + "and2 u1 (.dataa(1024{1024'b1}), .datab(1025{1024'b1}));", too_wide},
+        {HEAD + "wire [1048575:0] w; and2 u1 (.dataa({w, a}));", too_wide},
+        {HEAD + "and2 u1 (.dataa(2000000000{a}));", too_long},
+        {HEAD + "and2 u1 (.dataa({a, 16384{a}}));", too_long},
+        {HEAD + "and2 u1 (.dataa(" + many_terms + "}));", too_long},
+        {HEAD + many_replications, too_long},
     };
     for (const ErrorCase& c : cases) ExpectSingleFatal(c.netlist, c.message);
+
+    // Just within the limits.
+    auto design = LoadText(HEAD + "and2 u1 (.dataa(16384{a}), .datab(1048576'b1));\nassign y = a;\nendmodule\n");
+    ASSERT_EQ(design->parsed, 1) << design->loader->ErrorText();
+    EXPECT_EQ(design->db.FindNode("u1")->FindInput("a")->SliceCount(), 16384u);
 }
 
 TEST(GrammarErrors, ReportedLineIsTheLineOfTheOffendingToken)
