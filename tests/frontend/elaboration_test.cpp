@@ -295,3 +295,16 @@ TEST(Elaboration, DeeplyNestedConcatenationIsFlattenedWithoutRecursion)
                                std::string(depth, '{') + "a));\nendmodule\n");
     EXPECT_EQ(unbalanced->loader->ErrorText(), "Expected a closing brace at end of concatenation notation");
 }
+
+TEST(Elaboration, TokensBeforeTheModuleAndCarriageReturnsAreSkipped)
+{
+    const std::string body = "module m (a, y);\ninput [1:0] a;\noutput y;\nassign y = a[1];\nendmodule\n";
+    std::string crlf;
+    for (char c : body) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& text : {"junk $ 12 ; endmodule wire\n" + body, crlf}) {
+        auto design = LoadText(text);
+        ASSERT_EQ(design->parsed, 1) << design->loader->ErrorText();
+        EXPECT_EQ(design->loader->ModuleName(), "m");
+        ExpectSlices(InputOf(design->db, "(top)", "y"), {{0, 1, "(top).a", 1, false}});
+    }
+}
