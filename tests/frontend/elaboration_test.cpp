@@ -7,7 +7,7 @@
 
 namespace {
 
-struct SliceSpec {
+struct ExpectedSlice {
     int dstLow;
     int width;
     std::string source;  // "node.port", or "(top).port" for design ports and constants
@@ -17,7 +17,7 @@ struct SliceSpec {
 
 std::string SourceName(const KVC::Slice& slice) { return slice.source->owner->name + "." + slice.source->name; }
 
-void ExpectSlices(const KVC::Input* input, const std::vector<SliceSpec>& expected)
+void ExpectSlices(const KVC::Input* input, const std::vector<ExpectedSlice>& expected)
 {
     ASSERT_NE(input, nullptr);
     ASSERT_EQ(input->SliceCount(), expected.size()) << input->name;
@@ -188,7 +188,7 @@ TEST(Elaboration, ConnectionTermsAndWidths)
     struct Case {
         std::string expression;
         int width;  // of the input
-        std::vector<SliceSpec> slices;
+        std::vector<ExpectedSlice> slices;
     };
     const std::vector<Case> cases = {
         // Rangeless names count at their declared width but link one bit each.
