@@ -21,8 +21,21 @@ public:
     static constexpr uint32_t FLAG_HIGH_Z = 2;     // bit 1 of flags
 
     MLIB_UINTEGER() : MLIB_UINTEGER(0, 1) {}
-    MLIB_UINTEGER(uint32_t v, int w);
-    MLIB_UINTEGER(const MLIB_UINTEGER& other);
+    MLIB_UINTEGER(uint32_t v, int w)
+        : width_(w < 1 ? 1 : w), flags_(0), inline_value_(0), inline_undef_(0), heap_(nullptr)
+    {
+        if (width_ <= 32)
+            inline_value_ = v & top_mask(width_);
+        else
+            allocate_wide(v);
+    }
+    MLIB_UINTEGER(const MLIB_UINTEGER& other)
+        : width_(other.width_), flags_(other.flags_), inline_value_(other.inline_value_),
+          inline_undef_(other.inline_undef_), heap_(nullptr)
+    {
+        if (other.heap_)
+            copy_wide(other);
+    }
     MLIB_UINTEGER(MLIB_UINTEGER&& other) noexcept;
     ~MLIB_UINTEGER() { delete[] heap_; }
 
@@ -90,6 +103,9 @@ protected:
     uint32_t* undef_plane() { return heap_ ? heap_ + words() : &inline_undef_; }
     const uint32_t* undef_plane() const { return heap_ ? heap_ + words() : &inline_undef_; }
 
+    // Out-of-line halves of the constructors for values wider than 32 bits.
+    void allocate_wide(uint32_t v);
+    void copy_wide(const MLIB_UINTEGER& other);
     // Changes the width, zero-extending or truncating both planes; flags kept.
     void change_width(int w);
     // Clears the bits above the width in the top word of both planes.

@@ -10,6 +10,9 @@
 
 namespace KVC {
 
+class Node;
+class Port;
+
 constexpr int32_t SIMDB_MAGIC = 0x1234ABCD;
 constexpr int32_t SIMDB_VERSION = 0x10000;
 constexpr uint32_t SIMDB_STRING_KEY = 0x3D6A9E51;  // every text word is XORed with this key
@@ -37,6 +40,14 @@ private:
     int32_t nextIndex_ = 4;                            // indexes 0 to 3 are the fixed names
 };
 
+// One entry of the reader's name table. A node or port record also leaves the object it
+// created, so that linking by index skips the lookup by name when the answer is the same.
+struct SimDBName {
+    std::string name;
+    Node* node = nullptr;  // the node of this name when a node record appended it
+    Port* port = nullptr;  // the port of this name, on port->owner, when a port record appended it
+};
+
 // Reads a SimDB file from memory. A read past the end yields 0, false or the empty string and
 // sets Ended(); a string whose length runs past the end consumes the rest of the file.
 class SimDBReader {
@@ -47,8 +58,11 @@ public:
     std::string ReadString();
     // Reads a string and appends it to the name table.
     std::string ReadTableName();
-    // The table entry at index; false when the index lies outside the table.
-    bool NameAt(int32_t index, std::string& name) const;
+    // Records the object created for the latest table entry.
+    void BindLastName(Node* node) { names_.back().node = node; }
+    void BindLastName(Port* port) { names_.back().port = port; }
+    // The table entry at index; none when the index lies outside the table.
+    const SimDBName* NameAt(int32_t index) const;
     // Whether a read has gone past the end of the file.
     bool Ended() const { return ended_; }
     size_t BytesLeft() const { return size_ - position_; }
@@ -58,7 +72,7 @@ private:
     size_t size_;                // bytes in data_
     size_t position_ = 0;        // next byte to read
     bool ended_ = false;         // a read went past the end
-    std::vector<std::string> names_{"(ERROR)", "(top)", "(one)", "(zero)"};  // the name table
+    std::vector<SimDBName> names_{{"(ERROR)"}, {"(top)"}, {"(one)"}, {"(zero)"}};  // the name table
 };
 
 }  // namespace KVC

@@ -1,0 +1,93 @@
+// Node conventions: parameter presets and overrides, small-width checks, trace formatting.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "host/messages.h"
+#include "nodes/conventions.h"
+#include "nodes/type_names.h"
+
+namespace {
+
+ParamQuery query_of(std::map<std::string, ParamValue> params)
+{
+    return [params](const std::string& name, ParamValue& value) {
+        auto found = params.find(name);
+        if (found == params.end())
+            return false;
+        value = found->second;
+        return true;
+    };
+}
+
+struct Widths {
+    int32_t a = 1, b = 1, o = 1;
+};
+
+Widths read_three_widths(const ParamQuery& query)
+{
+    Widths w;
+    Sim::ParamReader params(query);
+    params.read("width", w.a);
+    params.read("width", w.b);
+    params.read("width", w.o);
+    params.read("width_a", w.a);
+    params.read("width_b", w.b);
+    params.read("width_o", w.o);
+    return w;
+}
+
+}  // namespace
+
+TEST(NodeConventions, LaterNamesOverrideAndMissingNamesKeepPresets)
+{
+    Widths general = read_three_widths(query_of({{"width", ParamValue(12)}}));
+    EXPECT_EQ(general.a, 12);
+    EXPECT_EQ(general.b, 12);
+    EXPECT_EQ(general.o, 12);
+    Widths specific = read_three_widths(query_of({{"width", ParamValue(12)}, {"width_o", ParamValue(13)}}));
+    EXPECT_EQ(specific.a, 12);
+    EXPECT_EQ(specific.o, 13);
+    Widths only_output = read_three_widths(query_of({{"width_o", ParamValue(5)}}));
+    EXPECT_EQ(only_output.a, 1);
+    EXPECT_EQ(only_output.o, 5);
+    Widths none = read_three_widths(ParamQuery());
+    EXPECT_EQ(none.b, 1);
+
+    std::string text = "preset";
+    Sim::ParamReader reader(query_of({{"mode", ParamValue(std::string("SIGNED"))}}));
+    EXPECT_TRUE(reader.read("mode", text));
+    EXPECT_EQ(text, "SIGNED");
+    EXPECT_FALSE(reader.read("other", text));
+    EXPECT_EQ(text, "SIGNED");
+}
+
+TEST(NodeConventions, SmallWidthBeyondLimitIsAnInternalReport)
+{
+    clear_messages();
+    EXPECT_TRUE(Sim::check_small_width(31, 31, "too wide"));
+    EXPECT_TRUE(pending_messages().empty());
+    EXPECT_FALSE(Sim::check_small_width(32, 31, "too wide"));
+    ASSERT_EQ(pending_messages().size(), 1u);
+    EXPECT_EQ(pending_messages()[0].severity, SEV_INTERNAL);
+    EXPECT_EQ(pending_messages()[0].text, "too wide");
+    clear_messages();
+}
+
+TEST(NodeConventions, TraceFormatsSignedAndHexWords)
+{
+    EXPECT_EQ(Sim::trace_format("%d  -->  %08X %s", Sim::trace_signed(0xFFFFFFFFu), 0xABCu, "X0"),
+              "-1  -->  00000ABC X0");
+    std::string long_text(5000, 'a');
+    EXPECT_EQ(Sim::trace_format("%s", long_text.c_str()).size(), 5000u);
+}
+
+TEST(NodeConventions, EveryTypeNameHasEightCharacters)
+{
+    const char* names[] = {Sim::TypeNames::Mux, Sim::TypeNames::UnsnCmpLE, Sim::TypeNames::CombOr,
+                           Sim::TypeNames::Selector_Sm, Sim::TypeNames::Adapter, Sim::TypeNames::Unknown};
+    for (const char* name : names)
+        EXPECT_EQ(std::strlen(name), 8u) << name;
+    EXPECT_STREQ(Sim::TypeNames::Mux, "MUX     ");
+}
