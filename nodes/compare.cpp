@@ -161,15 +161,14 @@ bool Node_LpmComparePiped::Evaluate()
 {
     if (aclr->ValueInt()) {
         std::fill(stages.begin(), stages.end(), 0);
-        return write_compare_outputs(outputs, 0u);
-    }
-    uint8_t incoming = static_cast<uint8_t>(compare_results(dataa, datab, is_signed));
-    uint8_t shown = stages.front();
-    if (!clken->IsZero()) {
-        stages.back() = incoming;
+        shown = 0;
+    } else if (!clken->IsZero()) {
+        stages.back() = static_cast<uint8_t>(compare_results(dataa, datab, is_signed));
         shown = stages.front();
         std::memmove(stages.data(), stages.data() + 1, stages.size() - 1);
     }
+    // A disabled evaluation shows the byte shown last: after an advance stages[0] already
+    // holds the next result, which must not appear before the next enabled evaluation.
     return write_compare_outputs(outputs, shown);
 }
 
