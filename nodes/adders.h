@@ -25,6 +25,7 @@ private:
     Port_Base* cin = nullptr;
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
+    bool word_path = false;     // width_o + 1 and the inputs fit one word
     MLIB_UINTEGER accumulator;  // width_o + 1 bits, kept so that wide adders do not allocate
     MLIB_UINTEGER sum;          // width_o bits: the accumulator cut for "dataout"
 };

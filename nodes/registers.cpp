@@ -44,6 +44,7 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
     stored.resize(width);
     data_seen.resize(width);
     enable_seen.resize(width);
+    narrow = width < 32;
 }
 
 void Node_DFFE::InitHook() { stored = 0u; }
@@ -61,6 +62,8 @@ void Node_DFFE::SetPending(bool now_pending)
 
 bool Node_DFFE::Evaluate()
 {
+    if (narrow)
+        return EvaluateWord();
     enable_seen = ena->Value();
     data_seen = datain->Value();
     // Preset, then clear, then load, each tested on the whole control value: while any bit
@@ -84,8 +87,39 @@ MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | 
 
 bool Node_DFFE::ClockHook()
 {
+    if (narrow)
+        return ClockHookWord();
     stored = NextValue();
     return dataout->Set(stored);
+}
+
+bool Node_DFFE::EvaluateWord()
+{
+    enable_seen.set_word(0, ena->ValueInt());
+    data_seen.set_word(0, datain->ValueInt());
+    uint32_t value = stored.to_uint();
+    if (uint32_t set_bits = preset->ValueInt())
+        value |= set_bits;
+    else if (uint32_t clear_bits = clear->ValueInt())
+        value &= ~clear_bits;
+    else if (aload->ValueInt())
+        value = adata->ValueInt();
+    else {
+        SetPending(value != data_seen.to_uint());
+        return false;
+    }
+    stored.set_word(0, value);
+    data_seen.set_word(0, value);
+    SetPending(false);
+    return dataout->SetInt(value);
+}
+
+bool Node_DFFE::ClockHookWord()
+{
+    const uint32_t enable = enable_seen.to_uint();
+    const uint32_t value = (enable & data_seen.to_uint()) | (~enable & stored.to_uint());
+    stored.set_word(0, value);
+    return dataout->SetInt(value);
 }
 
 std::string Node_DFFE::TraceText()

@@ -35,6 +35,10 @@ private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
     MLIB_UINTEGER NextValue() const;
     void SetPending(bool now_pending);
+    // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
+    // state: the same steps on word 0 of the stored values.
+    bool EvaluateWord();
+    bool ClockHookWord();
 
     Port_Base* datain = nullptr;
     Port_Base* dataout = nullptr;
@@ -49,6 +53,7 @@ private:
     MLIB_UINTEGER data_seen;     // "datain" at the last evaluation (the stored value after an asynchronous change)
     MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
     bool pending = true;         // stored differs from data_seen, so an edge may change it
+    bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
     Manager* manager = nullptr;  // the manager holding this node (not owned)
 };
 
