@@ -1,11 +1,6 @@
 // The registers and the latch: Node_DFFE (a bus of bits with per-bit enable and
 // asynchronous preset, clear and load), Node_DFFE_Bit (the same for one bit on plain words)
 // and Node_Latch (level-sensitive, transparent while enabled).
-//
-// The registers split their work: Evaluate reacts at once to the asynchronous controls and
-// remembers the data and enable to be taken at the next edge; ClockHook takes them at the
-// edge. A register asks the scheduler for clock edges only while the edge could change it
-// (the pending flag), so a design full of idle registers costs nothing per cycle.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +11,10 @@
 
 namespace Sim {
 
+// The registers split their work: Evaluate reacts at once to the asynchronous controls and
+// remembers the data and enable to be taken at the next edge; ClockHook takes them at the
+// edge. A register asks the scheduler for clock edges only while the edge could change it
+// (the pending flag), so idle registers cost nothing per cycle.
 class Node_DFFE : public Node_Concurrent {
 public:
     std::string TypeName() const override { return TypeNames::DFFE; }
