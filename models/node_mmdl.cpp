@@ -11,15 +11,9 @@ namespace Sim {
 
 namespace {
 
-// The support libraries in load order. Only those marked required stop the load.
-struct SupportLibrary {
-    const char* file;
-    bool required;
-};
-constexpr SupportLibrary kSupportLibraries[6] = {
-    {"modlib_stl.dll", true},  {"modlib_util.dll", false}, {"modlib_xml_parser.dll", true},
-    {"modlib_info.dll", true}, {"modlib_int.dll", false},  {"modlib_base.dll", true},
-};
+// The support libraries in load order.
+constexpr const char* kSupportLibraries[6] = {"modlib_stl.dll",  "modlib_util.dll", "modlib_xml_parser.dll",
+                                              "modlib_info.dll", "modlib_int.dll",  "modlib_base.dll"};
 enum { STL, UTIL, XML_PARSER, INFO, INT, BASE };
 
 const MLIB_UINTEGER& ClockHigh()
@@ -41,6 +35,27 @@ void Resolve(void* library, const char* symbol, Function& entry)
 
 }  // namespace
 
+std::string LoadFailureName(const bool support_loaded[6], bool model_loaded, const std::string& file_name)
+{
+    // Each failing test replaces the text chosen so far, so the library tested last wins:
+    // "modlib_stl.dll" over "modlib_base.dll" over "modlib_info.dll" over
+    // "modlib_xml_parser.dll" over the model library. util and int are not tested.
+    std::string missing;
+    if (!model_loaded)
+        missing = file_name + " (Function Model)";
+    if (!support_loaded[STL])
+        missing = "modlib_stl.dll (MMDL req)";
+    if (!support_loaded[XML_PARSER])
+        missing = "modlib_xml_parser.dll (MMDL req)";
+    if (!support_loaded[INFO])
+        missing = "modlib_info.dll (MMDL req)";
+    if (!support_loaded[BASE])
+        missing = "modlib_base.dll (MMDL req)";
+    if (!support_loaded[STL])
+        missing = "modlib_stl.dll (MMDL req)";
+    return missing;
+}
+
 Node_MMDL::~Node_MMDL()
 {
     clocks.clear();
@@ -53,25 +68,13 @@ void Node_MMDL::LoadModel(const std::string& file_name)
 {
     library_file = file_name;
     for (int i = 0; i < 6; ++i)
-        support[i] = OpenModelLibrary(kSupportLibraries[i].file);
+        support[i] = OpenModelLibrary(kSupportLibraries[i]);
     library = OpenModelLibrary(file_name);
 
-    if (!support[STL] || !support[XML_PARSER] || !support[INFO] || !support[BASE] || !library) {
-        // Each failing test replaces the text chosen so far: the support library named
-        // last in this sequence wins.
-        std::string missing;
-        if (!library)
-            missing = file_name + " (Function Model)";
-        if (!support[STL])
-            missing = "modlib_stl.dll (MMDL req)";
-        if (!support[XML_PARSER])
-            missing = "modlib_xml_parser.dll (MMDL req)";
-        if (!support[INFO])
-            missing = "modlib_info.dll (MMDL req)";
-        if (!support[BASE])
-            missing = "modlib_base.dll (MMDL req)";
-        if (!support[STL])
-            missing = "modlib_stl.dll (MMDL req)";
+    const bool support_loaded[6] = {support[0] != nullptr, support[1] != nullptr, support[2] != nullptr,
+                                    support[3] != nullptr, support[4] != nullptr, support[5] != nullptr};
+    const std::string missing = LoadFailureName(support_loaded, library != nullptr, file_name);
+    if (!missing.empty()) {
         report(SEV_FATAL, "Unable to load DLL: " + missing);
         UnloadModel();
     }

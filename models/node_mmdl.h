@@ -20,6 +20,11 @@ inline constexpr int KIND_NONE = 0;  // "(unused)"
 inline constexpr int KIND_ZERO = 1;  // "(zero)"
 inline constexpr int KIND_ONE = 2;   // "(one)"
 
+// The library "Unable to load DLL: " names when the load failed, or empty when every
+// required library loaded. support_loaded holds the six support libraries in load order
+// (stl, util, xml_parser, info, int, base).
+std::string LoadFailureName(const bool support_loaded[6], bool model_loaded, const std::string& file_name);
+
 class Node_MMDL : public Node_Concurrent {
 public:
     Node_MMDL() = default;
