@@ -21,7 +21,7 @@ public:
         queue.Configure(width, words);
         this->show_ahead = show_ahead;
         this->rw_when_full = rw_when_full;
-        q = MLIB_UINTEGER(0, width);
+        Replace(q, MLIB_UINTEGER(0, width));
         overflowed = underflowed = false;
     }
     void Clear()

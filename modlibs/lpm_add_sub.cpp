@@ -25,7 +25,7 @@ private:
         fixed = Is("lpm_direction", "ADD", "UNUSED") ? 1 : Is("lpm_direction", "SUB", "UNUSED") ? -1 : 0;
         width = Width(result);
         pipeline.Configure(static_cast<int>(std::max<int64_t>(0, Integer("lpm_pipeline", 0))), width + 2);
-        packed = MLIB_UINTEGER(0, width + 2);
+        modlib::Replace(packed, MLIB_UINTEGER(0, width + 2));
     }
 
     // result, cout and overflow of the current inputs, packed as result | cout << w | overflow << w+1.

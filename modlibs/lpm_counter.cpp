@@ -23,20 +23,20 @@ private:
     {
         width = Width(q);
         const int64_t modulus_parameter = Integer("lpm_modulus", 0);
-        modulus = (modulus_parameter > 0) ? modlib::FromU64(static_cast<uint64_t>(modulus_parameter), width + 1)
-                                          : MLIB_UINTEGER(0, width + 1);
+        modlib::Replace(modulus, modulus_parameter > 0
+                                     ? modlib::FromU64(static_cast<uint64_t>(modulus_parameter), width + 1)
+                                     : MLIB_UINTEGER(0, width + 1));
         // The highest count: modulus - 1, or all ones without a modulus (or one beyond the width).
-        top = MLIB_UINTEGER(0, width);
-        top = ~top;
+        modlib::Replace(top, ~MLIB_UINTEGER(0, width));
         if (modulus_parameter > 0 && !(modulus > modlib::Fit(top, width + 1)))
-            top = modlib::SubtractAt(modulus, MLIB_UINTEGER(1, 1), false, width);
+            modlib::Replace(top, modlib::SubtractAt(modulus, MLIB_UINTEGER(1, 1), false, width));
         CheckSupported("lpm_direction", "UNUSED", {"UNUSED", "UP", "DOWN", "DEFAULT"});
         CheckSupported("lpm_port_updown", "PORT_CONNECTIVITY", {"PORT_CONNECTIVITY", "PORT_USED", "PORT_UNUSED"});
         fixed_direction = Is("lpm_direction", "DOWN", "UNUSED") ? -1 : Is("lpm_direction", "UP", "UNUSED") ? 1 : 0;
         updown_used = !Is("lpm_port_updown", "PORT_UNUSED", "PORT_CONNECTIVITY");
-        aset_value = ValueOf("lpm_avalue");
-        sset_value = ValueOf("lpm_svalue");
-        count = MLIB_UINTEGER(0, width);
+        modlib::Replace(aset_value, ValueOf("lpm_avalue"));
+        modlib::Replace(sset_value, ValueOf("lpm_svalue"));
+        modlib::Replace(count, MLIB_UINTEGER(0, width));
         std::string power_up = Text("lpm_pvalue", "UNUSED");
         if (!modlib::SameText(power_up, "UNUSED"))
             count = ValueOf("lpm_pvalue");

@@ -33,7 +33,7 @@ private:
             full = std::max(full, Width(sum));
             const MLIB_UINTEGER addend = is_signed ? modlib::SignFit(In(sum), full) : modlib::Fit(In(sum), full);
             const MLIB_UINTEGER widened = is_signed ? modlib::SignFit(product, full) : modlib::Fit(product, full);
-            product = modlib::AddAt(widened, addend, false, full);
+            modlib::Replace(product, modlib::AddAt(widened, addend, false, full));
         }
         const int wp = Width(result);
         if (wp < full)

@@ -45,8 +45,7 @@ private:
         if (!file.empty() && !modlib::SameText(file, "UNUSED"))
             modlib::LoadMemoryFile(file, memory);
         read_address = 0;
-        output = MLIB_UINTEGER(0, width);
-        word = MLIB_UINTEGER(0, width);
+        modlib::Replace(output, MLIB_UINTEGER(0, width));
     }
 
     int64_t Address(Slot slot) const { return static_cast<int64_t>(modlib::ToU64(In(slot)) & 0x7FFFFFFFFFFFull); }
@@ -87,8 +86,7 @@ private:
     bool output_registered = true;    // q is a register
     bool rden_used = true;            // rden gates reading
     int64_t read_address = 0;         // the read address register
-    MLIB_UINTEGER output;             // what q shows
-    MLIB_UINTEGER word;               // scratch word
+    MLIB_UINTEGER output;             // what q shows, the word width
     modlib::Memory memory;            // the contents
 };
 

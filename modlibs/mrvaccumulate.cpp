@@ -23,7 +23,7 @@ private:
         CheckSupported("lpm_representation", "UNSIGNED", {"UNSIGNED", "SIGNED"});
         representation_signed = Is("lpm_representation", "SIGNED", "UNSIGNED");
         width = Width(result);
-        state = MLIB_UINTEGER(0, width + 2);
+        modlib::Replace(state, MLIB_UINTEGER(0, width + 2));
         latency.Configure(static_cast<int>(std::max<int64_t>(0, Integer("extra_latency", 0))), width + 2);
     }
 

@@ -15,8 +15,8 @@ private:
     void Configure() override
     {
         width = Width(q);
-        start = modlib::Fit(modlib::FromU64(static_cast<uint64_t>(Integer("pvalue", 0)), 64), width);
-        count = start;
+        modlib::Replace(start, modlib::Fit(modlib::FromU64(static_cast<uint64_t>(Integer("pvalue", 0)), 64), width));
+        modlib::Replace(count, start);
     }
 
     void Compute() override

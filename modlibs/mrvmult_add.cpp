@@ -53,7 +53,7 @@ private:
         for (int n = 0; n < 4; ++n)
             if (modlib::SameText(clear_text, "ACLR" + std::to_string(n)))
                 stage.clear = clears[n];
-        stage.value = MLIB_UINTEGER(0, width);
+        modlib::Replace(stage.value, MLIB_UINTEGER(0, width));
     }
 
     bool Fires(const Stage& stage) const
@@ -158,26 +158,26 @@ private:
 
     void ComputeStageInputs(StageInputs& in) const
     {
-        in.sign_a = MLIB_UINTEGER(SignOf(signa, "port_signa", "representation_a") ? 1u : 0u, 1);
-        in.sign_b = MLIB_UINTEGER(SignOf(signb, "port_signb", "representation_b") ? 1u : 0u, 1);
+        in.sign_a = SignOf(signa, "port_signa", "representation_a") ? 1u : 0u;  // 1-bit values
+        in.sign_b = SignOf(signb, "port_signb", "representation_b") ? 1u : 0u;
         const bool a_signed = !Through(sign_a, in.sign_a).is_zero();
         const bool b_signed = !Through(sign_b, in.sign_b).is_zero();
         MLIB_UINTEGER sum(0, working);
         for (int i = 0; i < multipliers; ++i) {
-            in.a[i] = Operand(dataa, i, width_a);
-            in.b[i] = Operand(datab, i, width_b);
-            in.product[i] = Multiply(Through(input_a[i], in.a[i]), a_signed, Through(input_b[i], in.b[i]), b_signed);
+            modlib::Replace(in.a[i], Operand(dataa, i, width_a));
+            modlib::Replace(in.b[i], Operand(datab, i, width_b));
+            modlib::Replace(in.product[i], Multiply(Through(input_a[i], in.a[i]), a_signed, Through(input_b[i], in.b[i]), b_signed));
             const MLIB_UINTEGER& p = Through(product[i], in.product[i]);
             const bool adds = i == 1   ? Adds("multiplier1_direction", "port_addnsub1", addnsub1)
                               : i == 3 ? Adds("multiplier3_direction", "port_addnsub3", addnsub3)
                                        : true;
             sum = adds ? modlib::AddAt(sum, p, false, working) : modlib::SubtractAt(sum, p, false, working);
         }
-        in.output = sum;
+        modlib::Replace(in.output, sum);
         if (accumulate && !High(accum_sload))
             in.output = accumulate_subtracts ? modlib::SubtractAt(output.value, sum, false, working)
                                              : modlib::AddAt(output.value, sum, false, working);
-        in.shown = modlib::Fit(Through(output, in.output), width_result);
+        modlib::Replace(in.shown, modlib::Fit(Through(output, in.output), width_result));
     }
 
     void ApplyClears()

@@ -77,8 +77,8 @@ private:
         port.byte_enables = static_cast<int>(Integer(("width_byteena_" + s).c_str(), 1));
         port.old_data = Is(("read_during_write_mode_port_" + s).c_str(), "OLD_DATA", "NEW_DATA_NO_NBE_READ");
         port.address = 0;
-        port.latch = MLIB_UINTEGER(0, port.width);
-        port.output = MLIB_UINTEGER(0, port.width);
+        modlib::Replace(port.latch, MLIB_UINTEGER(0, port.width));
+        modlib::Replace(port.output, MLIB_UINTEGER(0, port.width));
     }
 
     void Configure() override
@@ -99,8 +99,8 @@ private:
         b.writes = bidir;
         mixed_new_data = Is("read_during_write_mode_mixed_ports", "NEW_DATA", "DONT_CARE");
         byte_size = std::max<int>(1, static_cast<int>(Integer("byte_size", 8)));
-        old_a = MLIB_UINTEGER(0, a.width);
-        old_b = MLIB_UINTEGER(0, b.width);
+        modlib::Replace(old_a, MLIB_UINTEGER(0, a.width));
+        modlib::Replace(old_b, MLIB_UINTEGER(0, b.width));
 
         int64_t bits = a.width * a.depth;
         if (b.reads || b.writes)

@@ -11,6 +11,15 @@
 
 namespace modlib {
 
+// Assignment between values keeps the target's width; Replace makes target a copy of
+// value, width included.
+inline void Replace(MLIB_UINTEGER& target, const MLIB_UINTEGER& value)
+{
+    if (target.width() != value.width())
+        target.resize(value.width());
+    target = value;
+}
+
 // A copy of v at the given width: zero-extended or truncated.
 MLIB_UINTEGER Fit(const MLIB_UINTEGER& v, int width);
 // A copy of v, read as a two's-complement number of its own width, sign-extended (or
