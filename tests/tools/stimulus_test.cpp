@@ -1,0 +1,128 @@
+// Stimulus files and values of the blocktide command, and its waveform output.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tools/stimulus.h"
+#include "tools/vcd.h"
+
+using namespace blocktide_cli;
+
+namespace {
+
+MLIB_UINTEGER fitted(const std::string& text, int width, bool& cut)
+{
+    StimulusValue value;
+    std::string error;
+    EXPECT_TRUE(parse_value(text, value, error)) << error;
+    return fit_to_width(value, width, cut);
+}
+
+}  // namespace
+
+TEST(StimulusValues, DecimalHexNegativeAndWide)
+{
+    struct Case {
+        const char* text;
+        int width;
+        uint32_t word0, word1;
+        bool cut;
+    } cases[] = {
+        {"5", 8, 5, 0, false},
+        {"-1", 8, 0xFF, 0, false},
+        {"-128", 8, 0x80, 0, false},
+        {"-129", 8, 0x7F, 0, true},
+        {"256", 8, 0, 0, true},
+        {"0xFF", 8, 0xFF, 0, false},
+        {"0x1FF", 8, 0xFF, 0, true},
+        {"0x123456789A", 40, 0x3456789A, 0x12, false},
+        {"1099511627775", 40, 0xFFFFFFFF, 0xFF, false},  // 2^40 - 1
+        {"-1", 40, 0xFFFFFFFF, 0xFF, false},
+        {"0", 1, 0, 0, false},
+        {"-0", 4, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        bool cut = false;
+        MLIB_UINTEGER v = fitted(c.text, c.width, cut);
+        EXPECT_EQ(v.width(), c.width) << c.text;
+        EXPECT_EQ(v.word(0), c.word0) << c.text;
+        EXPECT_EQ(v.word(1), c.word1) << c.text;
+        EXPECT_EQ(cut, c.cut) << c.text;
+    }
+    bool cut = false;
+    MLIB_UINTEGER wide = fitted("0x1_0000_0000_0000_0000_0000_0001", 100, cut);
+    EXPECT_EQ(wide.word(0), 1u);
+    EXPECT_EQ(wide.word(3), 0x1u);
+    EXPECT_FALSE(cut);
+    MLIB_UINTEGER big_decimal = fitted("340282366920938463463374607431768211455", 128, cut);  // 2^128 - 1
+    EXPECT_EQ(big_decimal.word(3), 0xFFFFFFFFu);
+    EXPECT_FALSE(cut);
+
+    StimulusValue value;
+    std::string error;
+    for (const char* bad : {"", "-", "0x", "12a", "0xG", "1.5"})
+        EXPECT_FALSE(parse_value(bad, value, error)) << bad;
+}
+
+TEST(StimulusFiles, HeaderCyclesColumnAndSteps)
+{
+    std::istringstream in("b, cycles ,a\r\n1,2,0x10\n\n# a comment\n-1,1,7\n");
+    Stimulus stimulus;
+    std::string error;
+    ASSERT_TRUE(read_stimulus(in, stimulus, error)) << error;
+    ASSERT_EQ(stimulus.inputs, (std::vector<std::string>{"b", "a"}));
+    ASSERT_EQ(stimulus.steps.size(), 2u);
+    EXPECT_EQ(stimulus.steps[0].cycles, 2);
+    EXPECT_EQ(stimulus.steps[0].values[1].magnitude.to_uint(), 0x10u);
+    EXPECT_EQ(stimulus.steps[1].line, 5);
+    EXPECT_TRUE(stimulus.steps[1].values[0].negative);
+}
+
+TEST(StimulusFiles, ErrorsNameLineAndColumn)
+{
+    struct Case {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"", "the stimulus file is empty: its first line must name design inputs"},
+        {"a,b\n1,2\n3,x\n", "line 3, column 2 (b): malformed value 'x'"},
+        {"a,b\n1\n", "line 2: 1 fields where the header names 2"},
+        {"a,,b\n", "line 1, column 2: empty column name"},
+        {"cycles,a\n-1,0\n", "line 2, column 1 (cycles): a cycle count must be between 0 and 1073741823"},
+    };
+    for (const Case& c : cases) {
+        std::istringstream in(c.text);
+        Stimulus stimulus;
+        std::string error;
+        EXPECT_FALSE(read_stimulus(in, stimulus, error)) << c.text;
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+TEST(Waveforms, HeaderAndChangesOnly)
+{
+    std::string path = testing::TempDir() + "blocktide_wave.vcd";
+    {
+        VcdWriter vcd;
+        vcd.add_signal("clk en", 1);
+        vcd.add_signal("data", 4);
+        std::string error;
+        ASSERT_TRUE(vcd.open(path, "top", error)) << error;
+        MLIB_UINTEGER undefined(0, 4);
+        undefined.set_undefined();
+        vcd.sample(0, {MLIB_UINTEGER(1, 1), undefined});
+        vcd.sample(1, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
+        vcd.sample(2, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
+        EXPECT_TRUE(vcd.close());
+    }
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "$version Blocktide $end\n$timescale 1ns $end\n$scope module top $end\n"
+                          "$var wire 1 ! clk_en $end\n$var wire 4 \" data $end\n$upscope $end\n"
+                          "$enddefinitions $end\n#0\n1!\nbxxxx \"\n#1\nb0101 \"\n");
+    std::string error;
+    VcdWriter unwritable;
+    EXPECT_FALSE(unwritable.open("/nonexistent-dir/w.vcd", "top", error));
+}

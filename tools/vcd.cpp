@@ -1,0 +1,104 @@
+// VCD output: header, identifier codes and value changes.
+#include "tools/vcd.h"
+
+namespace blocktide_cli {
+
+namespace {
+
+// Identifier codes from the printable range '!'..'~', as short as possible.
+std::string identifier_code(int index)
+{
+    std::string code;
+    do {
+        code += static_cast<char>('!' + index % 94);
+        index /= 94;
+    } while (index > 0);
+    return code;
+}
+
+std::string without_blanks(std::string name)
+{
+    for (char& c : name)
+        if (c == ' ' || c == '\t')
+            c = '_';
+    return name.empty() ? std::string("_") : name;
+}
+
+}  // namespace
+
+VcdWriter::~VcdWriter() { close(); }
+
+int VcdWriter::add_signal(const std::string& name, int width)
+{
+    int index = static_cast<int>(signals_.size());
+    signals_.push_back(Signal{without_blanks(name), width < 1 ? 1 : width, identifier_code(index), {}});
+    return index;
+}
+
+bool VcdWriter::open(const std::string& path, const std::string& scope, std::string& error)
+{
+    file_ = std::fopen(path.c_str(), "w");
+    if (!file_) {
+        error = "cannot write the waveform file " + path;
+        return false;
+    }
+    std::fprintf(file_, "$version Blocktide $end\n$timescale 1ns $end\n$scope module %s $end\n",
+                 without_blanks(scope).c_str());
+    for (const Signal& signal : signals_)
+        std::fprintf(file_, "$var wire %d %s %s $end\n", signal.width, signal.code.c_str(), signal.name.c_str());
+    std::fprintf(file_, "$upscope $end\n$enddefinitions $end\n");
+    return true;
+}
+
+std::string VcdWriter::value_text(const MLIB_UINTEGER& value, int width)
+{
+    std::string text(static_cast<size_t>(width), '0');
+    for (int pos = 0; pos < width; ++pos) {
+        char c = '0';
+        if (pos < value.width()) {
+            uint32_t select = 1u << (pos % 32);
+            if (value.undef_word(pos / 32) & select)
+                c = 'x';
+            else if (value.is_high_z())
+                c = 'z';
+            else if (value.word(pos / 32) & select)
+                c = '1';
+        }
+        text[static_cast<size_t>(width - 1 - pos)] = c;
+    }
+    return text;
+}
+
+void VcdWriter::sample(long long cycle, const std::vector<MLIB_UINTEGER>& values)
+{
+    if (!file_)
+        return;
+    bool stamped = false;
+    for (size_t i = 0; i < signals_.size() && i < values.size(); ++i) {
+        Signal& signal = signals_[i];
+        std::string text = value_text(values[i], signal.width);
+        if (text == signal.last)
+            continue;
+        if (!stamped) {
+            std::fprintf(file_, "#%lld\n", cycle);
+            stamped = true;
+        }
+        if (signal.width == 1)
+            std::fprintf(file_, "%s%s\n", text.c_str(), signal.code.c_str());
+        else
+            std::fprintf(file_, "b%s %s\n", text.c_str(), signal.code.c_str());
+        signal.last = std::move(text);
+    }
+}
+
+bool VcdWriter::close()
+{
+    if (!file_)
+        return true;
+    bool ok = std::ferror(file_) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    return ok;
+}
+
+}  // namespace blocktide_cli

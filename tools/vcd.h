@@ -1,0 +1,43 @@
+// A writer of VCD waveform files: one scope with the design's inputs and outputs, one time
+// step per simulated cycle, values with 'x' for undefined bits and 'z' for high impedance.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/mlib_integer.h"
+
+namespace blocktide_cli {
+
+class VcdWriter {
+public:
+    VcdWriter() = default;
+    VcdWriter(const VcdWriter&) = delete;
+    VcdWriter& operator=(const VcdWriter&) = delete;
+    ~VcdWriter();
+
+    // Declares a signal before the header is written; returns its index for sample().
+    int add_signal(const std::string& name, int width);
+    // Creates the file and writes the header. False (with error) when it cannot be written.
+    bool open(const std::string& path, const std::string& scope, std::string& error);
+    // Records the values of every signal (in add_signal order) at the given cycle; only
+    // signals whose text changed since the last sample are written.
+    void sample(long long cycle, const std::vector<MLIB_UINTEGER>& values);
+    // Flushes and closes; false when a write failed.
+    bool close();
+
+private:
+    struct Signal {
+        std::string name;  // as declared, blanks replaced
+        int width;         // bits
+        std::string code;  // the short identifier used in value changes
+        std::string last;  // last written value text; empty before the first sample
+    };
+    static std::string value_text(const MLIB_UINTEGER& value, int width);
+
+    std::vector<Signal> signals_;
+    std::FILE* file_ = nullptr;  // owned; open between open() and close()
+};
+
+}  // namespace blocktide_cli
