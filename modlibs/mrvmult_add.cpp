@@ -115,6 +115,10 @@ private:
         sign_a.enable = input_a[0].enable;
         sign_b.enable = input_b[0].enable;
         latency.Configure(static_cast<int>(std::max<int64_t>(0, Integer("extra_latency", 0))), width_result);
+        sign_a_source = SignSource(signa, "port_signa", "representation_a");
+        sign_b_source = SignSource(signb, "port_signb", "representation_b");
+        direction1 = DirectionSource("multiplier1_direction", "port_addnsub1", addnsub1);
+        direction3 = DirectionSource("multiplier3_direction", "port_addnsub3", addnsub3);
     }
 
     MLIB_UINTEGER Operand(Slot data, int index, int width) const
@@ -125,22 +129,26 @@ private:
         return operand;
     }
 
-    bool SignOf(Slot port, const char* port_parameter, const char* representation) const
+    // Where an operand's sign or a product's direction comes from, decided at each start.
+    struct Control {
+        Slot port = -1;      // the input that decides, or -1 for the fixed answer
+        bool fixed = false;  // the answer without the input
+    };
+
+    Control SignSource(Slot port, const char* port_parameter, const char* representation) const
     {
-        if (PortSelected(port_parameter, port))
-            return High(port);
-        return Is(representation, "SIGNED", "UNUSED");
+        return {PortSelected(port_parameter, port) ? port : -1, Is(representation, "SIGNED", "UNUSED")};
     }
 
-    bool Adds(const char* direction_parameter, const char* port_parameter, Slot port) const
+    Control DirectionSource(const char* direction_parameter, const char* port_parameter, Slot port) const
     {
         const std::string direction = Text(direction_parameter, "UNUSED");
-        if (modlib::SameText(direction, "ADD"))
-            return true;
-        if (modlib::SameText(direction, "SUB"))
-            return false;
-        return PortSelected(port_parameter, port) ? High(port) : true;
+        if (modlib::SameText(direction, "ADD") || modlib::SameText(direction, "SUB"))
+            return {-1, modlib::SameText(direction, "ADD")};
+        return {PortSelected(port_parameter, port) ? port : -1, true};
     }
+
+    bool Answer(const Control& control) const { return control.port >= 0 ? High(control.port) : control.fixed; }
 
     MLIB_UINTEGER Multiply(const MLIB_UINTEGER& a, bool a_signed, const MLIB_UINTEGER& b, bool b_signed) const
     {
@@ -158,8 +166,8 @@ private:
 
     void ComputeStageInputs(StageInputs& in) const
     {
-        in.sign_a = SignOf(signa, "port_signa", "representation_a") ? 1u : 0u;  // 1-bit values
-        in.sign_b = SignOf(signb, "port_signb", "representation_b") ? 1u : 0u;
+        in.sign_a = Answer(sign_a_source) ? 1u : 0u;  // 1-bit values
+        in.sign_b = Answer(sign_b_source) ? 1u : 0u;
         const bool a_signed = !Through(sign_a, in.sign_a).is_zero();
         const bool b_signed = !Through(sign_b, in.sign_b).is_zero();
         MLIB_UINTEGER sum(0, working);
@@ -168,9 +176,7 @@ private:
             modlib::Replace(in.b[i], Operand(datab, i, width_b));
             modlib::Replace(in.product[i], Multiply(Through(input_a[i], in.a[i]), a_signed, Through(input_b[i], in.b[i]), b_signed));
             const MLIB_UINTEGER& p = Through(product[i], in.product[i]);
-            const bool adds = i == 1   ? Adds("multiplier1_direction", "port_addnsub1", addnsub1)
-                              : i == 3 ? Adds("multiplier3_direction", "port_addnsub3", addnsub3)
-                                       : true;
+            const bool adds = i == 1 ? Answer(direction1) : i == 3 ? Answer(direction3) : true;
             sum = adds ? modlib::AddAt(sum, p, false, working) : modlib::SubtractAt(sum, p, false, working);
         }
         modlib::Replace(in.output, sum);
@@ -261,6 +267,10 @@ private:
     Stage sign_a;                       // the registered signa
     Stage sign_b;                       // the registered signb
     modlib::Pipeline latency;           // extra_latency stages of the result
+    Control sign_a_source;              // what makes the dataa operands signed
+    Control sign_b_source;              // what makes the datab operands signed
+    Control direction1;                 // whether product 1 is added
+    Control direction3;                 // whether product 3 is added
 };
 
 }  // namespace
