@@ -1,8 +1,12 @@
-// Per-evaluation cost of the built-in logic, shift and selection primitives: each benchmark
-// links one node to perimeter inputs and calls Evaluate, with steady inputs (the evaluation
-// alone) and with inputs that change before every evaluation (timed with it). The small
-// variants are set against their general twins at the same width, narrow and wide. The
-// counter allocs/eval shows heap allocations per evaluation (operator new is counted here).
+// Costs of the built-in primitives, two ways:
+// - pipeline: a chain of stages, each an adder (or multiplier) feeding a register, so every
+//   cycle clocks every register and re-evaluates every stage; narrow (16-bit, integer ports)
+//   and wide (48-bit) variants; node evaluations per second and clock cycles per second.
+// - per evaluation: one logic, shift or selection node linked to perimeter inputs, Evaluate
+//   called with steady inputs (the evaluation alone) and with inputs that change before
+//   every evaluation (timed with it); the small variants against their general twins at
+//   the same width, narrow and wide. The counter allocs/eval shows heap allocations per
+//   evaluation (operator new is counted in this program).
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -16,8 +20,11 @@
 #include "engine/link.h"
 #include "engine/manager.h"
 #include "engine/perimeter.h"
+#include "nodes/adders.h"
 #include "nodes/logic.h"
 #include "nodes/lpm_mux.h"
+#include "nodes/mul_div.h"
+#include "nodes/registers.h"
 #include "nodes/select.h"
 #include "nodes/shifts.h"
 
@@ -43,7 +50,73 @@ void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
-namespace {
+namespace pipeline {
+
+using namespace Sim;
+
+constexpr int kStages = 2000;
+
+ParamQuery Params(int width)
+{
+    return [width](const std::string& name, ParamValue& value) {
+        if (name.empty() || name == "width") {
+            value.set_integer(width);
+            return true;
+        }
+        return false;
+    };
+}
+
+// stage i: op_i = reg_{i-1} (+ or *) b; reg_i := op_i. reg_0 takes the design input a.
+template <class Operator>
+void BuildPipeline(Manager& manager, int width)
+{
+    auto* a = manager.NewNode<Node_Perimeter_In>("a", Params(width));
+    auto* b = manager.NewNode<Node_Perimeter_In>("b", Params(width));
+    auto* ones = manager.NewNode<Node_Perimeter_In>("ones", Params(width));
+    a->SetInput(0, 0);
+    b->SetInput(3, 0);
+    ones->SetInput(0xFFFFFFFF, 0xFFFFFFFF);
+    std::string previous = "a";
+    for (int i = 0; i < kStages; ++i) {
+        const std::string op = "op" + std::to_string(i), reg = "reg" + std::to_string(i);
+        manager.NewNode<Operator>(op, Params(width));
+        manager.NewNode<Node_DFFE>(reg, Params(width));
+        Link(manager, previous, previous == "a" ? "(perimeter io)" : "dataout", op, "dataa", false);
+        Link(manager, "b", "(perimeter io)", op, "datab", false);
+        Link(manager, op, "dataout", reg, "datain", false);
+        Link(manager, "ones", "(perimeter io)", reg, "ena", false);
+        previous = reg;
+    }
+    manager.NewNode<Node_Perimeter_Out>("y", Params(width));
+    Link(manager, previous, "dataout", "y", "(perimeter io)", false);
+}
+
+template <class Operator>
+void BM_Pipeline(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    Manager manager("bench");
+    BuildPipeline<Operator>(manager, width);
+    auto* a = dynamic_cast<Node_Perimeter_In*>(manager.FindNode("a"));
+    manager.Run(0);
+    int64_t evaluations = 0, cycles = 0;
+    uint32_t stimulus = 1;
+    for (auto _ : state) {
+        a->SetInput(stimulus++, 0);
+        evaluations += manager.Run(1);
+        ++cycles;
+    }
+    state.counters["evals/s"] = benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
+    state.counters["ns/eval"] = benchmark::Counter(static_cast<double>(evaluations),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["evals/cycle"] = static_cast<double>(evaluations) / static_cast<double>(cycles ? cycles : 1);
+}
+
+}  // namespace pipeline
+
+
+namespace per_evaluation {
 
 using Params = std::map<std::string, int32_t>;
 // Inputs that pick a position get these two values instead of random ones.
@@ -127,9 +200,20 @@ void Add(const std::string& name, Params params, Fixed fixed)
                                      [=](benchmark::State& state) { BM_Evaluate<T>(state, params, fixed, changing); });
 }
 
-}  // namespace
+}  // namespace per_evaluation
 
 using namespace Sim;
+using pipeline::BM_Pipeline;
+
+BENCHMARK(BM_Pipeline<Node_UnsnAdd_Sm>)->Arg(16);
+BENCHMARK(BM_Pipeline<Node_UnsnAdd>)->Arg(16)->Arg(32)->Arg(48);
+BENCHMARK(BM_Pipeline<Node_SignAdd>)->Arg(16)->Arg(32)->Arg(48);
+BENCHMARK(BM_Pipeline<Node_UnsnAddSub>)->Arg(16)->Arg(48);
+BENCHMARK(BM_Pipeline<Node_UnsnMul>)->Arg(16)->Arg(48);
+
+using per_evaluation::Add;
+using per_evaluation::Fixed;
+using per_evaluation::Params;
 
 int main(int argc, char** argv)
 {
