@@ -13,6 +13,7 @@
 #include <set>
 #include <unistd.h>
 
+#include "engine/constant_node.h"
 #include "engine/perimeter.h"
 #include "engine/session.h"
 #include "frontend/vo_parser.h"
@@ -72,6 +73,7 @@ struct SimOptions {
 };
 
 // The design's perimeter nodes, inputs and outputs, each in ascending byte order of name.
+// The shared constant node "(top)" is a perimeter input too, but no design input.
 struct DesignPorts {
     std::vector<std::string> inputs, outputs;
     std::map<std::string, int> input_width, output_width;
@@ -81,6 +83,8 @@ DesignPorts design_ports(const Sim::Manager& manager)
 {
     DesignPorts ports;
     for (Sim::Node_Base* node : manager.Nodes()) {
+        if (dynamic_cast<Sim::Node_Constant_Sngl*>(node))
+            continue;
         if (auto* in = dynamic_cast<Sim::Node_Perimeter_In*>(node)) {
             ports.inputs.push_back(in->Name());
             ports.input_width[in->Name()] = in->PerimeterPort()->Width();
@@ -199,6 +203,10 @@ int run_sim(const SimOptions& options)
         std::string error;
         if (!blocktide_cli::read_stimulus(in, stimulus, error)) {
             fail(options.stimulus + ": " + error);
+            return 1;
+        }
+        if (stimulus.steps.empty()) {
+            fail(options.stimulus + ": the stimulus file has no steps: every line after the first is one step");
             return 1;
         }
     } else {
