@@ -354,6 +354,11 @@ int run_dump(const std::string& design, const std::string& out)
     session.SplitDesignPath(design);
     KVC::NetlistDB database;
     database.LoadSimDB(design + ".simdb", false, false);
+    // A database that did not load whole is not dumped: the dump would look like a design.
+    if (session.flush_messages(0)) {
+        fail("the simulation database " + design + ".simdb could not be read");
+        return 1;
+    }
     database.Dump(out);
     return session.flush_messages(0) ? 1 : 0;
 }

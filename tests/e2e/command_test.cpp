@@ -294,7 +294,7 @@ TEST(Sim, VcdHoldsEveryDesignInputAndOutputPerCycle)
     EXPECT_NE(vcd.find("1!"), std::string::npos) << vcd;
 }
 
-TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutASimDb)
+TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutAGoodSimDb)
 {
     Imported counter("counter");
     CommandResult result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("dump.txt")});
@@ -309,6 +309,12 @@ TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutASimDb)
     result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("dump.txt")});
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("no simulation database"), std::string::npos) << result.err;
+    EXPECT_FALSE(counter.ws.Exists("dump.txt"));
+
+    counter.ws.Write("counter.vo.simdb", "not a database");
+    result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("dump.txt")});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("could not be read"), std::string::npos) << result.err;
     EXPECT_FALSE(counter.ws.Exists("dump.txt"));
 }
 
