@@ -161,7 +161,7 @@ TEST(Sim, MapOptionImportsTheChangedNetlistFirst)
     EXPECT_EQ(fresh.out, "cycle,count,wrap\n1,00,0\n2,00,0\n3,00,0\n");
 }
 
-TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFile)
+TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
 {
     struct Case {
         const char* what;
@@ -204,7 +204,8 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFile)
             c.spoil(counter.ws);
         if (c.stimulus)
             counter.ws.Write("s.csv", c.stimulus);
-        std::vector<std::string> args = {"--stimulus", counter.ws.Path("s.csv"), "--out", counter.ws.Path("o.csv")};
+        std::vector<std::string> args = {"--stimulus", counter.ws.Path("s.csv"), "--out", counter.ws.Path("o.csv"),
+                                         "--vcd", counter.ws.Path("w.vcd")};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         CommandResult result = counter.Sim(args);
         EXPECT_EQ(result.exit_code, 1);
@@ -212,6 +213,7 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFile)
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(counter.ws.Exists("o.csv"));
         EXPECT_FALSE(counter.ws.Exists("o.csv.partial"));
+        EXPECT_FALSE(counter.ws.Exists("w.vcd"));
     }
 }
 

@@ -4,8 +4,6 @@
 // register shows at a line's edge what it saw while the previous line settled).
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "command_runner.h"
 
 namespace {
@@ -226,19 +224,31 @@ struct MapModule {
     std::vector<std::string> clocks, inputs, outputs;
 };
 
+// The text between `key="` and the next double quote, or "" when the line lacks the key.
+std::string QuotedAfter(const std::string& line, const std::string& key)
+{
+    size_t at = line.find(key + "=\"");
+    if (at == std::string::npos)
+        return "";
+    at += key.size() + 2;
+    return line.substr(at, line.find('"', at) - at);
+}
+
 std::vector<MapModule> ReadDefaultMap()
 {
     std::vector<MapModule> modules;
     std::istringstream map(e2e::ReadFile(e2e::DefaultMap()));
-    const std::regex module_line("<Module VName=\"([^\"]+)\""), port_line("<(InpPort|OutPort|ClkPort) name=\"([^\"]+)\"");
-    std::smatch match;
     for (std::string line; std::getline(map, line);) {
-        if (std::regex_search(line, match, module_line))
-            modules.push_back({match[1], {}, {}, {}});
-        else if (std::regex_search(line, match, port_line) && !modules.empty()) {
-            MapModule& m = modules.back();
-            (match[1] == "ClkPort" ? m.clocks : match[1] == "InpPort" ? m.inputs : m.outputs).push_back(match[2]);
-        }
+        if (line.find("<Module ") != std::string::npos)
+            modules.push_back({QuotedAfter(line, "VName"), {}, {}, {}});
+        else if (modules.empty())
+            continue;
+        else if (line.find("<ClkPort ") != std::string::npos)
+            modules.back().clocks.push_back(QuotedAfter(line, "name"));
+        else if (line.find("<InpPort ") != std::string::npos)
+            modules.back().inputs.push_back(QuotedAfter(line, "name"));
+        else if (line.find("<OutPort ") != std::string::npos)
+            modules.back().outputs.push_back(QuotedAfter(line, "name"));
     }
     return modules;
 }
