@@ -20,6 +20,8 @@ namespace Sim {
 class ParamReader {
 public:
     explicit ParamReader(const ParamQuery& query) : query_(query) {}
+    // The reader keeps a reference: a temporary query would be gone before the first read.
+    explicit ParamReader(ParamQuery&&) = delete;
 
     // Integer parameter: the value's integer part when the parameter exists.
     bool read(const char* name, int32_t& value) const;
@@ -29,7 +31,7 @@ public:
     bool read(const char* name, std::string& value) const;
 
 private:
-    const ParamQuery& query_;  // owned by the node's creator; lives through CreatePorts
+    ParamQuery query_;  // a copy: callers may pass a temporary query
 };
 
 // Reports message at SEV_INTERNAL when a small variant is configured wider than it computes;

@@ -1,0 +1,62 @@
+// Node_Adapter assembles one input from bit fields of several sources; Node_Downshifter
+// presents a source shifted right, for an input that reads from a bit other than 0. The
+// port linking pass of the build inserts both.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/node.h"
+
+namespace Sim {
+
+class Node_Adapter : public Node_Concurrent {
+public:
+    // Ports come from SetSize and DefineInput, not from a parameter query.
+    void CreatePorts(const ParamQuery&) override {}
+    bool IsSettled() override { return true; }
+    bool IsWide() override { return !small; }
+    bool Evaluate() override;
+    std::string TypeName() const override { return "*ADAPTER"; }
+
+    // Announces `slice_count` slices and creates the output "out" of `out_width` bits.
+    void SetSize(int slice_count, int out_width);
+    // Bits [src_low, src_low + bits) of `source` go to bits [dst_low, dst_low + bits) of
+    // the output, inverted when asked. Slices of constant zeros are skipped.
+    void DefineInput(int src_low, int dst_low, int bits, Port_Base* source, bool inverted);
+
+private:
+    struct Entry {
+        int src_low;  // lowest source bit taken
+        int dst_low;  // output bit the slice starts at
+        int bits;     // slice width
+        bool narrow;  // the slice lies within bits 0..30 on both sides
+    };
+
+    int width = 0;                // the assembled width; 0 until SetSize
+    int count = 0;                // slices announced by SetSize
+    int defined = 0;              // slices defined so far (at most `count`)
+    std::vector<Entry> entries;   // `count` records, the first `defined` in use
+    std::vector<Port_Base*> ins;  // input "in NNN" of each defined slice
+    Port_Base* out = nullptr;     // the output "out"
+    bool small = false;           // every slice fits the 32-bit integer path
+};
+
+class Node_Downshifter : public Node_Concurrent {
+public:
+    // Asks the query without a name for the width of both ports.
+    void CreatePorts(const ParamQuery& query) override;
+    bool IsSettled() override { return true; }
+    bool Evaluate() override;
+    std::string TypeName() const override { return "*DNSHIFT"; }
+
+    void SetShift(int bits);
+    int Shift() const { return shift; }
+
+private:
+    uint16_t shift = 0;         // source bits dropped at the bottom
+    Port_Base* from = nullptr;  // the input "from"
+    Port_Base* to = nullptr;    // the output "to"
+};
+
+}  // namespace Sim

@@ -1,0 +1,110 @@
+// Sim::Manager: the node table with unique names, the lazily built scheduler, running
+// cycles, the design-input inventory and teardown.
+#include "engine/manager.h"
+
+#include <algorithm>
+
+#include "engine/constant_node.h"
+#include "engine/scheduler.h"
+#include "host/messages.h"
+
+namespace Sim {
+
+namespace {
+bool NoParameters(const std::string&, ParamValue&) { return false; }
+}  // namespace
+
+Manager::Manager(const std::string& design_name) : design_name(design_name)
+{
+    Node_Constant_Sngl& top = Node_Constant_Sngl::Instance();
+    top.Init("(top)", NoParameters, 0);
+    top.SetManager(this);
+    nodes["(top)"] = &top;
+    creation_order.push_back(&top);
+}
+
+Manager::~Manager()
+{
+    scheduler.reset();
+    for (Node_Base* node : creation_order)
+        node->BeforeDelete();
+    for (Node_Base* node : creation_order)
+        if (node->IsDeletable())
+            delete node;
+    // The shared constant node outlives this manager and must not look names up in it.
+    Node_Constant_Sngl& top = Node_Constant_Sngl::Instance();
+    if (top.GetManager() == this)
+        top.SetManager(nullptr);
+}
+
+void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQuery& query)
+{
+    auto existing = nodes.find(node_name);
+    if (existing != nodes.end()) {
+        report(SEV_FATAL,
+               "Node name '" + node_name + "' was not unique. This is an unrecoverable design violation.");
+        Node_Base* older = existing->second;
+        creation_order.erase(std::find(creation_order.begin(), creation_order.end(), older));
+        if (older->IsDeletable())
+            delete older;
+    }
+    nodes[node_name] = node;
+    creation_order.push_back(node);
+    node->SetManager(this);
+    // The rank is the number of nodes now held; after a replacement that number was
+    // already given out, so the next unused rank is taken instead.
+    int rank = std::max(static_cast<int>(nodes.size()), last_rank + 1);
+    last_rank = rank;
+    node->Init(node_name, query ? query : ParamQuery(NoParameters), rank);
+    DiscardScheduler();
+}
+
+Node_Base* Manager::FindNode(const std::string& node_name) const
+{
+    auto found = nodes.find(node_name);
+    return found == nodes.end() ? nullptr : found->second;
+}
+
+void Manager::SetInputOrder(const std::vector<std::string>& names)
+{
+    input_order.clear();
+    for (size_t i = 0; i < names.size(); ++i)
+        input_order[names[i]] = static_cast<int>(i);
+}
+
+void Manager::BuildScheduler()
+{
+    scheduler = std::make_unique<Scheduler>(*this);
+    for (Node_Base* node : creation_order) {
+        node->PrepareRun();
+        scheduler->Register(node);
+    }
+    scheduler->SortDesignInputs(input_order);
+}
+
+void Manager::DiscardScheduler() { scheduler.reset(); }
+
+int Manager::Run(int cycles)
+{
+    if (!scheduler)
+        BuildScheduler();
+    return scheduler->RunCycles(cycles);
+}
+
+void Manager::InputInventory(std::vector<InputInfo>& list)
+{
+    if (!scheduler)
+        BuildScheduler();
+    scheduler->Inventory(list);
+    DiscardScheduler();
+}
+
+void Manager::SetClockWork(Node_Base* node, bool has_work)
+{
+    if (scheduler && node)
+        scheduler->SetClockWork(node, has_work);
+}
+
+int Manager::Cycle() const { return scheduler ? scheduler->Cycle() : 0; }
+
+}  // namespace Sim

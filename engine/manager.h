@@ -1,0 +1,84 @@
+// Sim::Manager: owns every node of one simulated design, creates nodes by class and
+// unique name, and runs clock cycles through a scheduler that it builds at the first run
+// and discards whenever the set of nodes changes.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/node.h"
+
+namespace Sim {
+
+class Scheduler;
+
+// One design input as seen by InputInventory.
+struct InputInfo {
+    std::string name;     // the perimeter input node's name
+    int position;         // 0-based position in the design-input order
+    bool reaches_output;  // some design output depends on this input
+};
+
+class Manager {
+public:
+    explicit Manager(const std::string& design_name);
+    ~Manager();
+    Manager(const Manager&) = delete;
+    Manager& operator=(const Manager&) = delete;
+
+    // Creates, names and initialises a node of class T. A name already in use is
+    // reported as fatal and the older node is deleted. A missing query knows no parameters.
+    template <class T> T* NewNode(const std::string& node_name, const ParamQuery& query = ParamQuery())
+    {
+        static_assert(std::is_base_of_v<Node_Base, T>, "Failed in Mgr::NewNode when provided non-Node class");
+        T* node = new T();
+        Adopt(node, node_name, query);
+        return node;
+    }
+
+    // The node of that name, or null.
+    Node_Base* FindNode(const std::string& node_name) const;
+    // The i-th name gets position i in the design-input order.
+    void SetInputOrder(const std::vector<std::string>& names);
+    // Runs `cycles` clock cycles (0: one settle without a clock edge). Returns the number
+    // of evaluations of the last settle, 0 when it hit the loop limit; a negative count
+    // runs nothing and is returned.
+    int Run(int cycles);
+    // One entry per design input, in design-input order; discards the scheduler.
+    void InputInventory(std::vector<InputInfo>& list);
+
+    // A node's clock-edge mark (a register announcing pending work, even from inside its
+    // own Evaluate). Ignored before the scheduler exists or for a node it does not hold.
+    void SetClockWork(Node_Base* node, bool has_work);
+
+    bool HasScheduler() const { return scheduler != nullptr; }
+    // Clock cycles run by the current scheduler; 0 without one.
+    int Cycle() const;
+    const std::string& DesignName() const { return design_name; }
+    const std::string& HexDirectory() const { return hex_directory; }
+    const std::string& DesignDirectory() const { return design_directory; }
+    void SetHexDirectory(const std::string& directory) { hex_directory = directory; }
+    void SetDesignDirectory(const std::string& directory) { design_directory = directory; }
+    // Every node, the shared constant node first, then in creation order.
+    const std::vector<Node_Base*>& Nodes() const { return creation_order; }
+
+private:
+    void Adopt(Node_Base* node, const std::string& node_name, const ParamQuery& query);
+    void BuildScheduler();
+    void DiscardScheduler();
+
+    std::unordered_map<std::string, Node_Base*> nodes;  // by name; owned except the constant node
+    std::vector<Node_Base*> creation_order;             // the same nodes, in the order they were entered
+    std::unique_ptr<Scheduler> scheduler;               // built lazily by Run; none after a change of nodes
+    std::string design_name;                            // the design's top-level name
+    std::string hex_directory;                          // where memory initialisation files are looked up
+    std::string design_directory;                       // the directory of the design file
+    std::map<std::string, int> input_order;             // design-input name -> 0-based position
+    int last_rank = 0;                                  // highest rank handed out, so ranks stay distinct
+};
+
+}  // namespace Sim

@@ -1,0 +1,125 @@
+// Node_Base and Node_Concurrent: port ownership and lookup, the port factories,
+// initialisation and the clock edge of registered outputs.
+#include "engine/node.h"
+
+#include "engine/constant_node.h"
+#include "host/messages.h"
+
+namespace Sim {
+
+Node_Base::~Node_Base() = default;
+
+Port_Base* Node_Base::LookupPort(const std::string& port_name) const
+{
+    auto found = ports.find(port_name);
+    return found == ports.end() ? nullptr : found->second;
+}
+
+Port_Base* Node_Base::FindPort(const std::string& port_name)
+{
+    if (Port_Base* port = LookupPort(port_name))
+        return port;
+    report(SEV_ERROR, "Referenced non-existent port name '" + port_name + "' on '" + TypeName() + "'node '" +
+                          name + "'. Unable to connect models (using X instead).");
+    return Node_Constant_Sngl::Instance().ConstantPort(0);
+}
+
+void Node_Base::CreatePorts(const ParamQuery&)
+{
+    report(SEV_INTERNAL,
+           "CreatePorts() reached in abstract class Node_Base. Function should be overridden when "
+           "creating node model. Call was on object: " +
+               name);
+}
+
+int Node_Base::CheckedPortWidth(const std::string& port_name, int width) const
+{
+    if (width >= 1)
+        return width;
+    report(SEV_WARNING, "Port '" + port_name + "' of node '" + name + "' was given width " +
+                            std::to_string(width) + "; a width of 1 is used instead.");
+    return 1;
+}
+
+Port_Base* Node_Base::CreateInputPort(const std::string& port_name, int width, int default_kind)
+{
+    width = CheckedPortWidth(port_name, width);
+    Port_Base* source = Node_Constant_Sngl::Instance().ConstantPort(default_kind);
+    if (width >= 32)
+        return new Port_In(port_name, this, width, source);
+    return new Port_In_Int(port_name, this, width, source);
+}
+
+Port_Base* Node_Base::AddPort(Port_Base* port)
+{
+    if (port == nullptr) {
+        report(SEV_WARNING,
+               "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
+        return nullptr;
+    }
+    owned_ports.emplace_back(port);
+    ports[port->Name()] = port;
+    if (port->IsInput())
+        inputs.push_back(port);
+    if (port->IsOutput() && port->IsClocked())
+        clocked.push_back(port);
+    return port;
+}
+
+void Node_Base::Init(const std::string& node_name, const ParamQuery& query, int node_rank)
+{
+    name = node_name;
+    rank = node_rank;
+    queued = false;
+    visits = 0;
+    single_dependent = nullptr;
+    CreatePorts(query);
+    for (Port_Base* port : clocked) {
+        port->Reset();
+        port->Clock();
+    }
+    InitHook();
+}
+
+bool Node_Base::ClockEdge()
+{
+    bool changed = false;
+    for (Port_Base* port : clocked)
+        changed |= port->Clock();
+    changed |= ClockHook();
+    return changed;
+}
+
+Node_Base* Node_Base::DriverOf(const Port_Base* input_port)
+{
+    auto* input = dynamic_cast<const Port_In*>(input_port);
+    return input ? input->Source()->Owner() : nullptr;
+}
+
+std::vector<Node_Base*> Node_Base::GetDrivers() const
+{
+    std::vector<Node_Base*> drivers;
+    drivers.reserve(inputs.size());
+    for (Port_Base* port : inputs)
+        if (Node_Base* driver = DriverOf(port))
+            drivers.push_back(driver);
+    return drivers;
+}
+
+Port_Base* Node_Concurrent::CreateOutputPort(const std::string& port_name, int width)
+{
+    width = CheckedPortWidth(port_name, width);
+    if (width >= 32)
+        return new Port_Out_Con(port_name, this, width);
+    return new Port_Out_Con_Int(port_name, this, width);
+}
+
+Port_Base* Node_Concurrent::CreateRegisteredOutputPort(const std::string& port_name, int width)
+{
+    width = CheckedPortWidth(port_name, width);
+    if (width >= 32)
+        return new Port_Out_Reg(port_name, this, width);
+    return new Port_Out_Reg_Int(port_name, this, width);
+}
+
+}  // namespace Sim

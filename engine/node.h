@@ -1,0 +1,156 @@
+// Node_Base and Node_Concurrent: the root of every simulation node. A node owns its
+// ports, knows its name, and carries the bookkeeping the scheduler needs (rank, table
+// index, queued mark, the nodes reading its outputs).
+//
+// Writing a node class (the usual shape):
+//
+//   class Node_Example : public Node_Concurrent {
+//   public:
+//       std::string TypeName() const override { return "EXAMPLE "; }  // eight characters
+//       bool IsSettled() override { return true; }   // no clock-edge work
+//       void CreatePorts(const ParamQuery& query) override {
+//           int32_t width = 8;
+//           ParamReader(query).read("width", width);  // nodes/conventions.h; keeps 8 when absent
+//           a = AddPort(CreateInputPort("a", width, 0));
+//           y = AddPort(CreateOutputPort("y", width));
+//       }
+//       bool Evaluate() override { return y->SetInt(~a->ValueInt() & LowBitsMask(y->Width())); }
+//   private:
+//       Port_Base* a = nullptr;  // owned by the node's port table
+//       Port_Base* y = nullptr;
+//   };
+//
+// Nodes are created only by Manager::NewNode<T>, which calls Init. Every port a factory
+// returns must be handed to AddPort, which takes ownership. Evaluate reads inputs with
+// Value/ValueInt/IsZero, writes every output once with Set/SetInt and returns true when
+// any write reported a change. SetInt judges the change before cutting the value to the
+// port width, so mask computed words (LowBitsMask) or readers re-run needlessly. Values
+// of at most 32 bits never touch the heap.
+//
+// Clocked classes answer IsSettled() false to get ClockEdge (registered outputs, then
+// ClockHook) in every cycle. A register that tracks pending work keeps its manager
+// (SetManager/GetManager) and calls Manager::SetClockWork(this, pending) from Evaluate.
+// ForwardsFrom(driver) usually compares DriverOf(some input) with the driver.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/param_value.h"
+#include "engine/port.h"
+
+namespace Sim {
+
+class Manager;
+class Scheduler;
+
+class Node_Base {
+public:
+    Node_Base() = default;
+    virtual ~Node_Base();
+    Node_Base(const Node_Base&) = delete;
+    Node_Base& operator=(const Node_Base&) = delete;
+
+    // --- Virtual operations, in the engine's slot order ---
+
+    // The port of that name. Unknown names are reported and give the shared constant
+    // node's undefined "(unused)" port, so a caller always receives a usable port.
+    virtual Port_Base* FindPort(const std::string& port_name);
+    // Classes that need their manager (registers, perimeter outputs) store it.
+    virtual void SetManager(Manager*) {}
+    virtual Manager* GetManager() { return nullptr; }
+    // Used only by the input-reachability search: a sequential node passes a path on
+    // only when it forwards inputs and the driving node feeds a forwarded input.
+    virtual bool IsSequential() = 0;
+    // False means the node has clock-edge work and gets ClockEdge every cycle.
+    virtual bool IsSettled() { return false; }
+    virtual bool ForwardsInputs() { return false; }
+    virtual bool ForwardsFrom(Node_Base*) { return false; }
+    // False keeps the node alive when its manager is destroyed (the shared constant node).
+    virtual bool IsDeletable() { return true; }
+    // Eight characters, padded with blanks.
+    virtual std::string TypeName() const { return "UNKNOWN!"; }
+    // Reads the parameters and creates and adds every port; every concrete class overrides it.
+    virtual void CreatePorts(const ParamQuery& query);
+    // Computes the outputs from the inputs; true when any output changed.
+    virtual bool Evaluate() = 0;
+    // One line describing the current values, for diagnostics; empty when the class has none.
+    virtual std::string TraceText() { return std::string(); }
+    // Told by an input port of this node when it has been connected to a new source.
+    virtual void OnInputConnected(Port_In*) {}
+    // Called for every node when a scheduler is built.
+    virtual void PrepareRun() {}
+    // Clock-edge work beyond the registered ports; true when an output changed.
+    virtual bool ClockHook() { return false; }
+    // Called after the ports are created; initialises any stored state.
+    virtual void InitHook() {}
+    // Called on every node before the manager deletes any of them.
+    virtual void BeforeDelete() {}
+    // Port factories: 32 bits or more give the wide class, 1 to 31 the `_Int` class. A
+    // width below 1 is reported and taken as 1. The caller must pass the result to AddPort.
+    virtual Port_Base* CreateOutputPort(const std::string& port_name, int width) = 0;
+    // `default_kind` picks the source until linked: 1 "(zero)", 2 "(one)", else "(unused)".
+    virtual Port_Base* CreateInputPort(const std::string& port_name, int width, int default_kind);
+    // Only an adapter that cannot use its 32-bit path answers true.
+    virtual bool IsWide() { return false; }
+
+    // --- Non-virtual operations ---
+
+    // Called once by the manager's node factory: names the node, creates its ports,
+    // gives registered outputs their first clock and runs InitHook.
+    void Init(const std::string& node_name, const ParamQuery& query, int node_rank);
+    // Clocks every registered output and runs ClockHook; true when any of them changed.
+    bool ClockEdge();
+    // The owner of the source of every input, one entry per input, in creation order.
+    std::vector<Node_Base*> GetDrivers() const;
+    // Takes ownership of the port and files it by name; returns it (null is reported).
+    Port_Base* AddPort(Port_Base* port);
+    // The port of that name on this node only, or null; reports nothing.
+    Port_Base* LookupPort(const std::string& port_name) const;
+
+    const std::string& Name() const { return name; }
+    int Rank() const { return rank; }
+    int Id() const { return id; }
+    const std::vector<Port_Base*>& Inputs() const { return inputs; }
+
+    // The node whose output the input port reads, or null for a non-input.
+    static Node_Base* DriverOf(const Port_Base* input_port);
+
+protected:
+    // The width a factory may use: at least 1, with a report when the request was not.
+    int CheckedPortWidth(const std::string& port_name, int width) const;
+
+    int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
+    int id = -1;                            // index in the scheduler's node table; -1 before registration
+    int visits = 0;                         // visit counter of the input-reachability search
+    bool queued = false;                    // the node is in the scheduler's queue
+    bool failure_reported = false;          // an exception from this node has been reported once
+    Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
+    std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
+    std::unordered_map<std::string, Port_Base*> ports;  // every port by name
+    std::vector<Port_Base*> inputs;                     // ports with IsInput(), creation order
+    std::vector<Port_Base*> clocked;                    // registered outputs, creation order
+    std::string name;                                   // unique within the manager
+
+private:
+    // Owns every port ever added, including one replaced in `ports` by a later port of
+    // the same name, so references held in `inputs` or by the node class stay valid.
+    std::vector<std::unique_ptr<Port_Base>> owned_ports;
+
+    friend class Scheduler;
+    friend class Manager;
+};
+
+// The base of every concrete node class: combinational outputs, not sequential.
+class Node_Concurrent : public Node_Base {
+public:
+    bool IsSequential() override { return false; }
+    Port_Base* CreateOutputPort(const std::string& port_name, int width) override;
+    // Registered outputs hold a next value that ClockEdge moves into the current one.
+    Port_Base* CreateRegisteredOutputPort(const std::string& port_name, int width);
+};
+
+}  // namespace Sim

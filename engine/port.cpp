@@ -1,0 +1,191 @@
+// Ports: value storage, change reporting, registered-output clocking and input reads
+// with inversion. Misuse (writing an input, connecting an output) is reported, never
+// thrown, and leaves the port unchanged.
+#include "engine/port.h"
+
+#include <algorithm>
+
+#include "engine/node.h"
+#include "host/messages.h"
+
+namespace Sim {
+
+namespace {
+// Ports are never narrower than one bit, so no mask is shifted by 32 and no buffer is empty.
+int AtLeastOneBit(int width) { return std::max(width, 1); }
+}  // namespace
+
+Port_Base::Port_Base(const std::string& name, Node_Base* owner, int width)
+    : width(AtLeastOneBit(width)), owner(owner), name(name)
+{
+}
+
+Port_Out::Port_Out(const std::string& name, Node_Base* owner, int width)
+    : Port_Base(name, owner, width), value(0, AtLeastOneBit(width))
+{
+}
+
+void Port_Out::SetSource(Port_Base*)
+{
+    report(SEV_INTERNAL, "Cannot assign port dependancies to OUTPUT ports");
+}
+
+bool Port_Out_Con::SetInt(uint32_t v) { return Set(MLIB_UINTEGER(v, 32)); }
+
+bool Port_Out_Con::Set(const MLIB_UINTEGER& x)
+{
+    bool changed = x != value;
+    value = x;
+    return changed;
+}
+
+Port_Out_Con_Int::Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width)
+    : Port_Out_Con(name, owner, width), mask(LowBitsMask(this->width)), ivalue(0)
+{
+}
+
+const MLIB_UINTEGER& Port_Out_Con_Int::Value()
+{
+    value = ivalue;
+    return value;
+}
+
+// The change is judged before masking: a wider value than the port can hold always
+// counts as a change, which at worst re-evaluates the readers once more.
+bool Port_Out_Con_Int::SetInt(uint32_t v)
+{
+    bool changed = v != ivalue;
+    ivalue = v & mask;
+    return changed;
+}
+
+void Port_Out_Con_Int::Reset()
+{
+    ivalue = 0;
+    value = 0u;
+}
+
+Port_Out_Reg::Port_Out_Reg(const std::string& name, Node_Base* owner, int width)
+    : Port_Out(name, owner, width), next(0, this->width)
+{
+    next.set_undefined();
+}
+
+bool Port_Out_Reg::SetInt(uint32_t v) { return Set(MLIB_UINTEGER(v, 32)); }
+
+bool Port_Out_Reg::Set(const MLIB_UINTEGER& x)
+{
+    next = x;
+    return false;
+}
+
+bool Port_Out_Reg::Clock()
+{
+    bool changed = value != next;
+    value = next;
+    return changed;
+}
+
+Port_Out_Reg_Int::Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width)
+    : Port_Out_Reg(name, owner, width), icurrent(0), inext(0), mask(LowBitsMask(this->width))
+{
+}
+
+const MLIB_UINTEGER& Port_Out_Reg_Int::Value()
+{
+    value = icurrent;
+    return value;
+}
+
+bool Port_Out_Reg_Int::SetInt(uint32_t v)
+{
+    inext = v;
+    return false;
+}
+
+bool Port_Out_Reg_Int::Clock()
+{
+    bool changed = icurrent != inext;
+    icurrent = inext & mask;
+    return changed;
+}
+
+void Port_Out_Reg_Int::Reset()
+{
+    icurrent = 0;
+    value = 0u;
+}
+
+Port_Constant::Port_Constant(const std::string& name, Node_Base* owner, const MLIB_UINTEGER& constant)
+    : Port_Out(name, owner, constant.width()), constant(constant)
+{
+}
+
+Port_In::Port_In(const std::string& name, Node_Base* owner, int width, Port_Base* source)
+    : Port_Base(name, owner, width), source(source), read(0, AtLeastOneBit(width))
+{
+}
+
+const MLIB_UINTEGER& Port_In::Value()
+{
+    read = source->Value();
+    if (inversion)
+        read = read ^ *inversion;
+    return read;
+}
+
+uint32_t Port_In::ValueInt()
+{
+    read = source->Value();
+    return inversion ? read.to_uint() ^ inversion->to_uint() : read.to_uint();
+}
+
+void Port_In::SetSource(Port_Base* out)
+{
+    if (out == nullptr || !out->IsOutput()) {
+        report(SEV_INTERNAL, "Tried to make an input port read from another input port");
+        return;
+    }
+    source = out;
+    owner->OnInputConnected(this);
+}
+
+bool Port_In::SetInt(uint32_t)
+{
+    report(SEV_INTERNAL, "Cannot assign values to INPUT ports.");
+    return false;
+}
+
+bool Port_In::Set(const MLIB_UINTEGER&)
+{
+    report(SEV_INTERNAL, "Cannot assign values to INPUT ports.");
+    return false;
+}
+
+void Port_In::SetInversion(const MLIB_UINTEGER* bits)
+{
+    auto inverted = std::make_unique<MLIB_UINTEGER>(0, width);
+    if (bits)
+        *inverted = *bits;
+    else
+        *inverted = ~*inverted;
+    inversion = std::move(inverted);
+}
+
+Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
+    : Port_In(name, owner, width, source), iinversion(0), mask(LowBitsMask(this->width))
+{
+}
+
+const MLIB_UINTEGER& Port_In_Int::Value()
+{
+    read = ValueInt();
+    return read;
+}
+
+void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits)
+{
+    iinversion = bits ? bits->to_uint() : 0xFFFFFFFFu;
+}
+
+}  // namespace Sim

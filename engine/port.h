@@ -1,0 +1,208 @@
+// Ports: the connection points of simulation nodes. Output ports store what their node
+// drives, input ports read one source output (optionally inverting bits on the way), and
+// every write reports whether the stored value changed, which drives event scheduling.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/mlib_integer.h"
+
+namespace Sim {
+
+class Node_Base;
+
+// Mask of the low `width` bits of a word; all ones from 32 bits up, 0 for no bits.
+constexpr uint32_t LowBitsMask(int width)
+{
+    return width >= 32 ? 0xFFFFFFFFu : (width <= 0 ? 0u : (0xFFFFFFFFu >> (32 - width)));
+}
+
+// Abstract root of every port. Node models use only Value, ValueInt and IsZero on their
+// inputs and Set, SetInt on their outputs; the engine uses the rest. Ports are created
+// by the owning node's factories (Node_Base::CreateInputPort and friends), which pick the
+// `_Int` classes for widths below 32 bits; node code never needs to know which it got.
+class Port_Base {
+public:
+    Port_Base(const std::string& name, Node_Base* owner, int width);
+    virtual ~Port_Base() = default;
+    Port_Base(const Port_Base&) = delete;
+    Port_Base& operator=(const Port_Base&) = delete;
+
+    virtual bool IsInput() const = 0;   // the port reads a source
+    virtual bool IsOutput() const = 0;  // the port may be a source
+    // The value seen through this port is zero (value bits only).
+    virtual bool IsZero() = 0;
+    // The value seen through this port; the reference stays valid until the next call.
+    virtual const MLIB_UINTEGER& Value() = 0;
+    // The low 32 bits of that value, unsigned.
+    virtual uint32_t ValueInt() = 0;
+    // Connects an input to an output; misuse is reported and changes nothing.
+    virtual void SetSource(Port_Base* out) = 0;
+    // Writes (the next value, for registered outputs); true when the stored value changed.
+    virtual bool SetInt(uint32_t v) = 0;
+    virtual bool Set(const MLIB_UINTEGER& x) = 0;
+    // Clock edge: registered outputs take their next value; true when it changed.
+    virtual bool Clock() = 0;
+    // The stored value becomes 0.
+    virtual void Reset() = 0;
+    // The port must be clocked by its node.
+    virtual bool IsClocked() const = 0;
+
+    int Width() const { return width; }
+    Node_Base* Owner() const { return owner; }
+    const std::string& Name() const { return name; }
+
+protected:
+    int width;         // bits, at least 1
+    Node_Base* owner;  // the node that owns this port (not owned)
+    std::string name;  // unique among the ports of one node
+};
+
+// Abstract root of outputs: holds the driven value.
+class Port_Out : public Port_Base {
+public:
+    Port_Out(const std::string& name, Node_Base* owner, int width);
+
+    bool IsInput() const override { return false; }
+    bool IsOutput() const override { return true; }
+    void SetSource(Port_Base* out) override;
+    void Reset() override { value = 0u; }
+
+protected:
+    MLIB_UINTEGER value;  // the port's width; created 0
+};
+
+// Combinational output, 32 bits or more.
+class Port_Out_Con : public Port_Out {
+public:
+    using Port_Out::Port_Out;
+
+    bool IsZero() override { return value.is_zero(); }
+    const MLIB_UINTEGER& Value() override { return value; }
+    uint32_t ValueInt() override { return value.to_uint(); }
+    bool SetInt(uint32_t v) override;
+    bool Set(const MLIB_UINTEGER& x) override;
+    bool Clock() override { return false; }
+    bool IsClocked() const override { return false; }
+};
+
+// Combinational output, 1 to 31 bits: the value lives in one word and carries no
+// undefined state; the inherited `value` is only the buffer Value() returns.
+class Port_Out_Con_Int : public Port_Out_Con {
+public:
+    Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width);
+
+    bool IsZero() override { return ivalue == 0; }
+    const MLIB_UINTEGER& Value() override;
+    uint32_t ValueInt() override { return ivalue; }
+    bool SetInt(uint32_t v) override;
+    bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
+    void Reset() override;
+
+protected:
+    uint32_t mask;    // the low `width` bits
+    uint32_t ivalue;  // the stored value, always within `mask`
+};
+
+// Registered output, 32 bits or more: writes go to `next`, Clock moves them to `value`.
+class Port_Out_Reg : public Port_Out {
+public:
+    Port_Out_Reg(const std::string& name, Node_Base* owner, int width);
+
+    bool IsZero() override { return value.is_zero(); }
+    const MLIB_UINTEGER& Value() override { return value; }
+    uint32_t ValueInt() override { return value.to_uint(); }
+    bool SetInt(uint32_t v) override;
+    bool Set(const MLIB_UINTEGER& x) override;
+    bool Clock() override;
+    bool IsClocked() const override { return true; }
+
+protected:
+    MLIB_UINTEGER next;  // the port's width; created undefined
+};
+
+// Registered output, 1 to 31 bits, on plain words.
+class Port_Out_Reg_Int : public Port_Out_Reg {
+public:
+    Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width);
+
+    bool IsZero() override { return icurrent == 0; }
+    const MLIB_UINTEGER& Value() override;
+    uint32_t ValueInt() override { return icurrent; }
+    bool SetInt(uint32_t v) override;
+    bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
+    bool Clock() override;
+    void Reset() override;
+
+protected:
+    uint32_t icurrent;  // the value readers see, within `mask`
+    uint32_t inext;     // the value taken at the next clock edge, as written
+    uint32_t mask;      // the low `width` bits
+};
+
+// A fixed value of the shared constant node; writes and connections are ignored.
+class Port_Constant : public Port_Out {
+public:
+    // `constant` keeps its own width; `width` is the port's nominal width.
+    Port_Constant(const std::string& name, Node_Base* owner, const MLIB_UINTEGER& constant);
+
+    bool IsInput() const override { return true; }
+    bool IsZero() override { return constant.is_zero(); }
+    const MLIB_UINTEGER& Value() override { return constant; }
+    uint32_t ValueInt() override { return constant.to_uint(); }
+    void SetSource(Port_Base*) override {}
+    bool SetInt(uint32_t) override { return false; }
+    bool Set(const MLIB_UINTEGER&) override { return false; }
+    bool Clock() override { return false; }
+    void Reset() override {}
+    bool IsClocked() const override { return true; }
+
+protected:
+    MLIB_UINTEGER constant;  // the value every reader sees
+};
+
+// Input, 32 bits or more. Never unconnected: it starts on a constant port.
+class Port_In : public Port_Base {
+public:
+    Port_In(const std::string& name, Node_Base* owner, int width, Port_Base* source);
+
+    bool IsInput() const override { return true; }
+    bool IsOutput() const override { return false; }
+    bool IsZero() override { return Value().is_zero(); }
+    const MLIB_UINTEGER& Value() override;
+    uint32_t ValueInt() override;
+    void SetSource(Port_Base* out) override;
+    bool SetInt(uint32_t v) override;
+    bool Set(const MLIB_UINTEGER& x) override;
+    bool Clock() override { return false; }
+    void Reset() override {}
+    bool IsClocked() const override { return true; }
+    // Inverts the given bits of every value read; with none, every bit.
+    virtual void SetInversion(const MLIB_UINTEGER* bits);
+
+    Port_Base* Source() const { return source; }
+
+protected:
+    Port_Base* source;                         // the output read (not owned, never null)
+    std::unique_ptr<MLIB_UINTEGER> inversion;  // bits to invert, at the input's width, or none
+    MLIB_UINTEGER read;                        // the buffer Value() returns, the input's width
+};
+
+// Input, 1 to 31 bits: reads the source's low word, so every value read is defined.
+class Port_In_Int : public Port_In {
+public:
+    Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source);
+
+    bool IsZero() override { return ValueInt() == 0; }
+    const MLIB_UINTEGER& Value() override;
+    uint32_t ValueInt() override { return (source->ValueInt() ^ iinversion) & mask; }
+    void SetInversion(const MLIB_UINTEGER* bits) override;
+
+protected:
+    uint32_t iinversion;  // bits to invert; 0 when none
+    uint32_t mask;        // the low `width` bits
+};
+
+}  // namespace Sim

@@ -1,0 +1,74 @@
+// The scheduler of one manager: the registered node table, the clock-edge marks, the
+// rank table and the rank-ordered event queue that settles the design after each clock
+// edge. Built by the manager at the first run and discarded when the nodes change.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/rank_queue.h"
+
+namespace Sim {
+
+class Manager;
+class Node_Base;
+struct InputInfo;
+
+class Scheduler {
+public:
+    explicit Scheduler(Manager& owner);
+
+    // Appends the node to the table, gives it its id and its initial clock-edge mark
+    // (set when IsSettled() is false), and files design inputs.
+    void Register(Node_Base* node);
+    // Orders the design inputs by their position; inputs without one go last.
+    void SortDesignInputs(const std::map<std::string, int>& input_order);
+    // See Manager::Run.
+    int RunCycles(int cycles);
+    void SetClockWork(Node_Base* node, bool has_work);
+    // One entry per design input, in design-input order: whether any design output
+    // depends on it (see ReachesOutput).
+    void Inventory(std::vector<InputInfo>& list);
+
+    int Cycle() const { return cycle; }
+    const std::vector<Node_Base*>& DesignInputs() const { return design_inputs; }
+
+private:
+    bool IsRegistered(const Node_Base* node) const;
+    // For every registered node, by id, the registered nodes reading its outputs (one
+    // entry per input read); the constant node "(top)" is left out on both sides.
+    std::vector<std::vector<Node_Base*>> ReadersById() const;
+    void Prepare();
+    void ExchangeRanks();
+    void ClockPhase();
+    // Evaluates queued nodes, smallest rank first; the number of evaluations, or 0 when
+    // the loop limit was exceeded.
+    int Settle();
+    void Queue(Node_Base* node);
+    void QueueDependents(Node_Base* node);
+    void WarnUnstable();
+    // Evaluate and ClockEdge with exceptions caught: a failing node is reported once and
+    // counts as unchanged.
+    bool Evaluate(Node_Base* node);
+    bool ClockEdge(Node_Base* node);
+    void ReportFailure(Node_Base* node, const char* what);
+    // Depth-first search through the readers: combinational nodes pass it on, sequential
+    // ones only when they forward the driving node's inputs. Each node is entered at most
+    // kMaxVisits times per design input, which bounds the search on designs with loops.
+    bool ReachesOutput(Node_Base* design_input, const std::vector<std::vector<Node_Base*>>& readers);
+
+    Manager& manager;                       // the owning manager
+    int cycle = 0;                          // clock cycles run with this scheduler
+    bool warned = false;                    // the unstable-loop warning has been given
+    std::vector<uint8_t> clock_work;        // by id: 1 when the node has clock-edge work
+    std::vector<Node_Base*> table;          // registered nodes; the index is the node's id
+    std::vector<Node_Base*> design_inputs;  // perimeter inputs other than "(top)"
+    std::vector<Node_Base*> by_rank;        // by rank: the node holding it, or null
+    bool prepared = false;                  // Prepare has run
+    int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
+    RankQueue queue;                        // ranks of the queued nodes, smallest first
+};
+
+}  // namespace Sim
