@@ -27,6 +27,13 @@ void* counted_allocate(std::size_t size)
 
 void* operator new(std::size_t size) { return counted_allocate(size); }
 void* operator new[](std::size_t size) { return counted_allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (counting)
+        ++allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
