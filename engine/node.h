@@ -14,7 +14,7 @@
 //           a = AddPort(CreateInputPort("a", width, 0));
 //           y = AddPort(CreateOutputPort("y", width));
 //       }
-//       bool Evaluate() override { return y->SetInt(~a->ValueInt()); }
+//       bool Evaluate() override { return y->SetInt(~a->ValueInt() & LowBitsMask(y->Width())); }
 //   private:
 //       Port_Base* a = nullptr;  // owned by the node's port table
 //       Port_Base* y = nullptr;
@@ -23,7 +23,14 @@
 // Nodes are created only by Manager::NewNode<T>, which calls Init. Every port a factory
 // returns must be handed to AddPort, which takes ownership. Evaluate reads inputs with
 // Value/ValueInt/IsZero, writes every output once with Set/SetInt and returns true when
-// any write reported a change. Values of at most 32 bits never touch the heap.
+// any write reported a change. SetInt judges the change before cutting the value to the
+// port width, so mask computed words (LowBitsMask) or readers re-run needlessly. Values
+// of at most 32 bits never touch the heap.
+//
+// Clocked classes answer IsSettled() false to get ClockEdge (registered outputs, then
+// ClockHook) in every cycle. A register that tracks pending work keeps its manager
+// (SetManager/GetManager) and calls Manager::SetClockWork(this, pending) from Evaluate.
+// ForwardsFrom(driver) usually compares DriverOf(some input) with the driver.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <functional>
 #include <utility>
 
 #include "engine/constant_node.h"
@@ -97,8 +96,7 @@ void Scheduler::Prepare()
     for (Node_Base* node : table)
         max_rank = std::max(max_rank, node->rank);
     by_rank.assign(static_cast<size_t>(max_rank) + 1, nullptr);
-    queue.clear();
-    queue.reserve(table.size());
+    queue.Reset(max_rank);
     for (Node_Base* node : table) {
         // Readers start with the smallest rank first, so the likeliest next node leads.
         std::vector<Node_Base*>& list = node->dependents;
@@ -144,8 +142,7 @@ void Scheduler::Queue(Node_Base* node)
     if (node->queued)
         return;
     node->queued = true;
-    queue.push_back(node->rank);
-    std::push_heap(queue.begin(), queue.end(), std::greater<int>());
+    queue.Push(node->rank);
 }
 
 void Scheduler::QueueDependents(Node_Base* node)
@@ -173,10 +170,8 @@ int Scheduler::Settle()
         if (!input->IsSettled())
             Queue(input);
     int64_t count = 0;
-    while (!queue.empty()) {
-        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
-        Node_Base* node = by_rank[queue.back()];
-        queue.pop_back();
+    while (!queue.Empty()) {
+        Node_Base* node = by_rank[queue.Pop()];
         node->queued = false;
         if (Evaluate(node))
             QueueDependents(node);
@@ -198,10 +193,8 @@ void Scheduler::WarnUnstable()
     }
     // The nodes left in the queue keep their queued mark: they are frozen for the
     // lifetime of this scheduler.
-    while (!queue.empty()) {
-        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
-        Node_Base* node = by_rank[queue.back()];
-        queue.pop_back();
+    while (!queue.Empty()) {
+        Node_Base* node = by_rank[queue.Pop()];
         if (!warned)
             names += " " + node->Name();
     }

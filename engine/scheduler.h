@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/rank_queue.h"
+
 namespace Sim {
 
 class Manager;
@@ -66,7 +68,7 @@ private:
     std::vector<Node_Base*> by_rank;     // by rank: the node holding it, or null
     bool prepared = false;               // Prepare has run
     int64_t limit = 0;                   // evaluations allowed per settle: N * N + 100
-    std::vector<int> queue;              // min-heap of the ranks of queued nodes; capacity N
+    RankQueue queue;                     // ranks of the queued nodes, smallest first
 };
 
 }  // namespace Sim

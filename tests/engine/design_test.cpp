@@ -134,11 +134,12 @@ TEST_F(DesignTest, AdapterMisuseIsReportedAndHarmless)
     adapter->DefineInput(4, 4, 4, in->PerimeterPort(), false);
     EXPECT_EQ(CountMessages(SEV_INTERNAL, "was given more inputs than its size"), 1);
     auto* other = manager.NewNode<Node_Adapter>("other");
-    other->SetSize(3, 8);
+    other->SetSize(4, 8);
     other->DefineInput(-1, 0, 4, in->PerimeterPort(), false);
     other->DefineInput(0, -3, 4, in->PerimeterPort(), false);
     other->DefineInput(0, 0, 0, in->PerimeterPort(), false);
-    EXPECT_EQ(CountMessages(SEV_INTERNAL, "negative position or no bits"), 3);
+    other->DefineInput(INT32_MAX - 2, 0, 4, in->PerimeterPort(), false);
+    EXPECT_EQ(CountMessages(SEV_INTERNAL, "negative position or no bits"), 4);
     in->SetInput(MLIB_UINTEGER(0xA5, 8));
     manager.Run(1);
     EXPECT_EQ(adapter->LookupPort("out")->ValueInt(), 0x5u);
