@@ -19,8 +19,8 @@ template <class Node>
 void run_binary_cases(const std::vector<BinaryCase>& cases)
 {
     for (const BinaryCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << ": " << std::hex
-                                        << c.a << ", " << c.b);
+        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << ": "
+                                        << std::hex << c.a << ", " << c.b);
         TestDesign design;
         design.Add<Node>("op", {{"width_a", ParamValue(c.width_a)},
                                 {"width_b", ParamValue(c.width_b)},
