@@ -36,17 +36,17 @@ void Node_UnsnAdd::CreatePorts(const ParamQuery& query)
     cout = AddPort(CreateOutputPort("cout", 1));
     accumulator.resize(widths.o + 1);
     sum.resize(widths.o);
-    word_path = widths.o <= 31 && widths.a <= 32 && widths.b <= 32;
+    word_path = widths.o <= 32 && widths.a <= 32 && widths.b <= 32;
 }
 
 bool Node_UnsnAdd::Evaluate()
 {
     if (word_path) {
-        // The low width_o + 1 bits of a word sum are those of the accumulator.
+        // The low width_o + 1 bits of a 64-bit sum are those of the accumulator.
         const int w = sum.width();
-        uint32_t s = dataa->ValueInt() + datab->ValueInt() + cin->ValueInt();
-        bool changed = cout->SetInt((s >> w) & 1u);
-        changed |= dataout->SetInt(s & low_bits(w));
+        uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + cin->ValueInt();
+        bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
+        changed |= dataout->SetInt(static_cast<uint32_t>(s) & low_bits(w));
         return changed;
     }
     // += adds modulo the accumulator's width and keeps its (clear) undefined state.
