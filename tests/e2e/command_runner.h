@@ -17,8 +17,14 @@
 
 namespace e2e {
 
-inline std::string SourcePath(const std::string& relative) { return std::string(BLOCKTIDE_SOURCE_DIR) + "/" + relative; }
-inline std::string DefaultMap() { return SourcePath("maps/blocktide_map.xml"); }
+inline std::string SourcePath(const std::string& relative)
+{
+    return std::string(BLOCKTIDE_SOURCE_DIR) + "/" + relative;
+}
+inline std::string DefaultMap()
+{
+    return SourcePath("maps/blocktide_map.xml");
+}
 
 inline std::string ReadFile(const std::string& path)
 {
@@ -29,9 +35,9 @@ inline std::string ReadFile(const std::string& path)
 }
 
 struct CommandResult {
-    int exit_code = -1;  // the command's exit status; -1 when it did not exit normally
-    std::string out;     // standard output
-    std::string err;     // standard error
+    int exit_code = -1; // the command's exit status; -1 when it did not exit normally
+    std::string out;    // standard output
+    std::string err;    // standard error
 };
 
 // A scratch directory per test: design files live in design/, captured streams beside it.
@@ -114,7 +120,7 @@ private:
         std::string quoted = "'";
         for (char c : word) {
             if (c == '\'')
-                quoted.append("'\\''");  // close, an escaped quote, reopen
+                quoted.append("'\\''"); // close, an escaped quote, reopen
             else
                 quoted.push_back(c);
         }
@@ -134,4 +140,4 @@ inline int Occurrences(const std::string& haystack, const std::string& text)
     return count;
 }
 
-}  // namespace e2e
+} // namespace e2e

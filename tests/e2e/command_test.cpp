@@ -40,14 +40,14 @@ TEST(Import, PrintsTheTenResultsWithTheirTrailingBlanksAndWritesOnlyTheSimDb)
     const Case cases[] = {
         {"mac40",
          "ninput: 4\nnoutput: 3\nnclock: 1\n"
-         "input_port_names: a b load en \n"  // header order, the clock left out
+         "input_port_names: a b load en \n" // header order, the clock left out
          "output_port_names: acc product carry \n"
          "clock_names: clk \n"
          "top_level_name: mac40\n"
          "top_clockname: clk\n"
          "inptbwl: 40 40 1 1 \n"
          "outptbwl: 40 40 1 \n"},
-        {"shuffle",  // no clock at all
+        {"shuffle", // no clock at all
          "ninput: 3\nnoutput: 6\nnclock: 0\n"
          "input_port_names: x y sel \n"
          "output_port_names: mixed bytesum same nibble packed parity \n"
@@ -77,15 +77,16 @@ TEST(Import, FailsWithExitOneAndNoSimDbWhenTheDesignCannotBeRead)
 {
     struct Case {
         const char* what;
-        const char* netlist;  // null: no netlist file
-        bool map;             // the default map exists
+        const char* netlist; // null: no netlist file
+        bool map;            // the default map exists
         const char* message;
     };
     const Case cases[] = {
         {"grammar error", "module m (a, y);\ninput a;\noutput y;\nwire w\nendmodule\n", true,
          "Blocktide Fatal Error: d: Expected a semicolon / end of statement\n"},
-        {"unmapped module type", "module m (a, y);\ninput a;\noutput y;\nwire w;\nno_such_cell u (.x(a), .q(w));\nendmodule\n",
-         true, "unsupported type 'no_such_cell'"},
+        {"unmapped module type",
+         "module m (a, y);\ninput a;\noutput y;\nwire w;\nno_such_cell u (.x(a), .q(w));\nendmodule\n", true,
+         "unsupported type 'no_such_cell'"},
         {"missing netlist", nullptr, true, "blocktide: cannot read the netlist"},
         {"missing map", "module m (a, y);\ninput a;\noutput y;\nassign y = a;\nendmodule\n", false,
          "blocktide: cannot read the map file"},
@@ -155,7 +156,7 @@ TEST(Sim, MapOptionImportsTheChangedNetlistFirst)
     counter.ws.Write("s.csv", "en,clr\n1,0\n1,0\n1,0\n");
 
     CommandResult stale = counter.Sim({"--stimulus", counter.ws.Path("s.csv")});
-    EXPECT_EQ(stale.out, "cycle,count,wrap\n1,00,0\n2,01,0\n3,02,0\n");  // the imported design
+    EXPECT_EQ(stale.out, "cycle,count,wrap\n1,00,0\n2,01,0\n3,02,0\n"); // the imported design
     CommandResult fresh = counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--map", e2e::DefaultMap()});
     EXPECT_EQ(fresh.exit_code, 0) << fresh.err;
     EXPECT_EQ(fresh.out, "cycle,count,wrap\n1,00,0\n2,00,0\n3,00,0\n");
@@ -165,18 +166,20 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
 {
     struct Case {
         const char* what;
-        const char* stimulus;  // written to s.csv unless null
+        const char* stimulus; // written to s.csv unless null
         std::vector<std::string> extra;
         const char* message;
-        void (*spoil)(const Workspace&) = nullptr;  // changes the imported files
+        void (*spoil)(const Workspace&) = nullptr; // changes the imported files
     };
     auto garbage_simdb = [](const Workspace& ws) { ws.Write("counter.vo.simdb", "not a database"); };
     auto other_version = [](const Workspace& ws) {
         std::string db = ws.Read("counter.vo.simdb");
-        db[6] = 2;  // version word 0x10000 becomes 0x20000
+        db[6] = 2; // version word 0x10000 becomes 0x20000
         ws.Write("counter.vo.simdb", db);
     };
-    auto truncated = [](const Workspace& ws) { ws.Write("counter.vo.simdb", ws.Read("counter.vo.simdb").substr(0, 60)); };
+    auto truncated = [](const Workspace& ws) {
+        ws.Write("counter.vo.simdb", ws.Read("counter.vo.simdb").substr(0, 60));
+    };
     auto no_simdb = [](const Workspace& ws) { ws.Remove("counter.vo.simdb"); };
     const Case cases[] = {
         {"no SimDB file", "en\n1\n", {}, "blocktide: no simulation database", no_simdb},
@@ -194,8 +197,7 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
         {"missing field", "en,clr\n1,0\n1\n", {}, "line 3: 1 fields where the header names 2"},
         {"negative cycle count", "en,cycles\n1,-1\n", {}, "line 2, column 2 (cycles): a cycle count must be"},
         {"unknown output", "en\n1\n", {"--outputs", "count,nope"}, "'nope' is not a design output"},
-        {"netlist that no longer imports", "en\n1\n", {"--map", "/nonexistent/map.xml"},
-         "could not be imported"},
+        {"netlist that no longer imports", "en\n1\n", {"--map", "/nonexistent/map.xml"}, "could not be imported"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,7 +207,7 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
         if (c.stimulus)
             counter.ws.Write("s.csv", c.stimulus);
         std::vector<std::string> args = {"--stimulus", counter.ws.Path("s.csv"), "--out", counter.ws.Path("o.csv"),
-                                         "--vcd", counter.ws.Path("w.vcd")};
+                                         "--vcd",      counter.ws.Path("w.vcd")};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         CommandResult result = counter.Sim(args);
         EXPECT_EQ(result.exit_code, 1);
@@ -220,8 +222,8 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
 TEST(Sim, OutputFileThatCannotBeWrittenIsReported)
 {
     Imported counter("counter");
-    CommandResult result = counter.Sim({"--stimulus", counter.ws.Path(counter.stimulus()), "--out",
-                                        counter.ws.Path("no_such_directory/o.csv")});
+    CommandResult result = counter.Sim(
+        {"--stimulus", counter.ws.Path(counter.stimulus()), "--out", counter.ws.Path("no_such_directory/o.csv")});
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("blocktide: cannot write"), std::string::npos) << result.err;
 }
@@ -236,10 +238,10 @@ TEST(Sim, ValuesWiderThanTheirInputAreCutWithOneWarningPerInput)
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.out,
               "cycle,mixed,packed\n"
-              "1,3412,F50\n"   // bytes of 0x1234 swapped
-              "2,7DCB,F70\n"   // {7, ~0x234}
+              "1,3412,F50\n" // bytes of 0x1234 swapped
+              "2,7DCB,F70\n" // {7, ~0x234}
               "3,8DCB,F80\n"
-              "4,5DCB,F50\n");  // 0x25 cut to 5
+              "4,5DCB,F50\n"); // 0x25 cut to 5
     EXPECT_EQ(result.err,
               "Blocktide Warning: shuffle: Stimulus value for input x at line 2 has bits above its 16-bit width; "
               "values are cut to the width\n"
@@ -252,7 +254,7 @@ TEST(Sim, OutputsOptionChoosesAndOrdersTheColumns)
     Imported counter("counter");
     CommandResult result = counter.Sim({"--stimulus", counter.ws.Path(counter.stimulus()), "--outputs", "wrap,count"});
     EXPECT_EQ(result.exit_code, 0);
-    EXPECT_EQ(result.out,  // the example's own results, columns as asked
+    EXPECT_EQ(result.out, // the example's own results, columns as asked
               "cycle,wrap,count\n1,0,00\n2,0,01\n3,0,02\n4,0,03\n6,0,03\n7,0,03\n257,0,FD\n259,1,FF\n260,0,00\n"
               "263,0,03\n264,0,00\n265,0,00\n266,0,00\n267,0,01\n");
 }
@@ -275,8 +277,7 @@ TEST(Sim, VcdHoldsEveryDesignInputAndOutputPerCycle)
 {
     Imported counter("counter");
     counter.ws.Write("s.csv", "en,clr\n1,0\n1,0\n0,1\n");
-    CommandResult result =
-        counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--vcd", counter.ws.Path("w.vcd")});
+    CommandResult result = counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--vcd", counter.ws.Path("w.vcd")});
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(result.out, "cycle,count,wrap\n1,00,0\n2,01,0\n3,00,0\n");
     const std::string vcd = counter.ws.Read("w.vcd");
@@ -320,4 +321,4 @@ TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutAGoodSimDb)
     EXPECT_FALSE(counter.ws.Exists("dump.txt"));
 }
 
-}  // namespace
+} // namespace

@@ -30,47 +30,49 @@ void ExpectSimulation(const Case& c)
 
 TEST(Designs, RegistersTakeALinesValueAtTheNextEdge)
 {
-    ExpectSimulation({"two registers in a row and an adder after them",
-                      "module pipe (clk, x, r1, r2, sum);\n"
-                      "input clk; input [7:0] x; output [7:0] r1; output [7:0] r2; output [7:0] sum;\n"
-                      "wire [7:0] q1; wire [7:0] q2; wire [7:0] s;\n"
-                      "bt_dffe a (.clk(clk), .d(x[7:0]), .q(q1[7:0]));\n"
-                      "defparam a.width = 8;\n"
-                      "bt_dffe b (.clk(clk), .d(q1[7:0]), .q(q2[7:0]));\n"
-                      "defparam b.width = 8;\n"
-                      "bt_add add (.dataa(x[7:0]), .datab(q2[7:0]), .cin(1'b0), .result(s[7:0]));\n"
-                      "defparam add.width = 8;\n"
-                      "assign r1 = q1[7:0], r2 = q2[7:0], sum = s[7:0];\n"
-                      "endmodule\n",
-                      "x,cycles\n1,1\n2,1\n3,1\n4,3\n",
-                      "cycle,r1,r2,sum\n"
-                      "1,00,00,01\n"  // the first edge saw nothing; sum = x + r2 = 1 + 0 at once
-                      "2,01,00,02\n"  // r1 takes line 1's x
-                      "3,02,01,04\n"  // r2 takes what r1 showed after line 2's edge
-                      "6,04,04,08\n"  // three edges: r1 3, 4, 4; r2 2, 3, 4
+    ExpectSimulation({
+        "two registers in a row and an adder after them",
+        "module pipe (clk, x, r1, r2, sum);\n"
+        "input clk; input [7:0] x; output [7:0] r1; output [7:0] r2; output [7:0] sum;\n"
+        "wire [7:0] q1; wire [7:0] q2; wire [7:0] s;\n"
+        "bt_dffe a (.clk(clk), .d(x[7:0]), .q(q1[7:0]));\n"
+        "defparam a.width = 8;\n"
+        "bt_dffe b (.clk(clk), .d(q1[7:0]), .q(q2[7:0]));\n"
+        "defparam b.width = 8;\n"
+        "bt_add add (.dataa(x[7:0]), .datab(q2[7:0]), .cin(1'b0), .result(s[7:0]));\n"
+        "defparam add.width = 8;\n"
+        "assign r1 = q1[7:0], r2 = q2[7:0], sum = s[7:0];\n"
+        "endmodule\n",
+        "x,cycles\n1,1\n2,1\n3,1\n4,3\n",
+        "cycle,r1,r2,sum\n"
+        "1,00,00,01\n" // the first edge saw nothing; sum = x + r2 = 1 + 0 at once
+        "2,01,00,02\n" // r1 takes line 1's x
+        "3,02,01,04\n" // r2 takes what r1 showed after line 2's edge
+        "6,04,04,08\n" // three edges: r1 3, 4, 4; r2 2, 3, 4
     });
 }
 
 TEST(Designs, RegisterControlsWorkPerBitAndClearAtOnce)
 {
-    ExpectSimulation({"a 4-bit register with a per-bit enable and a per-bit clear",
-                      "module regctl (clk, d, en, clr, q);\n"
-                      "input clk; input [3:0] d; input [3:0] en; input [3:0] clr; output [3:0] q;\n"
-                      "wire [3:0] w;\n"
-                      "bt_dffe r (.clk(clk), .d(d[3:0]), .ena(en[3:0]), .clear(clr[3:0]), .q(w[3:0]));\n"
-                      "defparam r.width = 4;\n"
-                      "assign q = w[3:0];\n"
-                      "endmodule\n",
-                      "d,en,clr\n0xF,0xF,0\n0x0,0x3,0\n0x0,0x3,0\n0x0,0xF,0x4\n0x0,0xF,0\n0x5,0x0,0\n0x5,0xF,0\n0x5,0xF,0\n",
-                      "cycle,q\n"
-                      "1,0\n"  // nothing seen before the first edge
-                      "2,F\n"  // takes 0xF with every bit enabled
-                      "3,C\n"  // d 0 with enable 0x3: bits 0 and 1 clear, bits 2 and 3 kept
-                      "4,8\n"  // the edge keeps 0xC; clear 0x4 then acts within the line: 0x8
-                      "5,8\n"  // the clear left data seen equal to the contents: no edge work
-                      "6,0\n"  // the edge sees d 0 with every bit enabled (line 5)
-                      "7,0\n"  // the edge sees enable 0 (line 6): held
-                      "8,5\n"  // the edge sees d 5 enabled (line 7)
+    ExpectSimulation({
+        "a 4-bit register with a per-bit enable and a per-bit clear",
+        "module regctl (clk, d, en, clr, q);\n"
+        "input clk; input [3:0] d; input [3:0] en; input [3:0] clr; output [3:0] q;\n"
+        "wire [3:0] w;\n"
+        "bt_dffe r (.clk(clk), .d(d[3:0]), .ena(en[3:0]), .clear(clr[3:0]), .q(w[3:0]));\n"
+        "defparam r.width = 4;\n"
+        "assign q = w[3:0];\n"
+        "endmodule\n",
+        "d,en,clr\n0xF,0xF,0\n0x0,0x3,0\n0x0,0x3,0\n0x0,0xF,0x4\n0x0,0xF,0\n0x5,0x0,0\n0x5,0xF,0\n0x5,0xF,0\n",
+        "cycle,q\n"
+        "1,0\n" // nothing seen before the first edge
+        "2,F\n" // takes 0xF with every bit enabled
+        "3,C\n" // d 0 with enable 0x3: bits 0 and 1 clear, bits 2 and 3 kept
+        "4,8\n" // the edge keeps 0xC; clear 0x4 then acts within the line: 0x8
+        "5,8\n" // the clear left data seen equal to the contents: no edge work
+        "6,0\n" // the edge sees d 0 with every bit enabled (line 5)
+        "7,0\n" // the edge sees enable 0 (line 6): held
+        "8,5\n" // the edge sees d 5 enabled (line 7)
     });
 }
 
@@ -87,8 +89,8 @@ TEST(Designs, AddersMultiplexersAndComparatorsFollowTheirLineAtOnce)
          "endmodule\n",
          "a,b,ci\n0xFF,1,0\n0xFF,0xFF,1\n0x12,0x34,1\n",
          "cycle,co,s\n"
-         "1,1,00\n"  // 0x100: carry out
-         "2,1,FF\n"  // 0x1FF
+         "1,1,00\n" // 0x100: carry out
+         "2,1,FF\n" // 0x1FF
          "3,0,47\n"},
         {"signed adder: the carry is the sign of the sum",
          "module sadd (a, b, s, co);\n"
@@ -100,8 +102,8 @@ TEST(Designs, AddersMultiplexersAndComparatorsFollowTheirLineAtOnce)
          "endmodule\n",
          "a,b\n-1,-1\n5,-3\n",
          "cycle,co,s\n"
-         "1,1,FE\n"  // -2
-         "2,0,02\n"},  // +2 (an unsigned adder would carry here)
+         "1,1,FE\n"   // -2
+         "2,0,02\n"}, // +2 (an unsigned adder would carry here)
         {"adder/subtractor: add_sub 0 subtracts modulo 2^8",
          "module addsub (a, b, add, r);\n"
          "input [7:0] a; input [7:0] b; input add; output [7:0] r;\n"
@@ -110,8 +112,7 @@ TEST(Designs, AddersMultiplexersAndComparatorsFollowTheirLineAtOnce)
          "defparam u.width = 8;\n"
          "assign r = w[7:0];\n"
          "endmodule\n",
-         "a,b,add\n0,1,0\n0,1,1\n200,100,0\n",
-         "cycle,r\n1,FF\n2,01\n3,64\n"},
+         "a,b,add\n0,1,0\n0,1,1\n200,100,0\n", "cycle,r\n1,FF\n2,01\n3,64\n"},
         {"bitwise 2-input multiplexer, whole-word bus multiplexer and bit selector",
          "module muxes (a, b, s, w, n, m, word, bit);\n"
          "input [3:0] a; input [3:0] b; input [3:0] s; input w; input [2:0] n; output [3:0] m;\n"
@@ -127,8 +128,8 @@ TEST(Designs, AddersMultiplexersAndComparatorsFollowTheirLineAtOnce)
          "endmodule\n",
          "a,b,s,w,n\n3,0xC,5,0,7\n3,0xC,0xF,1,1\n",
          "cycle,bit,m,word\n"
-         "1,1,6,3\n"  // bit 0 from b (0), bit 1 from a (1), bit 2 from b (1), bit 3 from a (0); bit 7 of 0xC3
-         "2,1,C,C\n"},  // every bit from b; bit 1 of 0xC3
+         "1,1,6,3\n"   // bit 0 from b (0), bit 1 from a (1), bit 2 from b (1), bit 3 from a (0); bit 7 of 0xC3
+         "2,1,C,C\n"}, // every bit from b; bit 1 of 0xC3
         {"LPM comparator and LPM multiplexer",
          "module lpm (a, b, d, s, lt, eq, r);\n"
          "input [7:0] a; input [7:0] b; input [11:0] d; input [1:0] s; output lt; output eq; output [3:0] r;\n"
@@ -141,7 +142,7 @@ TEST(Designs, AddersMultiplexersAndComparatorsFollowTheirLineAtOnce)
          "endmodule\n",
          "a,b,d,s\n3,5,0x321,2\n5,5,0x321,0\n",
          "cycle,eq,lt,r\n"
-         "1,0,1,3\n"  // 3 < 5; input 2 of 0x321
+         "1,0,1,3\n" // 3 < 5; input 2 of 0x321
          "2,1,0,1\n"},
     };
     for (const Case& c : cases)
@@ -176,8 +177,8 @@ TEST(Designs, SlicesConcatenationsLiteralsAndAliasesConnectTheBitsTheyName)
          "endmodule\n",
          "b\n1\n0\n",
          "cycle,lit,rep,via\n"
-         "1,F8,F,F8\n"  // 11 111 000
-         "2,C0,0,C0\n"},  // 11 000 000
+         "1,F8,F,F8\n"   // 11 111 000
+         "2,C0,0,C0\n"}, // 11 000 000
         {"in a concatenation a name without a range connects only its bit 0; alone it links the whole signal",
          "module quirk (x, z, whole, pair);\n"
          "input [3:0] x; input [3:0] z; output [3:0] whole; output [7:0] pair;\n"
@@ -190,7 +191,7 @@ TEST(Designs, SlicesConcatenationsLiteralsAndAliasesConnectTheBitsTheyName)
          "endmodule\n",
          "x,z\n0xA,0x5\n0x5,0x4\n",
          "cycle,pair,whole\n"
-         "1,01,A\n"  // pair: bit 0 is bit 0 of z (1), bit 1 is bit 0 of x (0), bits 2..7 have no slice
+         "1,01,A\n" // pair: bit 0 is bit 0 of z (1), bit 1 is bit 0 of x (0), bits 2..7 have no slice
          "2,02,5\n"},
     };
     for (const Case& c : cases)
@@ -199,21 +200,22 @@ TEST(Designs, SlicesConcatenationsLiteralsAndAliasesConnectTheBitsTheyName)
 
 TEST(Designs, WideValuesPassThroughTheWidePathsWithUndefinedBitsAsX)
 {
-    ExpectSimulation({"a 72-bit bus through a tri-state buffer, and a 40-bit input never written",
-                      "module wide (x, u, y, v);\n"
-                      "input [71:0] x; input [39:0] u; output [71:0] y; output [39:0] v;\n"
-                      "wire [71:0] w; wire [39:0] z;\n"
-                      "bt_tribuf t (.data(x[71:0]), .oe(1'b1), .result(w[71:0]));\n"
-                      "defparam t.width = 72;\n"
-                      "bt_tribuf s (.data(u[39:0]), .oe(1'b1), .result(z[39:0]));\n"
-                      "defparam s.width = 40;\n"
-                      "assign y = w[71:0], v = z[39:0];\n"
-                      "endmodule\n",
-                      "x\n0x123456789ABCDEF012\n-2\n4722366482869645213695\n",
-                      "cycle,v,y\n"
-                      "1,XXXXXXXXXX,123456789ABCDEF012\n"
-                      "2,XXXXXXXXXX,FFFFFFFFFFFFFFFFFE\n"  // two's complement at 72 bits
-                      "3,XXXXXXXXXX,FFFFFFFFFFFFFFFFFF\n"  // 2^72 - 1 in decimal
+    ExpectSimulation({
+        "a 72-bit bus through a tri-state buffer, and a 40-bit input never written",
+        "module wide (x, u, y, v);\n"
+        "input [71:0] x; input [39:0] u; output [71:0] y; output [39:0] v;\n"
+        "wire [71:0] w; wire [39:0] z;\n"
+        "bt_tribuf t (.data(x[71:0]), .oe(1'b1), .result(w[71:0]));\n"
+        "defparam t.width = 72;\n"
+        "bt_tribuf s (.data(u[39:0]), .oe(1'b1), .result(z[39:0]));\n"
+        "defparam s.width = 40;\n"
+        "assign y = w[71:0], v = z[39:0];\n"
+        "endmodule\n",
+        "x\n0x123456789ABCDEF012\n-2\n4722366482869645213695\n",
+        "cycle,v,y\n"
+        "1,XXXXXXXXXX,123456789ABCDEF012\n"
+        "2,XXXXXXXXXX,FFFFFFFFFFFFFFFFFE\n" // two's complement at 72 bits
+        "3,XXXXXXXXXX,FFFFFFFFFFFFFFFFFF\n" // 2^72 - 1 in decimal
     });
 }
 
@@ -256,7 +258,7 @@ std::vector<MapModule> ReadDefaultMap()
 TEST(DefaultMap, EveryModuleImportsBuildsAndLinksWithEveryPortConnected)
 {
     std::vector<MapModule> modules = ReadDefaultMap();
-    ASSERT_EQ(modules.size(), 37u);  // operator codes 1-19, 21-23 and 100-114
+    ASSERT_EQ(modules.size(), 37u); // operator codes 1-19, 21-23 and 100-114
     for (const MapModule& m : modules) {
         SCOPED_TRACE(m.name);
         // Every input reads the one-bit design input d, every output drives a wire of its
@@ -288,8 +290,8 @@ TEST(DefaultMap, EveryModuleImportsBuildsAndLinksWithEveryPortConnected)
         e2e::CommandResult result = ws.Simulate("one.vo", "s.csv");
         EXPECT_EQ(result.exit_code, 0) << netlist << result.err;
         EXPECT_EQ(e2e::Occurrences(result.err, "Error"), 0) << netlist << result.err;
-        EXPECT_EQ(e2e::Occurrences(result.out, "\n"), 3) << result.out;  // header and two steps
+        EXPECT_EQ(e2e::Occurrences(result.out, "\n"), 3) << result.out; // header and two steps
     }
 }
 
-}  // namespace
+} // namespace
