@@ -297,6 +297,27 @@ TEST(Sim, VcdHoldsEveryDesignInputAndOutputPerCycle)
     EXPECT_NE(vcd.find("1!"), std::string::npos) << vcd;
 }
 
+TEST(Sim, HexdirOptionFindsMemoryInitialisationFilesOutsideTheDesignDirectory)
+{
+    Imported ram("ram_fifo");
+    std::filesystem::create_directory(ram.ws.Path("hex"));
+    std::filesystem::rename(ram.ws.Path("ram_fifo.mif"), ram.ws.Path("hex/ram_fifo.mif"));
+    const std::string stimulus = ram.ws.Path(ram.stimulus());
+
+    // Without the file the RAM starts cleared: only the 200 written into word 3 shows.
+    CommandResult cleared = ram.Sim({"--stimulus", stimulus, "--outputs", "ram_q"});
+    EXPECT_EQ(cleared.exit_code, 0);
+    EXPECT_EQ(cleared.out, "cycle,ram_q\n1,00\n2,00\n3,C8\n4,00\n5,C8\n6,00\n7,00\n8,00\n9,00\n10,00\n");
+    EXPECT_NE(cleared.err.find("Could not find RAM initialization file 'ram_fifo.mif'"), std::string::npos)
+        << cleared.err;
+
+    // From the directory given, the words are the squares: 9, 25 and 225 are read.
+    CommandResult found = ram.Sim({"--stimulus", stimulus, "--outputs", "ram_q", "--hexdir", ram.ws.Path("hex")});
+    EXPECT_EQ(found.exit_code, 0);
+    EXPECT_EQ(found.out, "cycle,ram_q\n1,00\n2,09\n3,C8\n4,19\n5,C8\n6,E1\n7,00\n8,00\n9,00\n10,00\n");
+    EXPECT_EQ(found.err, "");
+}
+
 TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutAGoodSimDb)
 {
     Imported counter("counter");
