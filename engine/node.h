@@ -14,7 +14,7 @@
 //           a = AddPort(CreateInputPort("a", width, 0));
 //           y = AddPort(CreateOutputPort("y", width));
 //       }
-//       bool Evaluate() override { return y->SetInt(~a->ValueInt()); }
+//       bool Evaluate() override { return y->SetInt(~a->ValueInt() & LowBitsMask(y->Width())); }
 //   private:
 //       Port_Base* a = nullptr;  // owned by the node's port table
 //       Port_Base* y = nullptr;
@@ -23,7 +23,14 @@
 // Nodes are created only by Manager::NewNode<T>, which calls Init. Every port a factory
 // returns must be handed to AddPort, which takes ownership. Evaluate reads inputs with
 // Value/ValueInt/IsZero, writes every output once with Set/SetInt and returns true when
-// any write reported a change. Values of at most 32 bits never touch the heap.
+// any write reported a change. SetInt judges the change before cutting the value to the
+// port width, so mask computed words (LowBitsMask) or readers re-run needlessly. Values
+// of at most 32 bits never touch the heap.
+//
+// Clocked classes answer IsSettled() false to get ClockEdge (registered outputs, then
+// ClockHook) in every cycle. A register that tracks pending work keeps its manager
+// (SetManager/GetManager) and calls Manager::SetClockWork(this, pending) from Evaluate.
+// ForwardsFrom(driver) usually compares DriverOf(some input) with the driver.
 #pragma once
 
 #include <cstdint>
@@ -116,17 +123,17 @@ protected:
     // The width a factory may use: at least 1, with a report when the request was not.
     int CheckedPortWidth(const std::string& port_name, int width) const;
 
-    int rank = 0;                              // evaluation priority: smaller runs first; distinct per manager
-    int id = -1;                               // index in the scheduler's node table; -1 before registration
-    int visits = 0;                            // visit counter of the input-reachability search
-    bool queued = false;                       // the node is in the scheduler's queue
-    bool failure_reported = false;             // an exception from this node has been reported once
-    Node_Base* single_dependent = nullptr;     // the only reader of this node's outputs, if exactly one
-    std::vector<Node_Base*> dependents;        // the readers when there are several (else empty)
+    int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
+    int id = -1;                            // index in the scheduler's node table; -1 before registration
+    int visits = 0;                         // visit counter of the input-reachability search
+    bool queued = false;                    // the node is in the scheduler's queue
+    bool failure_reported = false;          // an exception from this node has been reported once
+    Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
+    std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
     std::unordered_map<std::string, Port_Base*> ports;  // every port by name
-    std::vector<Port_Base*> inputs;            // ports with IsInput(), creation order
-    std::vector<Port_Base*> clocked;           // registered outputs, creation order
-    std::string name;                          // unique within the manager
+    std::vector<Port_Base*> inputs;                     // ports with IsInput(), creation order
+    std::vector<Port_Base*> clocked;                    // registered outputs, creation order
+    std::string name;                                   // unique within the manager
 
 private:
     // Owns every port ever added, including one replaced in `ports` by a later port of

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <functional>
 #include <utility>
 
 #include "engine/constant_node.h"
@@ -97,8 +96,7 @@ void Scheduler::Prepare()
     for (Node_Base* node : table)
         max_rank = std::max(max_rank, node->rank);
     by_rank.assign(static_cast<size_t>(max_rank) + 1, nullptr);
-    queue.clear();
-    queue.reserve(table.size());
+    queue.Reset(max_rank);
     for (Node_Base* node : table) {
         // Readers start with the smallest rank first, so the likeliest next node leads.
         std::vector<Node_Base*>& list = node->dependents;
@@ -144,8 +142,7 @@ void Scheduler::Queue(Node_Base* node)
     if (node->queued)
         return;
     node->queued = true;
-    queue.push_back(node->rank);
-    std::push_heap(queue.begin(), queue.end(), std::greater<int>());
+    queue.Push(node->rank);
 }
 
 void Scheduler::QueueDependents(Node_Base* node)
@@ -173,10 +170,8 @@ int Scheduler::Settle()
         if (!input->IsSettled())
             Queue(input);
     int64_t count = 0;
-    while (!queue.empty()) {
-        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
-        Node_Base* node = by_rank[queue.back()];
-        queue.pop_back();
+    while (!queue.Empty()) {
+        Node_Base* node = by_rank[queue.Pop()];
         node->queued = false;
         if (Evaluate(node))
             QueueDependents(node);
@@ -194,14 +189,13 @@ void Scheduler::WarnUnstable()
     if (!warned) {
         report(SEV_WARNING, "Design may contain an unstable concurrent logic loop; nodes did not converge to "
                             "stable values within reasonable time.");
-        report(SEV_INFO, "Simulation speed and results may be affected. This warning will only be displayed once.");
+        report(SEV_INFO,
+               "Simulation speed and results may be affected. This warning will only be displayed once.");
     }
     // The nodes left in the queue keep their queued mark: they are frozen for the
     // lifetime of this scheduler.
-    while (!queue.empty()) {
-        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
-        Node_Base* node = by_rank[queue.back()];
-        queue.pop_back();
+    while (!queue.Empty()) {
+        Node_Base* node = by_rank[queue.Pop()];
         if (!warned)
             names += " " + node->Name();
     }
@@ -242,7 +236,8 @@ void Scheduler::ReportFailure(Node_Base* node, const char* what)
     if (node->failure_reported)
         return;
     node->failure_reported = true;
-    report(SEV_ERROR, "Node '" + node->Name() + "' (" + node->TypeName() + ") failed during evaluation: " + what +
+    report(SEV_ERROR, "Node '" + node->Name() + "' (" + node->TypeName() +
+                          ") failed during evaluation: " + what +
                           ". Its outputs keep their values; further failures of this node are not reported.");
 }
 
@@ -251,7 +246,8 @@ void Scheduler::Inventory(std::vector<InputInfo>& list)
     std::vector<std::vector<Node_Base*>> readers = ReadersById();
     list.clear();
     for (size_t i = 0; i < design_inputs.size(); ++i) {
-        list.push_back({design_inputs[i]->Name(), static_cast<int>(i), ReachesOutput(design_inputs[i], readers)});
+        list.push_back(
+            {design_inputs[i]->Name(), static_cast<int>(i), ReachesOutput(design_inputs[i], readers)});
         for (Node_Base* node : table)
             node->visits = 0;
     }

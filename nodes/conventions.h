@@ -20,6 +20,8 @@ namespace Sim {
 class ParamReader {
 public:
     explicit ParamReader(const ParamQuery& query) : query_(query) {}
+    // The reader keeps a reference: a temporary query would be gone before the first read.
+    explicit ParamReader(ParamQuery&&) = delete;
 
     // Integer parameter: the value's integer part when the parameter exists.
     bool read(const char* name, int32_t& value) const;

@@ -56,7 +56,8 @@ TEST(NodeConventions, LaterNamesOverrideAndMissingNamesKeepPresets)
     EXPECT_EQ(none.b, 1);
 
     std::string text = "preset";
-    Sim::ParamReader reader(query_of({{"mode", ParamValue(std::string("SIGNED"))}}));
+    const ParamQuery mode_query = query_of({{"mode", ParamValue(std::string("SIGNED"))}});
+    Sim::ParamReader reader(mode_query);
     EXPECT_TRUE(reader.read("mode", text));
     EXPECT_EQ(text, "SIGNED");
     EXPECT_FALSE(reader.read("other", text));

@@ -1,0 +1,55 @@
+// RankQueue: the scheduler's event queue, a set of node ranks that always yields its
+// smallest member first. Ranks are small, dense and distinct, so one bit per rank with a
+// cursor at the lowest possibly occupied word beats a binary heap: push is one OR, pop
+// one count-trailing-zeros after skipping empty words.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace Sim {
+
+class RankQueue {
+public:
+    // Makes room for ranks 0 .. max_rank and empties the queue. Allocates; the other
+    // operations never do.
+    void Reset(int max_rank)
+    {
+        words.assign(static_cast<size_t>(max_rank) / 64 + 1, 0);
+        cursor = words.size();
+        count = 0;
+    }
+
+    bool Empty() const { return count == 0; }
+
+    // The rank must lie within the Reset range; pushing a queued rank changes nothing.
+    void Push(int rank)
+    {
+        size_t word = static_cast<size_t>(rank) >> 6;
+        uint64_t bit = uint64_t(1) << (rank & 63);
+        if (words[word] & bit)
+            return;
+        words[word] |= bit;
+        if (word < cursor)
+            cursor = word;
+        ++count;
+    }
+
+    // The smallest queued rank, removed. The queue must not be empty.
+    int Pop()
+    {
+        while (words[cursor] == 0)
+            ++cursor;
+        int bit = __builtin_ctzll(words[cursor]);
+        words[cursor] &= words[cursor] - 1;
+        --count;
+        return static_cast<int>(cursor * 64) + bit;
+    }
+
+private:
+    std::vector<uint64_t> words;  // bit r of word r / 64 set: rank r is queued
+    size_t cursor = 0;            // no rank below word `cursor` is queued
+    size_t count = 0;             // number of queued ranks
+};
+
+}  // namespace Sim

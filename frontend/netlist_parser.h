@@ -1,0 +1,142 @@
+// Parser::NetlistParser: the recursive-descent grammar of the netlist (one module, its I/O,
+// wires, instances, defparams and assignments) and the elaboration into the netlist database
+// that runs while the grammar is recognised and after the endmodule.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/param_value.h"
+#include "frontend/tokenizer.h"
+#include "frontend/xml_map.h"
+
+namespace KVC {
+class NetlistDB;
+class Node;
+class Port;
+}  // namespace KVC
+
+namespace Parser {
+
+// One module I/O declaration.
+struct IoDecl {
+    std::string name;
+    int msb = 0;              // first number of the range; 0 without one
+    int lsb = 0;              // second number (msb when only one is given); 0 without a range
+    bool rangeGiven = false;
+    bool isInput = false;     // input, else output
+};
+
+enum TermKind : int { TERM_UNSET = -1, TERM_ZERO = 0, TERM_ONE = 1, TERM_NAMED = 2 };
+
+// One source term of a connection or assignment.
+struct Term {
+    std::string name;         // empty for literals
+    int kind = TERM_UNSET;
+    bool inverted = false;    // written with ~
+    int msb = 0;              // literals: bit count - 1; names: range high bit, 0 without a range
+    int lsb = 0;              // literals: 0; names: range low bit, 0 without a range
+    bool rangeGiven = false;  // always true for literals
+};
+
+// An expression's terms, most significant first, concatenations flattened.
+using TermList = std::vector<Term>;
+
+// One declared wire, or an alias entry made by a wire-to-wire assignment.
+struct WireRec {
+    std::string name;         // the wire's name; for an alias entry, the wire it was copied from
+    int width = 1;            // of its declaration
+    std::string driverNode;   // "(top)" for a constant or a name; empty when undriven
+    std::string driverPort;   // simulator port name, "(zero)", "(one)" or the assigned name
+    KVC::Port* port = nullptr;  // the driving database port, found after the endmodule
+    bool alias = false;       // made by a wire-to-wire assignment
+    std::string aliasName;    // the wire it stands for
+};
+
+// One pending connection to an input, linked after the module has been read.
+struct Conn {
+    std::string node;  // instance name; "(top)" for an assignment to a design output
+    std::string port;  // simulator name of the node's input, or the design output's name
+    TermList terms;
+};
+
+class NetlistParser {
+public:
+    NetlistParser(KVC::NetlistDB& database, std::string map_path);
+    ~NetlistParser();
+    NetlistParser(const NetlistParser&) = delete;
+    NetlistParser& operator=(const NetlistParser&) = delete;
+
+    // Parses the whole design from tokenizer and wires it up in the database. Raises only
+    // GrammarParserError, carrying the text of the first grammar or map failure.
+    void ParseDesign(Tokenizer& tokenizer);
+
+    // The design's interface once ParseDesign has succeeded.
+    const std::string& ModuleName() const { return moduleName_; }
+    // I/O declarations in header order, clock inputs removed.
+    const std::vector<IoDecl>& IoList() const { return ioList_; }
+    const std::vector<std::string>& Clocks() const { return clocks_; }
+    const std::vector<std::string>& InternalClocks() const { return internalClocks_; }
+
+private:
+    // Grammar rules (netlist_parser.cpp). Each starts at the current token and leaves the
+    // tokenizer on the first token after what it recognised.
+    void Design();
+    void ModuleHeader();
+    void IoDeclarations();
+    void ParseRange(int& msb, int& lsb);
+    void ModuleBody();
+    void WireDeclaration();
+    void Instance();
+    void Connection();
+    TermList Expression();
+    void Element(TermList& terms);
+    Term ParseTerm();
+    Term SizedLiteral();
+    Term LiteralOfCount(int count);
+    void Defparam();
+    void ParamAssignment();
+    bool Assignment();
+    bool AssignBlock();
+
+    int Type() { return tokenizer_->Current().type(); }
+    const std::string& IdentText();
+    int NumberValue();
+    int Line() const { return tokenizer_->Line(); }
+
+    // Elaboration (elaboration.cpp): actions while parsing, then the wiring.
+    void SortIoList();
+    void DeclareWire(const std::string& name, int width);
+    void BeginInstance(const std::string& type_name, const std::string& instance_name);
+    void ConnectPort(const std::string& port_name, TermList terms);
+    void SetParameter(const std::string& sim_name, const ParamValue& value);
+    bool Assign(const std::string& target, TermList terms);
+    bool IsDeclaredWire(const std::string& name) const;
+    int NameWidth(const std::string& name) const;
+    int TotalWidth(const TermList& terms) const;
+    void WireUp();
+    void LinkConnection(const Conn& connection);
+    KVC::Port* ResolveSource(const std::string& name);
+
+    KVC::NetlistDB& database_;                         // receives the design; not owned
+    std::string mapPath_;
+    std::unique_ptr<XmlMapSmc> map_;                   // loaded for the duration of ParseDesign
+    Tokenizer* tokenizer_ = nullptr;                   // during ParseDesign; not owned
+    std::map<std::string, int> portPositions_;         // header position of each name, from 0
+    std::vector<IoDecl> ioList_;                       // sorted by header position
+    std::unordered_map<std::string, int> ioWidths_;    // width of the first declaration of each name
+    std::unordered_map<std::string, WireRec> wires_;   // declared wires and alias entries
+    std::vector<Conn> pending_;                        // connections to inputs, in order read
+    std::string moduleName_;
+    std::vector<std::string> clocks_;                  // distinct clock sources, first seen first
+    std::vector<std::string> internalClocks_;          // clocks that are not design inputs
+    std::string instanceName_;                         // the instance being read
+    LibModule* instanceModule_ = nullptr;              // its map entry; owned by map_
+    KVC::Node* instanceNode_ = nullptr;                // its database node
+    long long replicatedTerms_ = 0;                    // named terms added by replications so far
+};
+
+}  // namespace Parser

@@ -1,0 +1,283 @@
+// The netlist database model: creation of nodes, ports, slices, parameters and clocks, with
+// the collision and overlap reports. The SimDB file and the dump live in their own files.
+#include "netlistdb/netlist_db.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "host/messages.h"
+
+namespace KVC {
+
+namespace {
+
+// Whether [low1, low1 + width1) and [low2, low2 + width2) share a bit; 64-bit so that widths
+// and offsets read from a damaged file cannot overflow.
+bool RangesOverlap(int low1, int width1, int low2, int width2)
+{
+    const int64_t end1 = int64_t{low1} + width1;
+    const int64_t end2 = int64_t{low2} + width2;
+    return width1 > 0 && width2 > 0 && low1 < end2 && low2 < end1;
+}
+
+}  // namespace
+
+// ---- Port, Input, Slice ----
+
+Input* Port::AsInput()
+{
+    return Direction() == 0 ? static_cast<Input*>(this) : nullptr;
+}
+
+const Input* Port::AsInput() const
+{
+    return Direction() == 0 ? static_cast<const Input*>(this) : nullptr;
+}
+
+bool Slice::Covers(int bit) const
+{
+    return bit >= dstLow && int64_t{bit} < int64_t{dstLow} + width;
+}
+
+Slice* Input::NewSlice(int dstLow, int width, Port* source, int srcLow)
+{
+    if (!source) {
+        report(SEV_INTERNAL, "Passed a null ptr into Input::NewSlice.");
+        return nullptr;
+    }
+    bool inverted = false;
+    // A constant of all ones wider than 32 bits is made of inverted zeros.
+    if (width > 32 && source->name == "(one)") {
+        source = owner->owner->ZeroPort();
+        inverted = true;
+    }
+    auto slice = std::make_unique<Slice>(this, source, srcLow, dstLow, width, inverted);
+    source->fanout++;
+    for (const auto& existing : slices) {
+        if (RangesOverlap(existing->dstLow, existing->width, dstLow, width))
+            report(SEV_ERROR, "Ignored overlapping bit Slice found in Input Port " + name +
+                                  " (link source: " + source->name + ")");
+    }
+    slices.push_back(std::move(slice));
+    return slices.back().get();
+}
+
+Slice* Input::SliceAt(int bit) const
+{
+    for (const auto& slice : slices) {
+        if (slice->Covers(bit))
+            return slice.get();
+    }
+    return nullptr;
+}
+
+void Input::ForEachSlice(const std::function<void(Slice&)>& visit) const
+{
+    for (const auto& slice : slices)
+        visit(*slice);
+}
+
+// ---- Node ----
+
+Port* Node::NewPort(const std::string& port_name, int direction)
+{
+    auto found = ports_.find(port_name);
+    if (found != ports_.end()) {
+        report(SEV_ERROR, "Encountered duplicate port name '" + port_name + "' on node '" + name +
+                              "'. Ports require unique names.");
+        return found->second.get();
+    }
+    std::unique_ptr<Port> port;
+    if (direction == 0)
+        port = std::make_unique<Input>(this, port_name);
+    else if (direction == 1)
+        port = std::make_unique<Port>(this, port_name);
+    else {
+        report(SEV_INTERNAL, "Unrecognized Port direction code in NewPort.");
+        return nullptr;
+    }
+    Port* created = port.get();
+    ports_.emplace(port_name, std::move(port));
+    return created;
+}
+
+Port* Node::FindPort(const std::string& port_name) const
+{
+    auto found = ports_.find(port_name);
+    return found == ports_.end() ? nullptr : found->second.get();
+}
+
+Input* Node::FindInput(const std::string& port_name) const
+{
+    Port* port = FindPort(port_name);
+    return port ? port->AsInput() : nullptr;
+}
+
+void Node::ForEachPort(const std::function<void(Port&)>& visit) const
+{
+    for (const auto& [port_name, port] : ports_)
+        visit(*port);
+}
+
+Param* Node::SetParam(const std::string& param_name, const ParamValue& value)
+{
+    auto param = std::make_unique<Param>(Param{this, param_name, value});
+    Param* stored = param.get();
+    params_[param_name] = std::move(param);
+    return stored;
+}
+
+Param* Node::GetParam(const std::string& param_name) const
+{
+    auto found = params_.find(param_name);
+    return found == params_.end() ? nullptr : found->second.get();
+}
+
+bool Node::GetParam(const std::string& param_name, ParamValue& value) const
+{
+    const Param* param = GetParam(param_name);
+    if (param)
+        value = param->value;
+    return param != nullptr;
+}
+
+void Node::ForEachParam(const std::function<void(const Param&)>& visit) const
+{
+    std::vector<const Param*> sorted;
+    sorted.reserve(params_.size());
+    for (const auto& [param_name, param] : params_)
+        sorted.push_back(param.get());
+    std::sort(sorted.begin(), sorted.end(), [](const Param* a, const Param* b) { return a->name < b->name; });
+    for (const Param* param : sorted)
+        visit(*param);
+}
+
+// ---- NetlistDB ----
+
+NetlistDB::NetlistDB()
+{
+    CreateTop();
+}
+
+// Inputs are destroyed before the ports they point at may be; their slices never touch
+// their sources on the way out, so the order of destruction does not matter.
+NetlistDB::~NetlistDB() = default;
+
+void NetlistDB::CreateTop()
+{
+    top_ = std::make_unique<Node>(this, "(top)");
+    top_->NewPort("(zero)", 1);
+    top_->NewPort("(one)", 1);
+}
+
+void NetlistDB::Clear()
+{
+    creationOrder_.clear();
+    nodes_.clear();
+    top_.reset();
+    clocks_.clear();
+    clockCount_ = 0;
+    CreateTop();
+}
+
+Node* NetlistDB::CreateNode(const std::string& name)
+{
+    auto [slot, inserted] = nodes_.try_emplace(name);
+    if (!inserted) {
+        report(SEV_ERROR, "Namespace collision when creating node. Name:" + name);
+        return slot->second.get();
+    }
+    slot->second = std::make_unique<Node>(this, name);
+    creationOrder_.push_back(slot->second.get());
+    return slot->second.get();
+}
+
+Node* NetlistDB::FindNode(const std::string& name) const
+{
+    auto found = nodes_.find(name);
+    return found == nodes_.end() ? nullptr : found->second.get();
+}
+
+void NetlistDB::ForEachNode(const std::function<void(Node&)>& visit) const
+{
+    for (Node* node : creationOrder_)
+        visit(*node);
+}
+
+std::vector<const Node*> NetlistDB::NodesByName() const
+{
+    std::vector<const Node*> sorted(creationOrder_.begin(), creationOrder_.end());
+    std::sort(sorted.begin(), sorted.end(), [](const Node* a, const Node* b) { return a->name < b->name; });
+    return sorted;
+}
+
+Port* NetlistDB::ZeroPort() const
+{
+    return top_->FindPort("(zero)");
+}
+
+Port* NetlistDB::OnePort() const
+{
+    return top_->FindPort("(one)");
+}
+
+Port* NetlistDB::FindDesignPort(const std::string& name) const
+{
+    return top_->FindPort(name);
+}
+
+Port* NetlistDB::AddDesignInput(const std::string& name)
+{
+    return top_->NewPort(name, 1);
+}
+
+Port* NetlistDB::AddDesignOutput(const std::string& name)
+{
+    return top_->NewPort(name, 0);
+}
+
+int NetlistDB::AddClock(const std::string& name)
+{
+    auto [slot, inserted] = clocks_.try_emplace(name, clockCount_ + 1);
+    if (!inserted) {
+        report(SEV_WARNING, "Attemped to create clocks with duplicate names. Proceeding, assuming the clocks "
+                            "ARE IDENTICAL.");
+        return slot->second;
+    }
+    clockCount_++;
+    return slot->second;
+}
+
+int NetlistDB::ClockNumber(const std::string& name) const
+{
+    auto found = clocks_.find(name);
+    return found == clocks_.end() ? 0 : found->second;
+}
+
+void NetlistDB::ForEachClock(const std::function<void(const std::string& name, int number)>& visit) const
+{
+    std::vector<std::pair<int, const std::string*>> sorted;
+    sorted.reserve(clocks_.size());
+    for (const auto& [name, number] : clocks_)
+        sorted.emplace_back(number, &name);
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : *a.second < *b.second;
+    });
+    for (const auto& [number, name] : sorted)
+        visit(*name, number);
+}
+
+void NetlistDB::SetTopParam(const std::string& name, const std::string& text)
+{
+    ParamValue value;
+    value.set_text(text);
+    top_->SetParam(name, value);
+}
+
+std::string NetlistDB::GetTopParamText(const std::string& name) const
+{
+    const Param* param = top_->GetParam(name);
+    return param ? param->value.text_form() : std::string();
+}
+
+}  // namespace KVC

@@ -1,0 +1,215 @@
+// The netlist database: the elaborated design held in memory. Nodes with operator codes and
+// parameters, their ports, and for every input the bit slices that say what drives it. The
+// design's own inputs and outputs, and the constant ports "(zero)" and "(one)", live on the
+// top node "(top)". Filled by elaboration or by LoadSimDB, read by the simulation builder.
+//
+// Usage:
+//   KVC::NetlistDB db;                              // holds "(top)" with "(zero)" and "(one)"
+//   KVC::Port* a = db.AddDesignInput("a");          // a driving port of the top node
+//   a->width = 8;
+//   KVC::Node* u1 = db.CreateNode("u1");            // reports a collision, returns the old node
+//   u1->operatorCode = 12;
+//   u1->clockDomain = 1;
+//   KVC::Input* d = u1->NewPort("d", 0)->AsInput(); // 0 input, 1 output
+//   d->width = 8;
+//   d->NewSlice(/*dstLow*/ 0, /*width*/ 8, a, /*srcLow*/ 0);
+//   u1->SetParam("lpm_width", ParamValue(8));
+//   db.Save("design.vo.simdb");                     // LoadSimDB reads it back into a new db
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/param_value.h"
+
+namespace KVC {
+
+class NetlistDB;
+class Node;
+class Input;
+class Slice;
+class SimDBWriter;  // netlistdb/simdb_io.h
+class SimDBReader;  // netlistdb/simdb_io.h
+
+// A port that drives: an output of a node, or a design input on the top node.
+class Port {
+public:
+    Port(Node* owner, std::string name) : owner(owner), name(std::move(name)) {}
+    Port(const Port&) = delete;
+    Port& operator=(const Port&) = delete;
+
+    virtual ~Port() = default;
+    // 1 for a driving port, 0 for an input.
+    virtual int Direction() const { return 1; }
+    // Writes this port's lines to the current log slot (the netlist dump).
+    virtual void Dump() const;
+    // Writes this port's record; an input also appends its slices to slices_to_link.
+    virtual void Save(SimDBWriter& writer, std::vector<const Slice*>& slices_to_link) const;
+    // Reads the fields after the port's name; answers false when the record is unusable.
+    virtual bool Load(SimDBReader& reader);
+
+    // This port as an input, or none when it drives.
+    Input* AsInput();
+    const Input* AsInput() const;
+
+    int width = 1;           // bit width
+    int fanout = 0;          // number of slices whose source is this port; kept by NewSlice
+    Node* const owner;       // the node holding this port
+    const std::string name;  // unique on its node
+};
+
+// One contiguous group of bits of an input, driven by a contiguous group of bits of a source:
+// bit dstLow + i of the owner is bit srcLow + i of the source (inverted when set), 0 <= i < width.
+class Slice {
+public:
+    Slice(Input* owner, Port* source, int srcLow, int dstLow, int width, bool inverted)
+        : owner(owner), source(source), srcLow(srcLow), dstLow(dstLow), width(width), inverted(inverted)
+    {
+    }
+
+    // Whether bit lies in dstLow .. dstLow + width - 1 (computed without overflow).
+    bool Covers(int bit) const;
+
+    Input* const owner;  // the input that owns this slice
+    Port* const source;  // the driving port; not owned, may belong to any node
+    const int srcLow;    // lowest bit taken from the source
+    const int dstLow;    // lowest bit of the owner that is driven
+    const int width;     // number of bits
+    bool inverted;       // bits are inverted on the way
+};
+
+// A port that is driven: an input of a node, or a design output on the top node.
+class Input : public Port {
+public:
+    using Port::Port;
+
+    // Slices are destroyed without touching their sources' fanout: the sources may be gone.
+    ~Input() override = default;
+    int Direction() const override { return 0; }
+    void Dump() const override;
+    void Save(SimDBWriter& writer, std::vector<const Slice*>& slices_to_link) const override;
+    bool Load(SimDBReader& reader) override;
+
+    // Appends a slice driven by source (none: internal error, no slice). A slice wider than
+    // 32 bits from "(one)" is stored as inverted "(zero)". Overlaps are reported but kept.
+    Slice* NewSlice(int dstLow, int width, Port* source, int srcLow);
+    // The first slice, in creation order, that covers bit; none when no slice does.
+    Slice* SliceAt(int bit) const;
+    void ForEachSlice(const std::function<void(Slice&)>& visit) const;
+    size_t SliceCount() const { return slices.size(); }
+
+    int reserved = 0;  // saved and loaded with the input; no meaning inside the system
+    std::vector<std::unique_ptr<Slice>> slices;  // in creation order
+};
+
+// One parameter of a node.
+struct Param {
+    Node* owner;       // the node holding the parameter
+    std::string name;  // unique on its node
+    ParamValue value;
+};
+
+// One instance of the design (or the top node "(top)").
+class Node {
+public:
+    Node(NetlistDB* owner, std::string name) : owner(owner), name(std::move(name)) {}
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    // direction 0 creates an Input, 1 a driving Port, both of width 1. An existing port of
+    // that name is reported and returned whatever its direction; another code creates none.
+    Port* NewPort(const std::string& port_name, int direction);
+    Port* FindPort(const std::string& port_name) const;
+    // The input of that name; none when there is no port of that name or it drives.
+    Input* FindInput(const std::string& port_name) const;
+    // Every port in ascending byte order of name.
+    void ForEachPort(const std::function<void(Port&)>& visit) const;
+    size_t PortCount() const { return ports_.size(); }
+
+    // Stores the parameter, replacing an earlier one of the same name.
+    Param* SetParam(const std::string& param_name, const ParamValue& value);
+    Param* GetParam(const std::string& param_name) const;
+    // Copies the value into value and answers whether the parameter exists.
+    bool GetParam(const std::string& param_name, ParamValue& value) const;
+    // Every parameter in ascending byte order of name.
+    void ForEachParam(const std::function<void(const Param&)>& visit) const;
+    size_t ParamCount() const { return params_.size(); }
+
+    int clockDomain = -1;    // clock domain number; -1 until elaboration sets it
+    int operatorCode = 0;    // simulator operator code from the XML map
+    NetlistDB* const owner;  // the database holding this node
+    const std::string name;  // instance name, unique in the database
+
+private:
+    std::map<std::string, std::unique_ptr<Port>> ports_;              // ascending byte order
+    std::unordered_map<std::string, std::unique_ptr<Param>> params_;  // by name
+};
+
+// One loaded or elaborated design; owns every node, port, slice and parameter.
+class NetlistDB {
+public:
+    NetlistDB();
+    ~NetlistDB();
+    NetlistDB(const NetlistDB&) = delete;
+    NetlistDB& operator=(const NetlistDB&) = delete;
+
+    // A new node; on a name collision reports it and returns the existing node unchanged.
+    Node* CreateNode(const std::string& name);
+    Node* FindNode(const std::string& name) const;
+    // Every node except the top node, in creation order.
+    void ForEachNode(const std::function<void(Node&)>& visit) const;
+    int NodeCount() const { return static_cast<int>(nodes_.size()); }
+
+    Node* Top() const { return top_.get(); }
+    Port* ZeroPort() const;
+    Port* OnePort() const;
+    // A port of the top node: design input, design output or constant port.
+    Port* FindDesignPort(const std::string& name) const;
+    Port* AddDesignInput(const std::string& name);   // a driving port of the top node
+    Port* AddDesignOutput(const std::string& name);  // an Input of the top node
+
+    // The name's clock number (from 1); a duplicate name is warned about and keeps its number.
+    int AddClock(const std::string& name);
+    // The clock number of the name; 0 when it has none.
+    int ClockNumber(const std::string& name) const;
+    int ClockCount() const { return clockCount_; }
+    // Every clock by ascending number (then name).
+    void ForEachClock(const std::function<void(const std::string& name, int number)>& visit) const;
+
+    void SetTopParam(const std::string& name, const std::string& text);
+    // The text form of the top node's parameter; empty when there is none.
+    std::string GetTopParamText(const std::string& name) const;
+
+    // Back to a new database: no nodes, no clocks, a fresh top node with its constant ports.
+    void Clear();
+
+    // The human-readable listing through the log facility (slot 2, truncating the file).
+    void Dump(const std::string& file_name) const;
+    // Writes the SimDB file; records in name order, so one design always gives the same bytes.
+    void Save(const std::string& path) const;
+    // Reads a SimDB file into this database, which must be new. block_kind picks the wording
+    // of the missing-file messages (packaged block or imported design); suppress leaves out
+    // the second one. Failures are only reported; a damaged file leaves a partial database.
+    void LoadSimDB(const std::string& path, bool block_kind, bool suppress);
+    // The same from bytes already in memory (LoadSimDB after reading the file).
+    void LoadSimDBBytes(const unsigned char* data, size_t size, bool block_kind, bool suppress);
+
+    // Nodes sorted by name (the order of the SimDB file and of the dump).
+    std::vector<const Node*> NodesByName() const;
+
+private:
+    void CreateTop();
+    void ReportOutdated(bool block_kind, bool suppress) const;
+
+    std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;  // every node but the top
+    std::vector<Node*> creationOrder_;                              // nodes_ in creation order
+    std::unique_ptr<Node> top_;                                     // "(top)"; not in nodes_
+    std::unordered_map<std::string, int> clocks_;                   // clock name to number
+    int clockCount_ = 0;  // highest clock number handed out or loaded; 0 when empty
+};
+
+}  // namespace KVC

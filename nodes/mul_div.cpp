@@ -1,0 +1,205 @@
+// Multipliers, dividers and remainder units. Multipliers whose operands and output fit a
+// word use one 64-bit product; the others, and every divider, use the wide value type's
+// operators, which stay on inline words up to 32 bits.
+#include "nodes/mul_div.h"
+
+#include "nodes/node_config.h"
+#include "nodes/operator_trace.h"
+#include "nodes/value_helpers.h"
+
+namespace Sim {
+
+namespace {
+
+// Ports of every node here, in creation order.
+struct BinaryPorts {
+    Port_Base* dataa;
+    Port_Base* datab;
+    Port_Base* dataout;
+};
+
+BinaryPorts create_binary_ports(Node_Concurrent& node, const OperandWidths& widths)
+{
+    BinaryPorts ports;
+    ports.dataa = node.AddPort(node.CreateInputPort("dataa", widths.a, 0));
+    ports.datab = node.AddPort(node.CreateInputPort("datab", widths.b, 0));
+    ports.dataout = node.AddPort(node.CreateOutputPort("dataout", widths.o));
+    return ports;
+}
+
+bool fits_word(const OperandWidths& widths) { return widths.a <= 32 && widths.b <= 32 && widths.o <= 32; }
+
+// Division by zero tests the value bits only; the result is then 0 with every bit undefined.
+void set_undefined_zero(MLIB_UINTEGER& result)
+{
+    result = 0u;
+    result.set_undefined();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- multipliers
+
+void Node_UnsnMul::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 1);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    word_path = fits_word(widths);
+    result.resize(widths.o);
+}
+
+bool Node_UnsnMul::Evaluate()
+{
+    const MLIB_UINTEGER& a = dataa->Value();
+    const MLIB_UINTEGER& b = datab->Value();
+    if (word_path) {
+        uint64_t product = static_cast<uint64_t>(a.to_uint()) * b.to_uint();
+        result = static_cast<uint32_t>(product);  // cut to width_o, defined
+        if (a.is_undefined() || b.is_undefined())
+            result.set_undefined();
+    } else {
+        result = a * b;
+    }
+    return dataout->Set(result);
+}
+
+std::string Node_UnsnMul::TraceText() { return operator_trace(dataa, "*", datab, dataout); }
+
+void Node_SignMul::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 1);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    word_path = fits_word(widths);
+    result.resize(widths.o);
+}
+
+bool Node_SignMul::Evaluate()
+{
+    const MLIB_UINTEGER& a = dataa->Value();
+    const MLIB_UINTEGER& b = datab->Value();
+    if (word_path) {
+        int64_t product = signed_of(a.to_uint(), a.width()) * signed_of(b.to_uint(), b.width());
+        // The product's pattern is width_a + width_b bits wide; a wider output sees it
+        // zero-extended.
+        uint64_t pattern = static_cast<uint64_t>(product);
+        const int product_width = a.width() + b.width();
+        if (product_width < 64)
+            pattern &= (uint64_t{1} << product_width) - 1u;
+        result = static_cast<uint32_t>(pattern);
+        if (a.is_undefined() || b.is_undefined())
+            result.set_undefined();
+    } else {
+        result = MLIB_SINTEGER(a) * MLIB_SINTEGER(b);
+    }
+    return dataout->Set(result);
+}
+
+std::string Node_SignMul::TraceText() { return operator_trace(dataa, "*", datab, dataout); }
+
+// ---------------------------------------------------------------- dividers
+
+void Node_UnsnDiv::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 6);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    dividend.resize(widths.o);
+    result.resize(widths.o);
+}
+
+bool Node_UnsnDiv::Evaluate()
+{
+    dividend = dataa->Value();
+    const MLIB_UINTEGER& divisor = datab->Value();
+    if (divisor.is_zero())
+        set_undefined_zero(result);
+    else
+        result = dividend / divisor;
+    return dataout->Set(result);
+}
+
+std::string Node_UnsnDiv::TraceText() { return operator_trace(dataa, "/", datab, dataout); }
+
+void Node_SignDiv::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 6);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    dividend.resize(widths.o);
+    result.resize(widths.o);
+}
+
+bool Node_SignDiv::Evaluate()
+{
+    sign_resize_into(dividend, dataa->Value());
+    MLIB_SINTEGER divisor(datab->Value());
+    if (divisor.is_zero())
+        set_undefined_zero(result);
+    else
+        result = dividend / divisor;  // the most negative value / -1 comes back undefined
+    return dataout->Set(result);
+}
+
+std::string Node_SignDiv::TraceText() { return operator_trace(dataa, "/", datab, dataout); }
+
+// ---------------------------------------------------------------- remainder units
+
+void Node_UnsnMod::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 6);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    dividend.resize(widths.o);
+    result.resize(widths.o);
+}
+
+bool Node_UnsnMod::Evaluate()
+{
+    dividend = dataa->Value();
+    const MLIB_UINTEGER& divisor = datab->Value();
+    if (divisor.is_zero())
+        set_undefined_zero(result);
+    else
+        result = dividend % divisor;  // width_b bits, zero-extended or cut
+    return dataout->Set(result);
+}
+
+std::string Node_UnsnMod::TraceText() { return operator_trace(dataa, "%", datab, dataout); }
+
+void Node_SignMod::CreatePorts(const ParamQuery& query)
+{
+    OperandWidths widths = read_three_widths(*this, query, 6);
+    BinaryPorts ports = create_binary_ports(*this, widths);
+    dataa = ports.dataa;
+    datab = ports.datab;
+    dataout = ports.dataout;
+    dividend.resize(widths.o);
+    result.resize(widths.o);
+}
+
+bool Node_SignMod::Evaluate()
+{
+    sign_resize_into(dividend, dataa->Value());
+    MLIB_SINTEGER divisor(datab->Value());
+    if (divisor.is_zero())
+        set_undefined_zero(result);
+    else
+        result = dividend % divisor;  // width_b bits, sign-extended or cut
+    return dataout->Set(result);
+}
+
+std::string Node_SignMod::TraceText() { return operator_trace(dataa, "%", datab, dataout); }
+
+}  // namespace Sim

@@ -1,0 +1,250 @@
+// Registers and the latch. The registers keep their contents inside the node and write
+// them to combinational outputs; the pending flag tells the scheduler whether the node
+// needs the next clock edge.
+#include "nodes/registers.h"
+
+#include "engine/manager.h"
+#include "nodes/conventions.h"
+#include "nodes/node_config.h"
+
+namespace Sim {
+
+namespace {
+
+// The register passes the reachability search on only through its asynchronous controls.
+bool drives_async_control(Node_Base* driver, Port_Base* preset, Port_Base* clear, Port_Base* aload)
+{
+    return Node_Base::DriverOf(clear) == driver || Node_Base::DriverOf(aload) == driver ||
+           Node_Base::DriverOf(preset) == driver;
+}
+
+const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark) { return value.is_undefined() ? mark : ""; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- Node_DFFE
+
+void Node_DFFE::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = 1;
+    ParamReader params(query);
+    params.read("width", width);
+    params.read("array_width", width);
+    width = checked_width(*this, "width", width);
+    // Every control is as wide as the data: each bit controls the register bit of its position.
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+    adata = AddPort(CreateInputPort("adata", width, 1));
+    preset = AddPort(CreateInputPort("preset", width, 1));
+    clear = AddPort(CreateInputPort("clear", width, 1));
+    aload = AddPort(CreateInputPort("aload", width, 1));
+    ena = AddPort(CreateInputPort("ena", width, 2));
+    sclr = AddPort(CreateInputPort("sclr", width, 1));
+    sload = AddPort(CreateInputPort("sload", width, 1));
+    stored.resize(width);
+    data_seen.resize(width);
+    enable_seen.resize(width);
+    narrow = width < 32;
+}
+
+void Node_DFFE::InitHook() { stored = 0u; }
+
+bool Node_DFFE::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
+
+void Node_DFFE::SetPending(bool now_pending)
+{
+    if (now_pending == pending)
+        return;
+    pending = now_pending;
+    if (manager)
+        manager->SetClockWork(this, pending);
+}
+
+bool Node_DFFE::Evaluate()
+{
+    if (narrow)
+        return EvaluateWord();
+    enable_seen = ena->Value();
+    data_seen = datain->Value();
+    // Preset, then clear, then load, each tested on the whole control value: while any bit
+    // of "preset" is 1, "clear" and "aload" are ignored in every bit.
+    if (!preset->IsZero()) {
+        stored |= preset->Value();
+    } else if (!clear->IsZero()) {
+        stored &= ~clear->Value();
+    } else if (!aload->IsZero()) {
+        stored = adata->Value();
+    } else {
+        SetPending(stored != data_seen);
+        return false;
+    }
+    data_seen = stored;
+    SetPending(false);
+    return dataout->Set(stored);
+}
+
+MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | (~enable_seen & stored); }
+
+bool Node_DFFE::ClockHook()
+{
+    if (narrow)
+        return ClockHookWord();
+    stored = NextValue();
+    return dataout->Set(stored);
+}
+
+bool Node_DFFE::EvaluateWord()
+{
+    enable_seen.set_word(0, ena->ValueInt());
+    data_seen.set_word(0, datain->ValueInt());
+    uint32_t value = stored.to_uint();
+    if (uint32_t set_bits = preset->ValueInt())
+        value |= set_bits;
+    else if (uint32_t clear_bits = clear->ValueInt())
+        value &= ~clear_bits;
+    else if (aload->ValueInt())
+        value = adata->ValueInt();
+    else {
+        SetPending(value != data_seen.to_uint());
+        return false;
+    }
+    stored.set_word(0, value);
+    data_seen.set_word(0, value);
+    SetPending(false);
+    return dataout->SetInt(value);
+}
+
+bool Node_DFFE::ClockHookWord()
+{
+    const uint32_t enable = enable_seen.to_uint();
+    const uint32_t value = (enable & data_seen.to_uint()) | (~enable & stored.to_uint());
+    stored.set_word(0, value);
+    return dataout->SetInt(value);
+}
+
+std::string Node_DFFE::TraceText()
+{
+    const MLIB_UINTEGER& in = datain->Value();
+    const MLIB_UINTEGER& out = dataout->Value();
+    const bool wide = dataout->Width() > 16;
+    if (enable_seen == 0u) {
+        if (wide)
+            return trace_format("Disabled %s (seeing %s)  -->  holding %s", enable_seen.to_hex().c_str(),
+                                in.to_hex().c_str(), out.to_hex().c_str());
+        return trace_format("Disabled %s (seeing %d%s)  -->  holding %d%s", enable_seen.to_hex().c_str(),
+                            trace_signed(in.to_uint()), undefined_mark(in, " (X)"), trace_signed(out.to_uint()),
+                            undefined_mark(out, "(X)"));
+    }
+    if (preset->ValueInt())
+        return "Reset to 1";
+    if (clear->ValueInt())
+        return "Clear to 0";
+    MLIB_UINTEGER next = NextValue();
+    if (wide)
+        return trace_format("was %s (seeing %s enabled %s)  -->  will be %s", out.to_hex().c_str(),
+                            in.to_hex().c_str(), enable_seen.to_hex().c_str(), next.to_hex().c_str());
+    return trace_format("was %d %s (seeing %d %s enabled %s)  -->  will be %d %s", trace_signed(out.to_uint()),
+                        undefined_mark(out, "(X)"), trace_signed(in.to_uint()), undefined_mark(in, "(X)"),
+                        enable_seen.to_hex().c_str(), trace_signed(next.to_uint()), undefined_mark(next, "(X)"));
+}
+
+// ---------------------------------------------------------------- Node_DFFE_Bit
+
+void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
+{
+    datain = AddPort(CreateInputPort("datain", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+    adata = AddPort(CreateInputPort("adata", 1, 1));
+    preset = AddPort(CreateInputPort("preset", 1, 1));
+    clear = AddPort(CreateInputPort("clear", 1, 1));
+    aload = AddPort(CreateInputPort("aload", 1, 1));
+    ena = AddPort(CreateInputPort("ena", 1, 2));
+    sclr = AddPort(CreateInputPort("sclr", 1, 1));
+    sload = AddPort(CreateInputPort("sload", 1, 1));
+}
+
+void Node_DFFE_Bit::InitHook() { stored = 0; }
+
+bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
+
+void Node_DFFE_Bit::SetPending(bool now_pending)
+{
+    if (now_pending == pending)
+        return;
+    pending = now_pending;
+    if (manager)
+        manager->SetClockWork(this, pending);
+}
+
+bool Node_DFFE_Bit::LoadNow(uint32_t value)
+{
+    stored = data_seen = value;
+    SetPending(false);
+    return dataout->SetInt(value);
+}
+
+bool Node_DFFE_Bit::Evaluate()
+{
+    enable_seen = ena->ValueInt();
+    data_seen = datain->ValueInt();
+    if (preset->ValueInt())
+        return LoadNow(1);
+    if (clear->ValueInt())
+        return LoadNow(0);
+    if (aload->ValueInt())
+        return LoadNow(adata->ValueInt());
+    SetPending(stored != data_seen);
+    return false;
+}
+
+bool Node_DFFE_Bit::ClockHook()
+{
+    if (enable_seen == 0)
+        return false;
+    stored = data_seen;
+    return dataout->SetInt(data_seen);
+}
+
+std::string Node_DFFE_Bit::TraceText()
+{
+    if (enable_seen == 0)
+        return trace_format("Disabled %d (seeing %d)  -->  holding %d", trace_signed(enable_seen),
+                            trace_signed(datain->ValueInt()), trace_signed(dataout->ValueInt()));
+    if (preset->ValueInt())
+        return "Reset to 1";
+    if (clear->ValueInt())
+        return "Clear to 0";
+    return trace_format("was %d  (seeing %d  enabled %d)  -->  will be %d", trace_signed(dataout->ValueInt()),
+                        trace_signed(datain->ValueInt()), trace_signed(enable_seen),
+                        trace_signed(enable_seen ? data_seen : stored));
+}
+
+// ---------------------------------------------------------------- Node_Latch
+
+void Node_Latch::CreatePorts(const ParamQuery&)
+{
+    datain = AddPort(CreateInputPort("datain", 1, 0));
+    latch_enable = AddPort(CreateInputPort("latch_enable", 1, 0));
+    aclr = AddPort(CreateInputPort("aclr", 1, 0));
+    apre = AddPort(CreateInputPort("apre", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+bool Node_Latch::Evaluate()
+{
+    if (aclr->ValueInt())
+        return dataout->SetInt(0);
+    if (apre->ValueInt())
+        return dataout->SetInt(1);
+    if (latch_enable->ValueInt())
+        return dataout->SetInt(datain->ValueInt());
+    return false;
+}
+
+std::string Node_Latch::TraceText()
+{
+    return trace_format("in %s   --%s-->   out %s", datain->Value().to_hex().c_str(),
+                        latch_enable->ValueInt() ? "ENA" : "dis", dataout->Value().to_hex().c_str());
+}
+
+}  // namespace Sim

@@ -1,0 +1,111 @@
+// The registers and the latch: Node_DFFE (a bus of bits with per-bit enable and
+// asynchronous preset, clear and load), Node_DFFE_Bit (the same for one bit on plain words)
+// and Node_Latch (level-sensitive, transparent while enabled).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/node.h"
+#include "nodes/type_names.h"
+
+namespace Sim {
+
+// The registers split their work: Evaluate reacts at once to the asynchronous controls and
+// remembers the data and enable to be taken at the next edge; ClockHook takes them at the
+// edge. A register asks the scheduler for clock edges only while the edge could change it
+// (the pending flag), so idle registers cost nothing per cycle.
+class Node_DFFE : public Node_Concurrent {
+public:
+    std::string TypeName() const override { return TypeNames::DFFE; }
+    void SetManager(Manager* owner) override { manager = owner; }
+    Manager* GetManager() override { return manager; }
+    bool IsSequential() override { return true; }
+    bool IsSettled() override { return !pending; }
+    bool ForwardsInputs() override { return true; }
+    bool ForwardsFrom(Node_Base* driver) override;
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+    bool ClockHook() override;
+    void InitHook() override;
+
+private:
+    // The value the next edge stores: enabled bits from the data seen, the others kept.
+    MLIB_UINTEGER NextValue() const;
+    void SetPending(bool now_pending);
+    // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
+    // state: the same steps on word 0 of the stored values.
+    bool EvaluateWord();
+    bool ClockHookWord();
+
+    Port_Base* datain = nullptr;
+    Port_Base* dataout = nullptr;
+    Port_Base* adata = nullptr;
+    Port_Base* preset = nullptr;
+    Port_Base* clear = nullptr;
+    Port_Base* aload = nullptr;
+    Port_Base* ena = nullptr;
+    Port_Base* sclr = nullptr;   // linked but never read
+    Port_Base* sload = nullptr;  // linked but never read
+    MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
+    MLIB_UINTEGER data_seen;     // "datain" at the last evaluation (the stored value after an asynchronous change)
+    MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
+    bool pending = true;         // stored differs from data_seen, so an edge may change it
+    bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
+    Manager* manager = nullptr;  // the manager holding this node (not owned)
+};
+
+class Node_DFFE_Bit : public Node_Concurrent {
+public:
+    std::string TypeName() const override { return TypeNames::DFFE_Bit; }
+    void SetManager(Manager* owner) override { manager = owner; }
+    Manager* GetManager() override { return manager; }
+    bool IsSequential() override { return true; }
+    bool IsSettled() override { return !pending; }
+    bool ForwardsInputs() override { return true; }
+    bool ForwardsFrom(Node_Base* driver) override;
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+    bool ClockHook() override;
+    void InitHook() override;
+
+private:
+    // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
+    bool LoadNow(uint32_t value);
+    void SetPending(bool now_pending);
+
+    Port_Base* datain = nullptr;
+    Port_Base* dataout = nullptr;
+    Port_Base* adata = nullptr;
+    Port_Base* preset = nullptr;
+    Port_Base* clear = nullptr;
+    Port_Base* aload = nullptr;
+    Port_Base* ena = nullptr;
+    Port_Base* sclr = nullptr;   // linked but never read
+    Port_Base* sload = nullptr;  // linked but never read
+    uint32_t stored = 0;         // the register bit
+    uint32_t data_seen = 0;      // "datain" at the last evaluation
+    uint32_t enable_seen = 0;    // "ena" at the last evaluation
+    bool pending = true;         // stored differs from data_seen
+    Manager* manager = nullptr;  // the manager holding this node (not owned)
+};
+
+// Priority: clear, then preset, then enable; while nothing is active the output holds.
+class Node_Latch : public Node_Concurrent {
+public:
+    std::string TypeName() const override { return TypeNames::Latch; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* datain = nullptr;
+    Port_Base* latch_enable = nullptr;
+    Port_Base* aclr = nullptr;
+    Port_Base* apre = nullptr;
+    Port_Base* dataout = nullptr;  // holds the latched value
+};
+
+}  // namespace Sim

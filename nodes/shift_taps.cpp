@@ -1,0 +1,88 @@
+// The shift register with taps. Configurations with no taps, no distance, no bits, or
+// storage far beyond any real design are reported and built with 1 in place of the bad
+// value, so the ring is never empty and its indexing never divides by zero.
+#include "nodes/shift_taps.h"
+
+#include "nodes/conventions.h"
+#include "nodes/node_config.h"
+
+namespace Sim {
+
+namespace {
+
+// Ring entries beyond this are taken as a corrupt configuration.
+constexpr int kMaxRingEntries = 1 << 20;
+
+}  // namespace
+
+void Node_MrvShiftTaps::CreatePorts(const ParamQuery& query)
+{
+    ParamReader params(query);
+    params.read("number_of_taps", number_of_taps);
+    params.read("tap_distance", tap_distance);
+    params.read("width", width);
+    // Read for completeness; they change nothing: the ring always starts at 0.
+    std::string power_up_state = "CLEARED", lpm_type = "mrvshift_taps", lpm_hint = "UNUSED";
+    params.read("power_up_state", power_up_state);
+    params.read("lpm_type", lpm_type);
+    params.read("lpm_hint", lpm_hint);
+
+    entry_width = checked_width(*this, "width", width.integer());
+    taps_count = checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxNodeWidth / entry_width);
+    distance = checked_count(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
+    length = taps_count * distance;
+
+    shiftin = AddPort(CreateInputPort("shiftin", entry_width, 0));
+    clken = AddPort(CreateInputPort("clken", 1, 2));
+    shiftout = AddPort(CreateOutputPort("shiftout", entry_width));
+    taps = AddPort(CreateOutputPort("taps", entry_width * taps_count));
+
+    ring.assign(static_cast<size_t>(length), MLIB_UINTEGER(0, entry_width));
+    input_seen.resize(entry_width);
+    // Inputs below 32 bits read defined values, so narrow taps can be packed on a word.
+    packed = entry_width < 32 && entry_width * taps_count <= 32;
+    taps_value.resize(entry_width * taps_count);
+    shifted.resize(entry_width * taps_count);
+}
+
+bool Node_MrvShiftTaps::Evaluate()
+{
+    enabled = clken->ValueInt() != 0;
+    input_seen = shiftin->Value();
+    return false;
+}
+
+bool Node_MrvShiftTaps::ClockHook()
+{
+    if (!enabled)
+        return false;
+    ring[static_cast<size_t>(position)] = input_seen;
+    position = (position + 1) % length;
+    const MLIB_UINTEGER& oldest = ring[static_cast<size_t>(position)];
+    bool changed;
+    if (packed) {
+        uint32_t word = 0;
+        for (int tap = 0; tap < taps_count; ++tap)
+            word |= ring[static_cast<size_t>(TapIndex(tap))].to_uint() << (tap * entry_width);
+        changed = shiftout->SetInt(oldest.to_uint());
+        changed |= taps->SetInt(word);
+    } else {
+        taps_value = 0u;
+        for (int tap = 0; tap < taps_count; ++tap) {
+            shifted = ring[static_cast<size_t>(TapIndex(tap))];
+            shifted <<= tap * entry_width;
+            taps_value |= shifted;
+        }
+        changed = shiftout->Set(oldest);
+        changed |= taps->Set(taps_value);
+    }
+    return changed;
+}
+
+std::string Node_MrvShiftTaps::TraceText()
+{
+    return trace_format("in %s  -->  out %d   taps %s", shiftin->Value().to_hex().c_str(),
+                        trace_signed(shiftout->ValueInt()), taps->Value().to_hex().c_str());
+}
+
+}  // namespace Sim

@@ -1,0 +1,60 @@
+// RankQueue: smallest rank first whatever the push order, repeated pushes ignored, and
+// pushes below the cursor after pops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "engine/rank_queue.h"
+
+namespace Sim {
+namespace {
+
+TEST(RankQueueTest, PopsTheSmallestRankFirstAcrossInterleavedPushes)
+{
+    const unsigned seed = 20261209;
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    std::mt19937 random(seed);
+    RankQueue queue;
+    const int max_rank = 1000;
+    queue.Reset(max_rank);
+    std::set<int> expected;
+    for (int step = 0; step < 20000; ++step) {
+        if (expected.empty() || random() % 3 != 0) {
+            int rank = static_cast<int>(random() % (max_rank + 1));
+            queue.Push(rank);  // a rank already queued stays queued once
+            expected.insert(rank);
+        } else {
+            ASSERT_FALSE(queue.Empty());
+            ASSERT_EQ(queue.Pop(), *expected.begin());
+            expected.erase(expected.begin());
+        }
+    }
+    while (!expected.empty()) {
+        ASSERT_EQ(queue.Pop(), *expected.begin());
+        expected.erase(expected.begin());
+    }
+    EXPECT_TRUE(queue.Empty());
+}
+
+TEST(RankQueueTest, ResetEmptiesAndCoversTheEdgesOfItsRange)
+{
+    RankQueue queue;
+    queue.Reset(64);
+    queue.Push(64);
+    queue.Push(0);
+    queue.Push(63);
+    EXPECT_EQ(queue.Pop(), 0);
+    EXPECT_EQ(queue.Pop(), 63);
+    queue.Push(1);
+    EXPECT_EQ(queue.Pop(), 1);
+    EXPECT_EQ(queue.Pop(), 64);
+    EXPECT_TRUE(queue.Empty());
+    queue.Push(5);
+    queue.Reset(10);
+    EXPECT_TRUE(queue.Empty());
+}
+
+}  // namespace
+}  // namespace Sim

@@ -1,0 +1,285 @@
+// Registers and the latch through the engine: values written before a settle are taken at
+// the next clock edge, the asynchronous controls act at once with preset over clear over
+// load, the pending flag switches the register's clock edges on and off in the running
+// scheduler, and only the asynchronous controls forward reachability.
+#include "node_harness.h"
+#include "nodes/registers.h"
+
+using namespace node_test;
+
+namespace {
+
+const std::vector<std::string> kRegisterInputs = {"datain", "adata", "preset", "clear", "aload", "ena", "sclr",
+                                                  "sload"};
+
+// A register of `width` bits with every input driven (controls 0, enable all ones).
+TestDesign* make_register(TestDesign& design, int width)
+{
+    design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(width)}});
+    design.Connect("r", kRegisterInputs, {"dataout"});
+    for (const std::string& port : kRegisterInputs)
+        design.Set("r." + port, 0);
+    design.Set("r.ena", width >= 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1);
+    return &design;
+}
+
+// Settles with the given datain, then gives one clock edge.
+void clock_in(TestDesign& design, uint64_t datain)
+{
+    design.Set("r.datain", datain);
+    design.Run(0);
+    design.Run(1);
+}
+
+}  // namespace
+
+TEST(DFFE, DataSettledBeforeTheEdgeIsTakenAtTheEdgeForEnabledBits)
+{
+    TestDesign design;
+    make_register(design, 4);
+    design.Set("r.datain", 0x5);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x0u);  // nothing before the edge
+    design.Run(1);
+    EXPECT_EQ(design.Get("r.dataout"), 0x5u);
+    clock_in(design, 0xF);
+    EXPECT_EQ(design.Get("r.dataout"), 0xFu);
+    design.Set("r.ena", 0x3);
+    clock_in(design, 0x0);
+    EXPECT_EQ(design.Get("r.dataout"), 0xCu);  // only the enabled low bits take the data
+    design.Set("r.ena", 0x0);
+    clock_in(design, 0x3);
+    EXPECT_EQ(design.Get("r.dataout"), 0xCu);
+}
+
+TEST(DFFE, WriteBeforeARunWithAClockIsTakenOneEdgeLater)
+{
+    TestDesign design;
+    make_register(design, 8);
+    design.Run(0);
+    design.Set("r.datain", 0x42);
+    design.Run(1);  // the edge comes before the settle that sees 0x42
+    EXPECT_EQ(design.Get("r.dataout"), 0x00u);
+    design.Run(1);
+    EXPECT_EQ(design.Get("r.dataout"), 0x42u);
+}
+
+TEST(DFFE, PresetWinsOverClearForTheWholeValueThenClearActs)
+{
+    TestDesign design;
+    make_register(design, 4);
+    design.Set("r.preset", 0x1);
+    design.Set("r.clear", 0xF);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x1u);  // at once, without an edge
+    design.Set("r.preset", 0x0);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x0u);
+    design.Set("r.clear", 0x0);
+    design.Set("r.preset", 0x6);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x6u);
+    design.Set("r.preset", 0x0);
+    design.Set("r.clear", 0x2);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x4u);  // clears only the bits set in "clear"
+}
+
+TEST(DFFE, AsynchronousLoadTakesTheWholeValueAndHoldsAgainstTheEdge)
+{
+    TestDesign design;
+    make_register(design, 4);
+    design.Set("r.adata", 0xA);
+    design.Set("r.aload", 0x1);
+    design.Set("r.datain", 0x3);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0xAu);
+    design.Run(2);  // the load made the register take adata as the data seen: the edge keeps it
+    EXPECT_EQ(design.Get("r.dataout"), 0xAu);
+    design.Set("r.aload", 0x0);
+    clock_in(design, 0x3);
+    EXPECT_EQ(design.Get("r.dataout"), 0x3u);
+}
+
+TEST(DFFE, SynchronousClearAndLoadInputsHaveNoEffect)
+{
+    TestDesign design;
+    make_register(design, 4);
+    clock_in(design, 0x9);
+    design.Set("r.sclr", 0xF);
+    design.Set("r.sload", 0xF);
+    design.Run(0);
+    design.Run(2);
+    EXPECT_EQ(design.Get("r.dataout"), 0x9u);
+}
+
+TEST(DFFE, PendingFlagSwitchesClockEdgesOnAndOffInTheRunningScheduler)
+{
+    TestDesign design;
+    make_register(design, 8);
+    auto* reg = dynamic_cast<Sim::Node_DFFE*>(design.manager.FindNode("r"));
+    EXPECT_FALSE(reg->IsSettled());  // created pending: the first cycle clocks it
+    design.Run(0);
+    EXPECT_TRUE(reg->IsSettled());  // datain equals the stored 0
+    // A new scheduler registers the register without clock work ...
+    design.Add<Sim::Node_DFFE>("other");
+    design.Run(2);
+    EXPECT_EQ(design.Get("r.dataout"), 0u);
+    // ... so the change of datain must ask the running scheduler for edges again.
+    design.Set("r.datain", 0x77);
+    design.Run(0);
+    EXPECT_FALSE(reg->IsSettled());
+    design.Run(1);
+    EXPECT_EQ(design.Get("r.dataout"), 0x77u);
+    design.Run(0);  // no input changed: the register is not evaluated and stays pending
+    EXPECT_FALSE(reg->IsSettled());
+    design.Set("r.ena", 0xFE);  // any evaluation recomputes the flag
+    design.Run(0);
+    EXPECT_TRUE(reg->IsSettled());
+}
+
+TEST(DFFE, WideRegisterTakesEveryBitWhenItsEnableIsDriven)
+{
+    TestDesign design;
+    make_register(design, 40);
+    clock_in(design, 0xAB12345678);
+    EXPECT_EQ(design.Get("r.dataout"), 0xAB12345678u);
+    design.Set("r.preset", 0x8000000000);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0xAB12345678u | 0x8000000000u);
+    design.Set("r.preset", 0);
+    design.Set("r.clear", 0xFF00000001);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0x0012345678u);
+}
+
+TEST(DFFE, WideRegisterWithUnconnectedEnableLoadsOnlyTheLow32Bits)
+{
+    // An unlinked enable reads the 32-bit "(one)" constant zero-extended: the bits above
+    // 31 are disabled.
+    TestDesign design;
+    design.Add<Sim::Node_DFFE>("r", {{"array_width", ParamValue(40)}});
+    design.Connect("r", {"datain"}, {"dataout"});
+    clock_in(design, 0xFFFFFFFFFF);
+    EXPECT_EQ(design.Get("r.dataout"), 0x00FFFFFFFFu);
+}
+
+TEST(DFFE, UndefinedDataIsTakenAsUndefinedBits)
+{
+    TestDesign design;
+    make_register(design, 32);
+    design.Run(0);
+    MLIB_UINTEGER undefined_data(0, 32);
+    undefined_data.set_undefined();
+    design.SetValue("r.datain", undefined_data);
+    design.Run(0);
+    design.Run(1);
+    EXPECT_EQ(design.GetValue("r.dataout").to_hex(), "XXXXXXXX");
+}
+
+TEST(DFFE, OnlyAsynchronousControlsForwardReachability)
+{
+    TestDesign design;
+    design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(4)}});
+    design.Connect("r", {"datain", "adata", "ena", "clear", "aload", "preset"}, {"dataout"});
+    std::vector<Sim::InputInfo> inventory;
+    design.manager.InputInventory(inventory);
+    std::map<std::string, bool> reaches;
+    for (const Sim::InputInfo& info : inventory)
+        reaches[info.name] = info.reaches_output;
+    EXPECT_FALSE(reaches.at("r.datain"));
+    EXPECT_FALSE(reaches.at("r.adata"));
+    EXPECT_FALSE(reaches.at("r.ena"));
+    EXPECT_TRUE(reaches.at("r.clear"));
+    EXPECT_TRUE(reaches.at("r.aload"));
+    EXPECT_TRUE(reaches.at("r.preset"));
+}
+
+TEST(DFFE, TraceTextsForNarrowAndWideRegisters)
+{
+    TestDesign design;
+    auto* reg = design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(4)}});
+    design.Connect("r", kRegisterInputs, {"dataout"});
+    for (const std::string& port : kRegisterInputs)
+        design.Set("r." + port, 0);
+    design.Set("r.ena", 0xF);
+    design.Set("r.datain", 5);
+    design.Run(0);
+    EXPECT_EQ(reg->TraceText(), "was 0  (seeing 5  enabled F)  -->  will be 5 ");
+    design.Set("r.ena", 0);
+    design.Run(0);
+    EXPECT_EQ(reg->TraceText(), "Disabled 0 (seeing 5)  -->  holding 0");
+    design.Set("r.clear", 1);
+    design.Set("r.ena", 1);
+    design.Run(0);
+    EXPECT_EQ(reg->TraceText(), "Clear to 0");
+
+    auto* wide = design.Add<Sim::Node_DFFE>("w", {{"width", ParamValue(20)}});
+    design.Connect("w", {"datain"}, {"dataout"});
+    design.Set("w.datain", 0xABCDE);
+    design.Run(0);
+    EXPECT_EQ(wide->TraceText(), "was 00000 (seeing ABCDE enabled FFFFF)  -->  will be ABCDE");
+}
+
+TEST(DFFEBit, EnableControlsTheEdgeAndControlsActAtOnce)
+{
+    TestDesign design;
+    auto* bit = design.Add<Sim::Node_DFFE_Bit>("r");
+    design.Connect("r", kRegisterInputs, {"dataout"});
+    for (const std::string& port : kRegisterInputs)
+        design.Set("r." + port, 0);
+    design.Set("r.ena", 1);
+    clock_in(design, 1);
+    EXPECT_EQ(design.Get("r.dataout"), 1u);
+    EXPECT_EQ(bit->TraceText(), "was 1  (seeing 1  enabled 1)  -->  will be 1");
+    design.Set("r.ena", 0);
+    clock_in(design, 0);
+    EXPECT_EQ(design.Get("r.dataout"), 1u);  // disabled: the edge keeps the bit
+    EXPECT_EQ(bit->TraceText(), "Disabled 0 (seeing 0)  -->  holding 1");
+    design.Set("r.clear", 1);
+    design.Set("r.preset", 1);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 1u);  // preset wins
+    design.Set("r.preset", 0);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 0u);
+    design.Set("r.clear", 0);
+    design.Set("r.adata", 1);
+    design.Set("r.aload", 1);
+    design.Run(0);
+    EXPECT_EQ(design.Get("r.dataout"), 1u);
+    design.Set("r.aload", 0);
+    design.Set("r.ena", 1);
+    clock_in(design, 0);
+    EXPECT_EQ(design.Get("r.dataout"), 0u);
+    EXPECT_FALSE(bit->IsSettled());  // the edge leaves the flag; only an evaluation recomputes it
+    design.Set("r.ena", 0);
+    design.Run(0);
+    EXPECT_TRUE(bit->IsSettled());
+}
+
+TEST(Latch, ClearOverPresetOverTransparentEnable)
+{
+    TestDesign design;
+    auto* latch = design.Add<Sim::Node_Latch>("l");
+    design.Connect("l", {"datain", "latch_enable", "aclr", "apre"}, {"dataout"});
+    for (const char* port : {"l.datain", "l.latch_enable", "l.aclr", "l.apre"})
+        design.Set(port, 0);
+    design.Set("l.latch_enable", 1);
+    design.Set("l.datain", 1);
+    design.Run(0);
+    EXPECT_EQ(design.Get("l.dataout"), 1u);  // transparent within the same settle
+    EXPECT_EQ(latch->TraceText(), "in 1   --ENA-->   out 1");
+    design.Set("l.latch_enable", 0);
+    design.Set("l.datain", 0);
+    design.Run(2);
+    EXPECT_EQ(design.Get("l.dataout"), 1u);  // holds while disabled
+    EXPECT_EQ(latch->TraceText(), "in 0   --dis-->   out 1");
+    design.Set("l.aclr", 1);
+    design.Set("l.apre", 1);
+    design.Run(0);
+    EXPECT_EQ(design.Get("l.dataout"), 0u);
+    design.Set("l.aclr", 0);
+    design.Run(0);
+    EXPECT_EQ(design.Get("l.dataout"), 1u);
+}
