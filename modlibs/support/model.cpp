@@ -45,7 +45,13 @@ void Model::AddPortInformation(const char* name, int flag, int width)
 
 const MLIB_UINTEGER& Model::PortValue(const char* name) { return ports[Resolve(name)].value; }
 
-void Model::SetPortValue(const char* name, const MLIB_UINTEGER& value) { ports[Resolve(name)].value = value; }
+void Model::SetPortValue(const char* name, const MLIB_UINTEGER& value)
+{
+    Port& port = ports[Resolve(name)];
+    if (port.role == Role::Extra && port.value.width() != value.width())
+        port.value.resize(value.width());  // an unknown port keeps whatever it is sent
+    port.value = value;
+}
 
 void Model::Initialise()
 {
