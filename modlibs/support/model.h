@@ -21,6 +21,7 @@
 // the port; Connected() tells whether the host linked the input to a source.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -115,6 +116,15 @@ private:
     std::vector<Port> ports;                                              // by slot
     std::vector<Slot> clocks;                                             // the clock slots
     std::unordered_map<std::string, Slot, NameHash, std::equal_to<>> slots;  // name -> slot
+    // The bridge passes the same text for a port on every call: a direct-mapped cache from
+    // the text's address to its slot spares the hashing. Hits are checked against the
+    // port's name, so a caller that reuses an address for another name is still served right.
+    struct CachedName {
+        const char* text = nullptr;  // the address last resolved through this entry
+        Slot slot = -1;              // where it led
+    };
+    static constexpr size_t kNameCacheSize = 64;
+    std::array<CachedName, kNameCacheSize> name_cache{};
     std::vector<std::string> warned;                                      // warnings given, not repeated
     bool started = false;                                                 // Initialise has run
 };
