@@ -167,10 +167,12 @@ int EvaluateModel(ModlibModel model);
     {                                                                                                             \
         return modlib::AddPortInformation(m, n, f, w);                                                            \
     }                                                                                                             \
+    MODLIB_REFERENCE_EXPORTS_BEGIN                                                                                \
     MODLIB_EXPORT const MLIB_UINTEGER& modlib_get_port_value_as_mlib_int(ModlibModel m, const char* n)            \
     {                                                                                                             \
         return modlib::GetPortValue(m, n);                                                                        \
     }                                                                                                             \
+    MODLIB_REFERENCE_EXPORTS_END                                                                                  \
     MODLIB_EXPORT int modlib_set_port_value_by_mlib_int(ModlibModel m, const char* n, const MLIB_UINTEGER& v)     \
     {                                                                                                             \
         return modlib::SetPortValue(m, n, v);                                                                     \
