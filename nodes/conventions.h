@@ -31,7 +31,7 @@ public:
     bool read(const char* name, std::string& value) const;
 
 private:
-    const ParamQuery& query_;  // owned by the node's creator; lives through CreatePorts
+    ParamQuery query_;  // a copy: callers may pass a temporary query
 };
 
 // Reports message at SEV_INTERNAL when a small variant is configured wider than it computes;

@@ -1,0 +1,253 @@
+// Reduction gates, tri-state and open-drain buffers, and the decoder.
+#include "nodes/logic.h"
+
+#include <bit>
+
+#include "nodes/conventions.h"
+#include "nodes/port_index.h"
+#include "nodes/type_names.h"
+
+namespace Sim {
+
+namespace {
+
+// The reduction gates' input width: "width", overridden by "width_datain".
+int32_t ReadGateWidth(const ParamQuery& query)
+{
+    int32_t width = 2;
+    ParamReader params(query);
+    params.read("width", width);
+    params.read("width_datain", width);
+    return width;
+}
+
+// Low 32 bits of a mask of `width` ones.
+uint32_t OnesOfWidth(int32_t width) { return width >= 32 ? 0xFFFFFFFFu : (width <= 0 ? 0u : (1u << width) - 1u); }
+
+// "%s" text of a port's value.
+std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
+
+std::string HexPair(const char* format, Port_Base* in, Port_Base* out)
+{
+    return trace_format(format, Hex(in).c_str(), Hex(out).c_str());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- OR
+
+std::string Node_CombOr::TypeName() const { return TypeNames::CombOr; }
+
+void Node_CombOr::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadGateWidth(query);
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+bool Node_CombOr::Evaluate()
+{
+    if (datain->Width() <= 32)
+        return dataout->SetInt(datain->ValueInt() != 0);
+    return dataout->SetInt(!datain->Value().is_zero());
+}
+
+std::string Node_CombOr::TraceText()
+{
+    return trace_format("%08X   -->  %d", datain->ValueInt(), trace_signed(dataout->ValueInt()));
+}
+
+std::string Node_CombOr_Sm::TypeName() const { return TypeNames::CombOr_Sm; }
+
+void Node_CombOr_Sm::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadGateWidth(query);
+    check_small_width(width, 32, "Small CombOr config exceeded size limits");
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+std::string Node_CombOr_Sm::TraceText()
+{
+    return trace_format("%08X   -->  %d", datain->ValueInt(), trace_signed(dataout->ValueInt()));
+}
+
+// ---------------------------------------------------------------- AND
+
+std::string Node_CombAnd::TypeName() const { return TypeNames::CombAnd; }
+
+void Node_CombAnd::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadGateWidth(query);
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+bool Node_CombAnd::Evaluate()
+{
+    int width = datain->Width();
+    if (width <= 32)
+        return dataout->SetInt(datain->ValueInt() == OnesOfWidth(width));
+    const MLIB_UINTEGER& value = datain->Value();
+    int top = value.words() - 1;
+    bool all_ones = value.word(top) == MLIB_UINTEGER::top_mask(width);
+    for (int i = 0; i < top && all_ones; ++i)
+        all_ones = value.word(i) == 0xFFFFFFFFu;
+    return dataout->SetInt(all_ones);
+}
+
+std::string Node_CombAnd::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
+
+std::string Node_CombAnd_Sm::TypeName() const { return TypeNames::CombAnd_Sm; }
+
+// Unlike its twins this gate knows only "width_datain".
+void Node_CombAnd_Sm::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = 2;
+    ParamReader(query).read("width_datain", width);
+    check_small_width(width, 32, "Small CombAnd config exceeded size limits");
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+    ones = OnesOfWidth(datain->Width());
+}
+
+std::string Node_CombAnd_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
+
+// ---------------------------------------------------------------- XOR
+
+std::string Node_CombXor::TypeName() const { return TypeNames::CombXor; }
+
+void Node_CombXor::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadGateWidth(query);
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+bool Node_CombXor::Evaluate()
+{
+    if (datain->Width() <= 32)
+        return dataout->SetInt(std::popcount(datain->ValueInt()) & 1);
+    const MLIB_UINTEGER& value = datain->Value();
+    int ones = 0;
+    for (int i = 0; i < value.words(); ++i)
+        ones += std::popcount(value.word(i));
+    return dataout->SetInt(ones & 1);
+}
+
+std::string Node_CombXor::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
+
+std::string Node_CombXor_Sm::TypeName() const { return TypeNames::CombXor_Sm; }
+
+void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadGateWidth(query);
+    check_small_width(width, 32, "Small CombXor config exceeded size limits");
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+    mask = OnesOfWidth(datain->Width());
+}
+
+bool Node_CombXor_Sm::Evaluate()
+{
+    uint32_t v = datain->ValueInt() & mask;
+    v ^= v >> 16;
+    v ^= v >> 8;
+    v ^= v >> 4;
+    v ^= v >> 2;
+    v ^= v >> 1;
+    return dataout->SetInt(v & 1u);
+}
+
+std::string Node_CombXor_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
+
+// ---------------------------------------------------------------- buffers
+
+std::string Node_BufTri::TypeName() const { return TypeNames::BufTri; }
+
+void Node_BufTri::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = 1;
+    ParamReader(query).read("width", width);
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    enable = AddPort(CreateInputPort("enable", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+}
+
+bool Node_BufTri::Evaluate()
+{
+    if (enable->IsZero())
+        return dataout->SetInt(0);
+    return dataout->Set(datain->Value());
+}
+
+std::string Node_BufTri::TraceText()
+{
+    if (enable->IsZero())
+        return trace_format("%s  -->  %s", "Disable", "Z");
+    return HexPair("%s  -->  %s", datain, dataout);
+}
+
+std::string Node_BufDrn::TypeName() const { return TypeNames::BufDrn; }
+
+void Node_BufDrn::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = 1;
+    ParamReader(query).read("width", width);
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+    released.resize(dataout->Width());
+    released.set_high_z();
+}
+
+bool Node_BufDrn::Evaluate()
+{
+    if (datain->IsZero())
+        return dataout->Set(datain->Value());
+    return dataout->Set(released);
+}
+
+std::string Node_BufDrn::TraceText()
+{
+    std::string in = datain->IsZero() ? "ZERO" : Hex(datain);
+    std::string out = dataout->IsZero() ? "ZERO" : Hex(dataout);
+    return trace_format("in %s  -->  %s", in.c_str(), out.c_str());
+}
+
+// ---------------------------------------------------------------- decoder
+
+std::string Node_Decoder::TypeName() const { return TypeNames::Decoder; }
+
+void Node_Decoder::CreatePorts(const ParamQuery& query)
+{
+    int32_t width_i = 1, width_o = 2;
+    ParamReader params(query);
+    params.read("width", width_i);
+    params.read("width", width_o);
+    params.read("width_i", width_i);
+    params.read("width_o", width_o);
+    datain = AddPort(CreateInputPort("datain", width_i, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width_o));
+    one_hot.resize(dataout->Width());
+}
+
+bool Node_Decoder::Evaluate()
+{
+    // An input with bits above its low word set is beyond every output bit.
+    uint32_t k = ReadIndex(datain);
+    uint32_t width = static_cast<uint32_t>(dataout->Width());
+    if (width < 32)
+        return dataout->SetInt(k < width ? 1u << k : 0u);
+    if (hot_set)
+        one_hot.set_word(static_cast<int>(hot_bit / 32), 0);
+    hot_set = k < width;
+    if (hot_set) {
+        hot_bit = k;
+        one_hot.set_word(static_cast<int>(k / 32), 1u << (k % 32));
+    }
+    return dataout->Set(one_hot);
+}
+
+std::string Node_Decoder::TraceText() { return HexPair("data %s  -->  %s", datain, dataout); }
+
+}  // namespace Sim

@@ -1,0 +1,272 @@
+// Two-input multiplexers, bit selectors and masked-OR selectors.
+#include "nodes/select.h"
+
+#include "nodes/conventions.h"
+#include "nodes/port_index.h"
+#include "nodes/type_names.h"
+
+namespace Sim {
+
+namespace {
+
+// One width read under a general name and then a specific one.
+int32_t ReadWidth(const ParamQuery& query, const char* general, const char* specific, int32_t preset)
+{
+    int32_t width = preset;
+    ParamReader params(query);
+    params.read(general, width);
+    params.read(specific, width);
+    return width;
+}
+
+struct BitSelectConfig {
+    int32_t width_data = 6;
+    int32_t width_select = 6;
+};
+
+BitSelectConfig ReadBitSelectConfig(const ParamQuery& query)
+{
+    BitSelectConfig config;
+    ParamReader params(query);
+    params.read("width", config.width_data);
+    params.read("width", config.width_select);
+    params.read("width_data", config.width_data);
+    params.read("width_select", config.width_select);
+    return config;
+}
+
+struct SelectorConfig {
+    int32_t width_sel = 6;
+    int32_t width_data = 6;
+};
+
+// The data width starts as a copy of width_sel.
+SelectorConfig ReadSelectorConfig(const ParamQuery& query)
+{
+    SelectorConfig config;
+    ParamReader params(query);
+    params.read("width_sel", config.width_sel);
+    config.width_data = config.width_sel;
+    params.read("width_data", config.width_data);
+    return config;
+}
+
+std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- bitwise two-input muxes
+
+std::string Node_Mux2to1::TypeName() const { return TypeNames::Mux2to1; }
+
+void Node_Mux2to1::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadWidth(query, "width", "array_width", 1);
+    dataa = AddPort(CreateInputPort("dataa", width, 0));
+    datab = AddPort(CreateInputPort("datab", width, 0));
+    outputselect = AddPort(CreateInputPort("outputselect", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+    result.resize(dataout->Width());
+}
+
+bool Node_Mux2to1::Evaluate()
+{
+    if (result.width() <= 32) {
+        uint32_t s = outputselect->ValueInt();
+        return dataout->SetInt((dataa->ValueInt() & ~s) | (datab->ValueInt() & s));
+    }
+    const MLIB_UINTEGER& a = dataa->Value();
+    const MLIB_UINTEGER& b = datab->Value();
+    const MLIB_UINTEGER& s = outputselect->Value();
+    for (int i = 0; i < result.words(); ++i)
+        result.set_word(i, (a.word(i) & ~s.word(i)) | (b.word(i) & s.word(i)));
+    return dataout->Set(result);
+}
+
+std::string Node_Mux2to1::TraceText()
+{
+    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(), Hex(outputselect).c_str(),
+                        Hex(dataout).c_str());
+}
+
+std::string Node_MuxSmall::TypeName() const { return TypeNames::MuxSmall; }
+
+void Node_MuxSmall::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadWidth(query, "width", "array_width", 1);
+    dataa = AddPort(CreateInputPort("dataa", width, 0));
+    datab = AddPort(CreateInputPort("datab", width, 0));
+    outputselect = AddPort(CreateInputPort("outputselect", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+}
+
+bool Node_MuxSmall::Evaluate()
+{
+    uint32_t s = outputselect->ValueInt();
+    return dataout->SetInt((~s & dataa->ValueInt()) | (datab->ValueInt() & s));
+}
+
+std::string Node_MuxSmall::TraceText()
+{
+    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
+                        trace_signed(outputselect->ValueInt()), trace_signed(dataout->ValueInt()));
+}
+
+// ---------------------------------------------------------------- whole-word two-input muxes
+
+std::string Node_MuxSimple::TypeName() const { return TypeNames::MuxSimple; }
+
+void Node_MuxSimple::CreatePorts(const ParamQuery& query)
+{
+    int32_t width = ReadWidth(query, "width", "data_width", 1);
+    dataa = AddPort(CreateInputPort("dataa", width, 0));
+    datab = AddPort(CreateInputPort("datab", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+    outputselect = AddPort(CreateInputPort("outputselect", 1, 0));
+}
+
+bool Node_MuxSimple::Evaluate()
+{
+    if (outputselect->IsZero())
+        return dataout->SetInt(dataa->ValueInt());
+    return dataout->SetInt(datab->ValueInt());
+}
+
+std::string Node_MuxSimple::TraceText()
+{
+    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
+                        outputselect->IsZero() ? 'A' : 'B', trace_signed(dataout->ValueInt()));
+}
+
+std::string Node_BusMux2::TypeName() const { return TypeNames::BusMux2; }
+
+void Node_BusMux2::CreatePorts(const ParamQuery& query)
+{
+    int32_t width_a = 6, width_b = 6, width_o = 6;
+    ParamReader params(query);
+    params.read("width", width_a);
+    params.read("width", width_b);
+    params.read("width", width_o);
+    params.read("width_a", width_a);
+    params.read("width_b", width_b);
+    params.read("width_o", width_o);
+    dataa = AddPort(CreateInputPort("dataa", width_a, 0));
+    datab = AddPort(CreateInputPort("datab", width_b, 0));
+    select = AddPort(CreateInputPort("select", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width_o));
+}
+
+bool Node_BusMux2::Evaluate()
+{
+    if (select->IsZero())
+        return dataout->Set(dataa->Value());
+    return dataout->Set(datab->Value());
+}
+
+std::string Node_BusMux2::TraceText()
+{
+    return trace_format("(%s, %s)  sel %d  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
+                        trace_signed(select->ValueInt()), Hex(dataout).c_str());
+}
+
+// ---------------------------------------------------------------- bit selectors
+
+std::string Node_Mux::TypeName() const { return TypeNames::Mux; }
+
+void Node_Mux::CreatePorts(const ParamQuery& query)
+{
+    BitSelectConfig config = ReadBitSelectConfig(query);
+    datain = AddPort(CreateInputPort("datain", config.width_data, 0));
+    select = AddPort(CreateInputPort("select", config.width_select, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+// A select beyond the data bits reads 0, as the bits above any value do.
+bool Node_Mux::Evaluate()
+{
+    uint32_t position = ReadIndex(select);
+    if (position >= static_cast<uint32_t>(datain->Width()))
+        return dataout->SetInt(0);
+    if (datain->Width() <= 32)
+        return dataout->SetInt((datain->ValueInt() >> position) & 1u);
+    uint32_t word = datain->Value().word(static_cast<int>(position / 32));
+    return dataout->SetInt((word >> (position % 32)) & 1u);
+}
+
+std::string Node_Mux::TraceText()
+{
+    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
+                        trace_signed(dataout->ValueInt()));
+}
+
+std::string Node_Mux_Sm::TypeName() const { return TypeNames::Mux_Sm; }
+
+void Node_Mux_Sm::CreatePorts(const ParamQuery& query)
+{
+    BitSelectConfig config = ReadBitSelectConfig(query);
+    check_small_width(config.width_data, 32, "Small Node_Mux configured above bitwidth limit");
+    datain = AddPort(CreateInputPort("datain", config.width_data, 0));
+    select = AddPort(CreateInputPort("select", config.width_select, 0));
+    dataout = AddPort(CreateOutputPort("dataout", 1));
+}
+
+bool Node_Mux_Sm::Evaluate()
+{
+    uint32_t position = select->ValueInt();
+    return dataout->SetInt(position < 32 ? (datain->ValueInt() >> position) & 1u : 0u);
+}
+
+std::string Node_Mux_Sm::TraceText()
+{
+    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
+                        trace_signed(dataout->ValueInt()));
+}
+
+// ---------------------------------------------------------------- masked-OR selectors
+
+std::string Node_Selector::TypeName() const { return TypeNames::Selector; }
+
+void Node_Selector::CreatePorts(const ParamQuery& query)
+{
+    SelectorConfig config = ReadSelectorConfig(query);
+    data = AddPort(CreateInputPort("data", config.width_data, 0));
+    mask = AddPort(CreateInputPort("mask", config.width_sel, 0));
+    out = AddPort(CreateOutputPort("out", 1));
+}
+
+// A bit counts only where it is known 1 on both sides; the narrower input reads 0 above
+// its width.
+bool Node_Selector::Evaluate()
+{
+    if (data->Width() < 32 && mask->Width() < 32)
+        return out->SetInt((data->ValueInt() & mask->ValueInt()) != 0);
+    const MLIB_UINTEGER& d = data->Value();
+    const MLIB_UINTEGER& m = mask->Value();
+    bool hit = false;
+    for (int i = 0; i < d.words() && i < m.words() && !hit; ++i)
+        hit = (d.word(i) & ~d.undef_word(i) & m.word(i) & ~m.undef_word(i)) != 0;
+    return out->SetInt(hit);
+}
+
+std::string Node_Selector::TraceText()
+{
+    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
+}
+
+std::string Node_Selector_Sm::TypeName() const { return TypeNames::Selector_Sm; }
+
+void Node_Selector_Sm::CreatePorts(const ParamQuery& query)
+{
+    SelectorConfig config = ReadSelectorConfig(query);
+    check_small_width(config.width_data, 32, "Small Selector configured beyond bitwidth limits");
+    data = AddPort(CreateInputPort("data", config.width_data, 0));
+    mask = AddPort(CreateInputPort("mask", config.width_sel, 0));
+    out = AddPort(CreateOutputPort("out", 1));
+}
+
+std::string Node_Selector_Sm::TraceText()
+{
+    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
+}
+
+}  // namespace Sim

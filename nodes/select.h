@@ -1,0 +1,140 @@
+// Selection nodes: two-input multiplexers (one select bit per data bit, or one for the
+// whole word), the bit selector that picks one bit of a bus by number, and the masked-OR
+// selector; each with the 32-bit variant the builder uses for narrow operators.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/node.h"
+
+namespace Sim {
+
+// Bit i of "dataout" is bit i of "datab" where bit i of "outputselect" is 1, else bit i of
+// "dataa". Any width; undefined bits count as their stored value and the result is defined.
+class Node_Mux2to1 : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* dataa = nullptr;
+    Port_Base* datab = nullptr;
+    Port_Base* outputselect = nullptr;
+    Port_Base* dataout = nullptr;
+    MLIB_UINTEGER result;  // the output's value at its width, reused; always defined
+};
+
+// Node_Mux2to1 on the low 32 bits.
+class Node_MuxSmall : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* dataa = nullptr;
+    Port_Base* datab = nullptr;
+    Port_Base* outputselect = nullptr;
+    Port_Base* dataout = nullptr;
+};
+
+// Whole-word select on the low 32 bits: "datab" when "outputselect" is nonzero.
+class Node_MuxSimple : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* dataa = nullptr;
+    Port_Base* datab = nullptr;
+    Port_Base* dataout = nullptr;
+    Port_Base* outputselect = nullptr;
+};
+
+// Whole-word select of any width: undefined bits and flags pass through, and the output
+// cuts or zero-extends the chosen input to its own width.
+class Node_BusMux2 : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* dataa = nullptr;
+    Port_Base* datab = nullptr;
+    Port_Base* select = nullptr;
+    Port_Base* dataout = nullptr;
+};
+
+// "dataout" is bit "select" of "datain"; a select beyond the input's bits gives 0.
+class Node_Mux : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* datain = nullptr;
+    Port_Base* select = nullptr;
+    Port_Base* dataout = nullptr;
+};
+
+// Node_Mux on the low 32 bits of "datain" and of "select"; a select of 32 or more gives 0.
+class Node_Mux_Sm : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* datain = nullptr;
+    Port_Base* select = nullptr;
+    Port_Base* dataout = nullptr;
+};
+
+// "out" is 1 when some bit is known 1 in both "data" and "mask".
+class Node_Selector : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override;
+    std::string TraceText() override;
+
+private:
+    Port_Base* data = nullptr;
+    Port_Base* mask = nullptr;
+    Port_Base* out = nullptr;
+};
+
+// Node_Selector on the low 32 bits.
+class Node_Selector_Sm : public Node_Concurrent {
+public:
+    std::string TypeName() const override;
+    bool IsSettled() override { return true; }
+    void CreatePorts(const ParamQuery& query) override;
+    bool Evaluate() override { return out->SetInt((data->ValueInt() & mask->ValueInt()) != 0); }
+    std::string TraceText() override;
+
+private:
+    Port_Base* data = nullptr;
+    Port_Base* mask = nullptr;
+    Port_Base* out = nullptr;
+};
+
+}  // namespace Sim

@@ -1,0 +1,252 @@
+// Shifters and rotators: parameter reading, the word path below 32 bits and the wide path.
+#include "nodes/shifts.h"
+
+#include <algorithm>
+
+#include "nodes/conventions.h"
+#include "nodes/port_index.h"
+#include "nodes/type_names.h"
+
+namespace Sim {
+
+namespace {
+
+struct ShiftConfig {
+    int32_t width_in = 6;
+    int32_t width_amount = 6;
+    int32_t width_out = 6;
+    int32_t fill = 0;  // the "fill" parameter (shifters only)
+};
+
+ShiftConfig ReadShiftConfig(const ParamQuery& query, bool with_fill)
+{
+    ShiftConfig config;
+    ParamReader params(query);
+    params.read("width", config.width_in);
+    params.read("width", config.width_amount);
+    params.read("width", config.width_out);
+    params.read("width_in", config.width_in);
+    params.read("width_amount", config.width_amount);
+    params.read("width_out", config.width_out);
+    if (with_fill)
+        params.read("fill", config.fill);
+    return config;
+}
+
+// The low `count` bits set, for 0 <= count <= 32.
+uint32_t LowOnes(uint32_t count) { return count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1u; }
+
+// Sets value bits [from, to) of x to 1; the caller keeps `to` within the width.
+void SetOnes(MLIB_UINTEGER& x, int from, int to)
+{
+    for (int i = from / 32; i < x.words() && i * 32 < to; ++i) {
+        int low = std::max(from - i * 32, 0);
+        int high = std::min(to - i * 32, 32);
+        x.set_word(i, x.word(i) | (LowOnes(static_cast<uint32_t>(high - low)) << low));
+    }
+}
+
+// x := every bit 1, defined, no flags.
+void SetAllOnes(MLIB_UINTEGER& x)
+{
+    x = 0u;
+    SetOnes(x, 0, x.width());
+}
+
+// Copies "datain" into work (which keeps its width, at least the input's), sign-extended
+// when `sign_extend`. Returns whether the input's sign bit was set.
+bool LoadWork(MLIB_UINTEGER& work, Port_Base* datain, bool sign_extend)
+{
+    const MLIB_UINTEGER& x = datain->Value();
+    work = x;
+    bool negative = x.bit(x.width() - 1) != 0;
+    if (sign_extend && negative)
+        SetOnes(work, x.width(), work.width());
+    return negative;
+}
+
+// Word-path sign extension of a value of `width` bits to 32 bits.
+uint32_t SignExtend(uint32_t value, int width)
+{
+    if (width >= 32 || ((value >> (width - 1)) & 1u) == 0)
+        return value;
+    return value | ~LowOnes(static_cast<uint32_t>(width));
+}
+
+std::string ShiftTrace(const char* format, Port_Base* datain, Port_Base* amount, Port_Base* dataout)
+{
+    return trace_format(format, datain->Value().to_hex().c_str(), trace_signed(amount->ValueInt()),
+                        dataout->Value().to_hex().c_str());
+}
+
+// Writes "datain" rotated left by a (0 <= a < n, n the input width) into "dataout".
+bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part, MLIB_UINTEGER& high_part,
+                MLIB_UINTEGER& rotated)
+{
+    int n = datain->Width();
+    if (n < 32) {
+        uint32_t v = datain->ValueInt();
+        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowOnes(static_cast<uint32_t>(n));
+        return dataout->SetInt(r);
+    }
+    const MLIB_UINTEGER& x = datain->Value();
+    low_part = x;
+    low_part <<= static_cast<int>(a);
+    high_part = x;
+    high_part >>= n - static_cast<int>(a);
+    // The two parts never overlap, so their OR is the union of both planes, with the
+    // fresh flags of an OR.
+    rotated = 0u;
+    for (int i = 0; i < rotated.words(); ++i) {
+        rotated.set_word(i, low_part.word(i) | high_part.word(i));
+        rotated.set_undef_word(i, low_part.undef_word(i) | high_part.undef_word(i));
+    }
+    return dataout->Set(rotated);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- SHL
+
+std::string Node_SHL::TypeName() const { return TypeNames::SHL; }
+
+void Node_SHL::CreatePorts(const ParamQuery& query)
+{
+    ShiftConfig config = ReadShiftConfig(query, true);
+    signed_form = config.fill == 1;
+    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
+    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    fill = AddPort(CreateInputPort("fill", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    working = std::max(datain->Width(), dataout->Width());
+    work.resize(working);
+}
+
+bool Node_SHL::Evaluate()
+{
+    uint32_t a = ReadIndex(amount);
+    bool fill_ones = fill->ValueInt() != 0;
+    uint32_t m = static_cast<uint32_t>(working);
+    if (m < 32) {
+        uint32_t x = datain->ValueInt();
+        if (signed_form)
+            x = SignExtend(x, datain->Width()) & LowOnes(m);
+        if (a >= m)
+            x = fill_ones ? LowOnes(m) : 0u;
+        else
+            x = ((x << a) | (fill_ones ? LowOnes(a) : 0u)) & LowOnes(m);
+        return dataout->SetInt(x);
+    }
+    if (fill_ones && a >= m) {
+        SetAllOnes(work);
+    } else {
+        LoadWork(work, datain, signed_form);
+        work <<= static_cast<int>(std::min(a, m));
+        if (fill_ones)
+            SetOnes(work, 0, static_cast<int>(a));
+    }
+    return dataout->Set(work);
+}
+
+std::string Node_SHL::TraceText() { return ShiftTrace("%s << %d  -->  %s", datain, amount, dataout); }
+
+// ---------------------------------------------------------------- SHR
+
+std::string Node_SHR::TypeName() const { return TypeNames::SHR; }
+
+void Node_SHR::CreatePorts(const ParamQuery& query)
+{
+    ShiftConfig config = ReadShiftConfig(query, true);
+    arithmetic = config.fill != 0;
+    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
+    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    fill = AddPort(CreateInputPort("fill", 1, 0));
+    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    working = std::max(datain->Width(), dataout->Width());
+    work.resize(working);
+}
+
+bool Node_SHR::Evaluate()
+{
+    uint32_t a = ReadIndex(amount);
+    uint32_t m = static_cast<uint32_t>(working);
+    // Arithmetic: the sign fills the vacated bits; logical: the "fill" input does.
+    if (m < 32) {
+        uint32_t x = datain->ValueInt();
+        bool fill_ones = false;
+        if (arithmetic) {
+            x = SignExtend(x, datain->Width()) & LowOnes(m);
+            fill_ones = ((x >> (m - 1)) & 1u) != 0;
+        } else {
+            fill_ones = fill->ValueInt() != 0;
+        }
+        if (a >= m)
+            x = fill_ones ? LowOnes(m) : 0u;
+        else
+            x = (x >> a) | (fill_ones ? LowOnes(m) & ~(LowOnes(m) >> a) : 0u);
+        return dataout->SetInt(x);
+    }
+    // A logical shift by the width or more with the "fill" input set gives fresh ones; the
+    // other shifts keep the flags of "datain", as the wide shifts do.
+    bool fill_input = !arithmetic && fill->ValueInt() != 0;
+    if (fill_input && a >= m) {
+        SetAllOnes(work);
+        return dataout->Set(work);
+    }
+    uint32_t shift = std::min(a, m);
+    bool negative = LoadWork(work, datain, arithmetic);
+    work >>= static_cast<int>(shift);
+    if (fill_input || (arithmetic && negative))
+        SetOnes(work, static_cast<int>(m - shift), static_cast<int>(m));
+    return dataout->Set(work);
+}
+
+std::string Node_SHR::TraceText() { return ShiftTrace("%s >> %d  -->  %s", datain, amount, dataout); }
+
+// ---------------------------------------------------------------- rotators
+
+std::string Node_ROL::TypeName() const { return TypeNames::ROL; }
+
+void Node_ROL::CreatePorts(const ParamQuery& query)
+{
+    ShiftConfig config = ReadShiftConfig(query, false);
+    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
+    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    low_part.resize(datain->Width());
+    high_part.resize(datain->Width());
+    rotated.resize(datain->Width());
+}
+
+bool Node_ROL::Evaluate()
+{
+    uint32_t n = static_cast<uint32_t>(datain->Width());
+    return RotateLeft(datain, dataout, ReadModulo(amount, n), low_part, high_part, rotated);
+}
+
+std::string Node_ROL::TraceText() { return ShiftTrace("%s <| %d  -->  %s", datain, amount, dataout); }
+
+std::string Node_ROR::TypeName() const { return TypeNames::ROR; }
+
+void Node_ROR::CreatePorts(const ParamQuery& query)
+{
+    ShiftConfig config = ReadShiftConfig(query, false);
+    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
+    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    low_part.resize(datain->Width());
+    high_part.resize(datain->Width());
+    rotated.resize(datain->Width());
+}
+
+// A right rotation by a is a left rotation by n - a.
+bool Node_ROR::Evaluate()
+{
+    uint32_t n = static_cast<uint32_t>(datain->Width());
+    uint32_t a = ReadModulo(amount, n);
+    return RotateLeft(datain, dataout, (n - a) % n, low_part, high_part, rotated);
+}
+
+std::string Node_ROR::TraceText() { return ShiftTrace("%s |> %d  -->  %s", datain, amount, dataout); }
+
+}  // namespace Sim
