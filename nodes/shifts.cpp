@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "nodes/conventions.h"
+#include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
 
@@ -114,10 +115,10 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     signed_form = config.fill == 1;
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
 }
@@ -158,10 +159,10 @@ void Node_SHR::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     arithmetic = config.fill != 0;
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
 }
@@ -210,9 +211,9 @@ std::string Node_ROL::TypeName() const { return TypeNames::ROL; }
 void Node_ROL::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     low_part.resize(datain->Width());
     high_part.resize(datain->Width());
     rotated.resize(datain->Width());
@@ -231,9 +232,9 @@ std::string Node_ROR::TypeName() const { return TypeNames::ROR; }
 void Node_ROR::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     low_part.resize(datain->Width());
     high_part.resize(datain->Width());
     rotated.resize(datain->Width());

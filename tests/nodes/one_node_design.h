@@ -79,6 +79,29 @@ public:
     {
         T* node = manager.NewNode<T>("dut", QueryOf(params));
         dut = node;
+        LinkPorts(inputs, outputs);
+        return node;
+    }
+
+    // The same with every input of the node and every one of `outputs` that it has linked.
+    template <class T>
+    T* CreateAllLinked(const Params& params, std::vector<std::string> outputs)
+    {
+        T* node = manager.NewNode<T>("dut", QueryOf(params));
+        dut = node;
+        std::vector<std::string> inputs, present;
+        for (Sim::Port_Base* input : node->Inputs())
+            inputs.push_back(input->Name());
+        for (const std::string& port : outputs)
+            if (node->LookupPort(port))
+                present.push_back(port);
+        LinkPorts(inputs, present);
+        return node;
+    }
+
+    void LinkPorts(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs)
+    {
+        Sim::Node_Base* node = dut;
         for (const std::string& port : inputs) {
             int width = node->LookupPort(port)->Width();
             auto* in = manager.NewNode<Sim::Node_Perimeter_In>("in." + port, WidthQuery(width));
@@ -91,7 +114,6 @@ public:
             EXPECT_TRUE(Sim::Link(manager, "dut", port, out->Name(), "(perimeter io)", false)) << port;
             perimeter_outputs[port] = out;
         }
-        return node;
     }
 
     void Set(const std::string& port, uint64_t v)
