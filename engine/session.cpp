@@ -1,0 +1,193 @@
+// The simulation session: load, port mapping, indexed access, import, message flushes.
+#include "engine/session.h"
+
+#include <cmath>
+
+#include "engine/build.h"
+#include "engine/perimeter.h"
+#include "frontend/vo_parser.h"
+#include "host/messages.h"
+#include "netlistdb/netlist_db.h"
+
+namespace {
+
+// Converts a double to a signed 64-bit integer, truncating toward zero. NaN becomes 0 and
+// values beyond the range saturate (the plain conversion is undefined for them); both
+// are reported.
+int64_t to_int64(double value)
+{
+    if (std::isnan(value)) {
+        report(SEV_WARNING, "Input value is not a number; 0 was written instead");
+        return 0;
+    }
+    if (value >= 9223372036854775808.0) {
+        report(SEV_WARNING, "Input value is beyond the 64-bit range; it was saturated");
+        return INT64_MAX;
+    }
+    if (value < -9223372036854775808.0) {
+        report(SEV_WARNING, "Input value is beyond the 64-bit range; it was saturated");
+        return INT64_MIN;
+    }
+    return static_cast<int64_t>(value);
+}
+
+}  // namespace
+
+SimSession::SimSession() = default;
+
+SimSession::~SimSession()
+{
+    clear_messages();
+}
+
+void SimSession::SplitDesignPath(const std::string& path)
+{
+    std::string copy = path;
+    size_t v = copy.rfind('v');
+    if (v != std::string::npos && v > 0)
+        copy.resize(v - 1);
+    size_t separator = copy.find_last_of("\\/");
+    if (separator != std::string::npos && separator > 0) {
+        design_directory = copy.substr(0, separator);
+        copy = copy.substr(separator + 1);
+    }
+    top_level_name = copy;
+}
+
+bool SimSession::Load(const std::string& design_path, const std::string& model_library_path, bool packaged_block,
+                      const std::vector<std::string>& input_order, std::vector<Sim::InputInfo>* inventory,
+                      bool inventory_wanted)
+{
+    error_seen = false;
+    SplitDesignPath(design_path);
+    netlist_db_ = std::make_unique<KVC::NetlistDB>();
+    netlist_db_->LoadSimDB(design_path + ".simdb", packaged_block, inventory_wanted);
+    netlist_db_->SetTopParam("dll_path", model_library_path);
+    netlist_db_->SetTopParam("top_level_name", top_level_name);
+
+    input_nodes_.clear();  // they point into the manager being replaced
+    output_nodes_.clear();
+    manager_.reset();
+    manager_ = std::make_unique<Sim::Manager>(top_level_name);
+    manager_->SetHexDirectory(hex_directory);
+    manager_->SetDesignDirectory(design_directory);
+    bool failed = Sim::Build(*netlist_db_, *manager_);
+    manager_->SetInputOrder(input_order);
+    netlist_db_.reset();
+    flush_messages(0);
+    if (inventory_wanted && inventory)
+        manager_->InputInventory(*inventory);
+    return error_seen || failed;
+}
+
+void SimSession::MapDesignPorts()
+{
+    input_nodes_.clear();
+    output_nodes_.clear();
+    if (!manager_)
+        return;
+    for (size_t i = 0; i < input_names.size(); ++i) {
+        auto* node = dynamic_cast<Sim::Node_Perimeter_In*>(manager_->FindNode(input_names[i]));
+        if (node)
+            input_nodes_.push_back(node);
+        else
+            report(SEV_FATAL, "Unable to locate design input #" + std::to_string(i) + " named " + input_names[i]);
+    }
+    for (const std::string& name : output_names) {
+        auto* node = dynamic_cast<Sim::Node_Perimeter_Out*>(manager_->FindNode(name));
+        if (node)
+            output_nodes_.push_back(node);
+        else
+            report(SEV_FATAL, "Unable to locate design output named " + name);
+    }
+}
+
+bool SimSession::WriteInput(int index, double value)
+{
+    if (!manager_) {
+        report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
+        return true;
+    }
+    if (index < 0 || index >= static_cast<int>(input_nodes_.size())) {
+        report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
+        return true;
+    }
+    uint64_t bits = static_cast<uint64_t>(to_int64(value));
+    input_nodes_[static_cast<size_t>(index)]->SetInput(static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32));
+    return false;
+}
+
+bool SimSession::WriteWideInput(int index, const MLIB_UINTEGER& value)
+{
+    if (!manager_) {
+        report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
+        return true;
+    }
+    if (index < 0 || index >= static_cast<int>(input_nodes_.size())) {
+        report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
+        return true;
+    }
+    input_nodes_[static_cast<size_t>(index)]->SetInput(value);
+    return false;
+}
+
+double SimSession::ReadOutput(int index)
+{
+    if (!manager_) {
+        report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
+        return 0.0;
+    }
+    if (index < 0 || index >= static_cast<int>(output_nodes_.size())) {
+        report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
+        return 0.0;
+    }
+    return static_cast<double>(static_cast<int64_t>(output_nodes_[static_cast<size_t>(index)]->ReadUInt64()));
+}
+
+MLIB_UINTEGER SimSession::ReadWideOutput(int index)
+{
+    if (!manager_) {
+        report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
+        return MLIB_UINTEGER(0, 32);
+    }
+    if (index < 0 || index >= static_cast<int>(output_nodes_.size())) {
+        report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
+        return MLIB_UINTEGER(0, 32);
+    }
+    Sim::Node_Perimeter_Out* node = output_nodes_[static_cast<size_t>(index)];
+    MLIB_UINTEGER value(0, node->PerimeterPort()->Width());
+    node->ReadValue(value);
+    return value;
+}
+
+bool SimSession::Run(int cycles)
+{
+    if (!manager_) {
+        report(SEV_INTERNAL, "No Sim::Manager found when asked to run simulation");
+        return true;
+    }
+    manager_->Run(cycles);
+    return false;
+}
+
+std::unique_ptr<VoParser> SimSession::Import(const std::string& netlist_path, const std::string& map_path,
+                                             bool& success)
+{
+    SplitDesignPath(netlist_path);
+    netlist_db_ = std::make_unique<KVC::NetlistDB>();
+    bool ready = false;
+    auto loader = std::make_unique<VoParser>(netlist_path, map_path, netlist_db_.get(), ready);
+    int parsed = ready ? loader->Parse() : 0;
+    flush_messages(0);
+    if (parsed == 1)
+        netlist_db_->Save(netlist_path + ".simdb");
+    flush_messages(0);
+    netlist_db_.reset();
+    success = parsed == 1;
+    return loader;
+}
+
+bool SimSession::flush_messages(int level)
+{
+    return ::flush_messages(level, top_level_name, error_seen);
+}

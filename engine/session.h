@@ -1,0 +1,77 @@
+// SimSession: what host-facing code drives. Loads a design from its SimDB file, builds and
+// links the simulation, maps the caller's ordered input and output names to perimeter
+// nodes and offers indexed writes, runs and reads. Also imports a design from its netlist
+// and map, and is where the message store is flushed (labelled with the design's name).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/manager.h"
+#include "engine/mlib_integer.h"
+
+class VoParser;
+
+namespace KVC {
+class NetlistDB;
+}
+
+namespace Sim {
+class Node_Perimeter_In;
+class Node_Perimeter_Out;
+}  // namespace Sim
+
+class SimSession {
+public:
+    SimSession();
+    // Empties the process-wide message store, then releases the simulation.
+    ~SimSession();
+    SimSession(const SimSession&) = delete;
+    SimSession& operator=(const SimSession&) = delete;
+
+    // Sets top_level_name and design_directory from a design path: a trailing ".vo" (the
+    // text from the character before the last "v") is cut off, and the directory is what
+    // stands before the last "\" or "/".
+    void SplitDesignPath(const std::string& path);
+
+    // Loads path + ".simdb", builds it and flushes. True when the build failed or an error
+    // was printed. With inventory wanted, fills inventory (one entry per design input).
+    bool Load(const std::string& design_path, const std::string& model_library_path, bool packaged_block,
+              const std::vector<std::string>& input_order, std::vector<Sim::InputInfo>* inventory = nullptr,
+              bool inventory_wanted = false);
+    // Finds the perimeter nodes named by input_names and output_names (names not found
+    // are reported and left out).
+    void MapDesignPorts();
+
+    // Writes and reads by index; true (writes, Run) or 0 (reads) on failure, reported.
+    bool WriteInput(int index, double value);
+    bool WriteWideInput(int index, const MLIB_UINTEGER& value);
+    double ReadOutput(int index);
+    MLIB_UINTEGER ReadWideOutput(int index);
+    bool Run(int cycles);
+
+    // Parses the netlist with its map and saves the database next to it as a SimDB file.
+    // The loader is handed back (its interface queries are valid when success is true).
+    std::unique_ptr<VoParser> Import(const std::string& netlist_path, const std::string& map_path, bool& success);
+
+    // Prints and removes stored messages of at least the level; answers error_seen.
+    bool flush_messages(int level);
+
+    std::vector<std::string> input_names;   // design input names in the caller's order
+    std::vector<std::string> output_names;  // design output names in the caller's order
+    std::string top_level_name;             // base name of the design file; printed by the flush
+    std::string design_directory;           // directory part of the design path
+    std::string hex_directory;              // where memory initialisation files are looked up
+    bool error_seen = false;                // an Error or Fatal Error was printed since the last setup
+
+    Sim::Manager* manager() const { return manager_.get(); }
+    const std::vector<Sim::Node_Perimeter_In*>& input_nodes() const { return input_nodes_; }
+    const std::vector<Sim::Node_Perimeter_Out*>& output_nodes() const { return output_nodes_; }
+
+private:
+    std::unique_ptr<KVC::NetlistDB> netlist_db_;        // exists only during Load and Import
+    std::unique_ptr<Sim::Manager> manager_;             // the loaded design
+    std::vector<Sim::Node_Perimeter_In*> input_nodes_;  // index i: the i-th input found by MapDesignPorts
+    std::vector<Sim::Node_Perimeter_Out*> output_nodes_;  // likewise for outputs
+};

@@ -1,0 +1,327 @@
+// Building simulations from netlist databases (class choice by operator code, perimeter
+// nodes, slices linked through downshifters and adapters) and the simulation session
+// (path splitting, load, indexed writes and reads, their failure reports).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "engine/build.h"
+#include "engine/manager.h"
+#include "engine/perimeter.h"
+#include "engine/session.h"
+#include "host/messages.h"
+#include "netlistdb/netlist_db.h"
+
+namespace {
+
+class BuildTest : public ::testing::Test {
+protected:
+    void SetUp() override { clear_messages(); }
+    void TearDown() override { clear_messages(); }
+
+    bool has_message(int severity, const std::string& text) const
+    {
+        for (const Message& m : pending_messages())
+            if (m.severity == severity && m.text == text)
+                return true;
+        return false;
+    }
+
+    KVC::Port* input(const std::string& name, int width)
+    {
+        KVC::Port* port = db.AddDesignInput(name);
+        port->width = width;
+        return port;
+    }
+    KVC::Input* output(const std::string& name, int width)
+    {
+        KVC::Input* port = db.AddDesignOutput(name)->AsInput();
+        port->width = width;
+        return port;
+    }
+    KVC::Node* node(const std::string& name, int code, std::map<std::string, int> params = {})
+    {
+        KVC::Node* n = db.CreateNode(name);
+        n->operatorCode = code;
+        n->clockDomain = 1;
+        for (auto& [key, value] : params)
+            n->SetParam(key, ParamValue(value));
+        return n;
+    }
+    KVC::Input* node_input(KVC::Node* n, const std::string& name, int width)
+    {
+        KVC::Input* in = n->NewPort(name, 0)->AsInput();
+        in->width = width;
+        return in;
+    }
+    KVC::Port* node_output(KVC::Node* n, const std::string& name, int width)
+    {
+        KVC::Port* out = n->NewPort(name, 1);
+        out->width = width;
+        return out;
+    }
+
+    KVC::NetlistDB db;
+    Sim::Manager manager{"top_name"};
+};
+
+}  // namespace
+
+TEST_F(BuildTest, OperatorCodesAndParametersChooseTheClass)
+{
+    struct Case {
+        int code;
+        std::map<std::string, int> params;
+        const char* type_name;
+    } cases[] = {
+        {4, {{"width_o", 16}}, "UNSN-ADD"},
+        {4, {{"width_o", 32}}, "UNSN ADD"},
+        {4, {{"width_o", 16}, {"signed", 1}}, "SIGN ADD"},
+        {4, {}, "UNSN-ADD"},  // no output width: the adder's own default of 1 bit
+        {1, {}, "DFFE BIT"},
+        {1, {{"array_width", 8}}, "DFFE REG"},
+        {2, {}, "MUX-2to1"},
+        {2, {{"array_width", 32}}, "MUX_2to1"},
+        {2, {{"array_width", 33}}, "MUX 2to1"},
+        {3, {}, "COMB-OR "},
+        {3, {{"width_datain", 33}}, "COMB OR "},
+        {9, {}, "SELECTOR"},
+        {12, {{"width_data", 32}}, "MUX-    "},
+        {12, {{"width_data", 40}}, "MUX     "},
+        {10, {{"signed", 1}}, "SIGN <= "},
+        {13, {}, "UNSN DIV"},
+        {103, {{"lpm_pipeline", 2}}, "LPM COMP"},
+        {112, {}, "MUX CONC"},
+        {112, {{"lpm_pipeline", 1}}, "MUX PIPE"},
+        {111, {}, "ABSOLUTE"},
+        {23, {}, "LATCH CC"},
+    };
+    int index = 0;
+    for (const Case& c : cases)
+        node(std::to_string(index++), c.code, c.params);
+    EXPECT_FALSE(Sim::Build(db, manager));
+    index = 0;
+    for (const Case& c : cases) {
+        Sim::Node_Base* created = manager.FindNode(std::to_string(index++));
+        ASSERT_NE(created, nullptr) << c.code;
+        EXPECT_EQ(created->TypeName(), c.type_name) << "code " << c.code;
+    }
+    EXPECT_TRUE(has_message(SEV_TRACE, "(top_name build begins)"));
+    EXPECT_TRUE(has_message(SEV_TRACE, "(top_name build ends)"));
+}
+
+TEST_F(BuildTest, UnknownOperatorCodeSkipsPerimeterAndLinks)
+{
+    input("a", 8);
+    output("y", 8);
+    node("bad", 20);
+    node("also_bad", 115);
+    EXPECT_TRUE(Sim::Build(db, manager));
+    EXPECT_TRUE(has_message(SEV_FATAL, "Unrecognized operator code (20) for DB nodebad"));
+    EXPECT_TRUE(has_message(SEV_FATAL, "Unrecognized operator code (115) for DB nodealso_bad"));
+    EXPECT_EQ(manager.FindNode("a"), nullptr);
+    EXPECT_EQ(manager.FindNode("y"), nullptr);
+}
+
+TEST_F(BuildTest, DesignRunsThroughDownshiftersAndAdapters)
+{
+    // y[7:0] = { a[7:4] (from a downshifter), "(zero)" x2, ~b[1:0] } ; z[3:0] = a[7:4] again.
+    KVC::Port* a = input("a", 8);
+    KVC::Port* b = input("b", 2);
+    input("(zero)", 1);  // a constant name on the top node makes no perimeter node
+    KVC::Input* y = output("y", 8);
+    KVC::Input* z = output("z", 4);
+    KVC::Node* buffer = node("buf", 22, {{"width", 8}});  // bus mux: select 0 passes dataa
+    KVC::Input* data = node_input(buffer, "dataa", 8);
+    data->NewSlice(0, 8, a, 0);
+    KVC::Port* q = node_output(buffer, "dataout", 8);
+    y->NewSlice(4, 4, q, 4);
+    y->NewSlice(2, 2, db.ZeroPort(), 0);
+    y->NewSlice(0, 2, b, 0)->inverted = true;
+    z->NewSlice(0, 4, q, 4);
+    KVC::Input* w = output("w", 4);
+    w->NewSlice(0, 4, q, 4);
+
+    ASSERT_FALSE(Sim::Build(db, manager));
+    EXPECT_NE(manager.FindNode("Downshift(buf:dataout:4)"), nullptr);
+    EXPECT_NE(manager.FindNode("Adapter((top):y)"), nullptr);
+    EXPECT_EQ(manager.FindNode("(zero)"), nullptr);  // a constant name makes no perimeter node
+
+    auto* in_a = dynamic_cast<Sim::Node_Perimeter_In*>(manager.FindNode("a"));
+    auto* in_b = dynamic_cast<Sim::Node_Perimeter_In*>(manager.FindNode("b"));
+    ASSERT_TRUE(in_a && in_b);
+    in_a->SetInput(0xA5, 0);
+    in_b->SetInput(0x1, 0);
+    manager.Run(1);
+    auto* out_y = dynamic_cast<Sim::Node_Perimeter_Out*>(manager.FindNode("y"));
+    auto* out_z = dynamic_cast<Sim::Node_Perimeter_Out*>(manager.FindNode("z"));
+    auto* out_w = dynamic_cast<Sim::Node_Perimeter_Out*>(manager.FindNode("w"));
+    EXPECT_EQ(out_y->ReadUInt64(), 0xA2u);  // 1010 00 10
+    EXPECT_EQ(out_z->ReadUInt64(), 0xAu);
+    EXPECT_EQ(out_w->ReadUInt64(), 0xAu);  // the same downshifter serves both
+}
+
+TEST_F(BuildTest, FloatingInputReadsUndefined)
+{
+    input("a", 40);
+    KVC::Input* y = output("y", 40);
+    KVC::Node* passthrough = node("p", 22, {{"width", 40}});
+    KVC::Input* data = node_input(passthrough, "dataa", 40);
+    data->NewSlice(4, 8, db.FindDesignPort("a"), 0);  // nothing covers bit 0
+    y->NewSlice(0, 40, node_output(passthrough, "dataout", 40), 0);
+    ASSERT_FALSE(Sim::Build(db, manager));
+    EXPECT_TRUE(has_message(SEV_WARNING, "Found a floating input port    (unconnected: p.dataa)"));
+    manager.Run(1);
+    MLIB_UINTEGER value(0, 40);
+    dynamic_cast<Sim::Node_Perimeter_Out*>(manager.FindNode("y"))->ReadValue(value);
+    EXPECT_TRUE(value.is_undefined());
+}
+
+TEST(SessionPaths, SplitDesignPathCutsTheExtensionAndTheDirectory)
+{
+    struct Case {
+        const char* path;
+        const char* name;
+        const char* directory;
+    } cases[] = {
+        {"c:\\proj\\top.vo", "top", "c:\\proj"},
+        {"/work/designs/mac.vo", "mac", "/work/designs"},
+        {"top.vo", "top", "(unchanged)"},
+        {"c:\\w\\dir/sub\\x.vo", "x", "c:\\w\\dir/sub"},
+    };
+    for (const Case& c : cases) {
+        SimSession session;
+        session.design_directory = "(unchanged)";
+        session.SplitDesignPath(c.path);
+        EXPECT_EQ(session.top_level_name, c.name) << c.path;
+        EXPECT_EQ(session.design_directory, c.directory) << c.path;
+    }
+}
+
+namespace {
+
+// A saved design: y[7:0] = a[7:0] (through a bus mux), wide[63:0] = big[63:0].
+std::string save_pass_through_design(const std::string& directory)
+{
+    KVC::NetlistDB db;
+    KVC::Port* a = db.AddDesignInput("a");
+    a->width = 8;
+    KVC::Port* big = db.AddDesignInput("big");
+    big->width = 64;
+    KVC::Input* y = db.AddDesignOutput("y")->AsInput();
+    y->width = 8;
+    KVC::Input* wide = db.AddDesignOutput("wide")->AsInput();
+    wide->width = 64;
+    y->NewSlice(0, 8, a, 0);
+    wide->NewSlice(0, 64, big, 0);
+    std::string path = directory + "/pass.vo";
+    db.Save(path + ".simdb");
+    return path;
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear_messages();
+        set_console_sink([this](const std::string& text) { printed += text; });
+        // One directory per test: CTest runs the tests of this file in parallel processes.
+        directory = testing::TempDir() + "blocktide_session_" +
+                    testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::create_directories(directory);
+        design = save_pass_through_design(directory);
+    }
+    void TearDown() override
+    {
+        set_console_sink(nullptr);
+        std::filesystem::remove_all(directory);
+    }
+    std::string printed, directory, design;
+};
+
+}  // namespace
+
+TEST_F(SessionTest, WritesRunsAndReadsByIndex)
+{
+    SimSession session;
+    ASSERT_FALSE(session.Load(design, "", false, {"a", "big"}));
+    EXPECT_EQ(session.top_level_name, "pass");
+    session.input_names = {"a", "missing", "big"};
+    session.output_names = {"y", "wide"};
+    session.MapDesignPorts();
+    EXPECT_TRUE(session.flush_messages(0));
+    EXPECT_NE(printed.find("Blocktide Fatal Error: pass: Unable to locate design input #1 named missing\n"),
+              std::string::npos);
+
+    EXPECT_FALSE(session.WriteInput(0, -1.0));  // -1 cut to 8 bits
+    EXPECT_FALSE(session.WriteInput(1, -2.9));  // index 1 is now "big"; truncation toward zero
+    EXPECT_FALSE(session.Run(1));
+    EXPECT_EQ(session.ReadOutput(0), 255.0);
+    EXPECT_EQ(session.ReadOutput(1), -2.0);  // 0xFFFFFFFFFFFFFFFE read as signed
+    EXPECT_FALSE(session.WriteInput(0, 2.9));
+    session.Run(1);
+    EXPECT_EQ(session.ReadOutput(0), 2.0);
+
+    MLIB_UINTEGER wide_value(0, 64);
+    wide_value.set_word(1, 0x80000000u);
+    EXPECT_FALSE(session.WriteWideInput(1, wide_value));
+    session.Run(1);
+    EXPECT_LT(session.ReadOutput(1), 0.0);
+    MLIB_UINTEGER read = session.ReadWideOutput(1);
+    EXPECT_EQ(read.width(), 64);
+    EXPECT_EQ(read.word(1), 0x80000000u);
+}
+
+TEST_F(SessionTest, NonFiniteDoublesAreDefined)
+{
+    SimSession session;
+    ASSERT_FALSE(session.Load(design, "", false, {}));
+    session.input_names = {"big"};
+    session.output_names = {"wide"};
+    session.MapDesignPorts();
+    struct Case {
+        double in;
+        double out;
+    } cases[] = {{std::nan(""), 0.0}, {1e300, 9223372036854775807.0}, {-1e300, -9223372036854775808.0},
+                 {-INFINITY, -9223372036854775808.0}};
+    for (const Case& c : cases) {
+        clear_messages();
+        EXPECT_FALSE(session.WriteInput(0, c.in));
+        EXPECT_EQ(pending_messages().size(), 1u) << c.in;  // the conversion is reported
+        session.Run(1);
+        EXPECT_EQ(session.ReadOutput(0), c.out) << c.in;
+    }
+}
+
+TEST_F(SessionTest, MisuseIsReportedWithDefinedResults)
+{
+    SimSession session;
+    EXPECT_TRUE(session.Run(5));
+    EXPECT_TRUE(session.WriteInput(0, 1.0));
+    EXPECT_EQ(session.ReadOutput(0), 0.0);
+    EXPECT_EQ(session.ReadWideOutput(0).width(), 32);
+    EXPECT_FALSE(session.flush_messages(0));  // internal errors do not set error_seen
+    size_t sentences = 0;
+    for (size_t at = printed.find("Internal Error"); at != std::string::npos; at = printed.find("Internal Error", at + 1))
+        ++sentences;
+    EXPECT_EQ(sentences, 4u);  // one fixed sentence per report
+
+    ASSERT_FALSE(session.Load(design, "", false, {}));
+    session.MapDesignPorts();
+    EXPECT_TRUE(session.WriteInput(-1, 1.0));
+    EXPECT_EQ(session.ReadOutput(3), 0.0);
+    printed.clear();
+    EXPECT_TRUE(session.flush_messages(0));
+    EXPECT_EQ(printed, "Blocktide Fatal Error: pass: Passed an input index (-1) that was out of bounds\n"
+                       "Blocktide Fatal Error: pass: Passed an output index (3) that was out of bounds\n");
+}
+
+TEST_F(SessionTest, MissingDatabaseFailsTheLoad)
+{
+    SimSession session;
+    EXPECT_TRUE(session.Load(directory + "/absent.vo", "", false, {}));
+    EXPECT_TRUE(session.error_seen);
+    ASSERT_NE(session.manager(), nullptr);  // a manager exists, built from the empty database
+    EXPECT_FALSE(session.Run(1));
+}

@@ -1,0 +1,394 @@
+// The blocktide command: import a netlist with its map, simulate a design from a stimulus
+// file (CSV results, VCD waveforms), and dump a design's database. Messages go to standard
+// error, results to standard output. Exit 0 on success, 1 on failure, 2 on usage errors.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+#include "engine/perimeter.h"
+#include "engine/session.h"
+#include "frontend/vo_parser.h"
+#include "host/design_interface.h"
+#include "host/messages.h"
+#include "netlistdb/netlist_db.h"
+#include "tools/stimulus.h"
+#include "tools/vcd.h"
+
+namespace {
+
+using blocktide_cli::Stimulus;
+using blocktide_cli::StimulusStep;
+
+void fail(const std::string& text) { std::cerr << "blocktide: " << text << "\n"; }
+
+bool file_exists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+int run_import(const std::string& netlist, const std::string& map)
+{
+    if (!file_exists(netlist)) {
+        fail("cannot read the netlist " + netlist);
+        return 1;
+    }
+    if (!file_exists(map)) {
+        fail("cannot read the map file " + map);
+        return 1;
+    }
+    bool read = false;
+    DesignInterface d = ImportDesignInterface(netlist, map, read);
+    std::cout << "ninput: " << d.ninput << "\n"
+              << "noutput: " << d.noutput << "\n"
+              << "nclock: " << d.nclock << "\n"
+              << "input_port_names: " << d.input_port_names << "\n"
+              << "output_port_names: " << d.output_port_names << "\n"
+              << "clock_names: " << d.clock_names << "\n"
+              << "top_level_name: " << d.top_level_name << "\n"
+              << "top_clockname: " << d.top_clockname << "\n"
+              << "inptbwl: " << d.inptbwl << "\n"
+              << "outptbwl: " << d.outptbwl << "\n";
+    return read ? 0 : 1;
+}
+
+struct SimOptions {
+    std::string design;
+    std::string stimulus;
+    long long cycles = -1;  // -1: not given
+    std::string outputs;    // comma-separated names; empty: every output
+    std::string out;
+    std::string vcd;
+    std::string hexdir;
+    std::string map;
+};
+
+// The design's perimeter nodes, inputs and outputs, each in ascending byte order of name.
+struct DesignPorts {
+    std::vector<std::string> inputs, outputs;
+    std::map<std::string, int> input_width, output_width;
+};
+
+DesignPorts design_ports(const Sim::Manager& manager)
+{
+    DesignPorts ports;
+    for (Sim::Node_Base* node : manager.Nodes()) {
+        if (auto* in = dynamic_cast<Sim::Node_Perimeter_In*>(node)) {
+            ports.inputs.push_back(in->Name());
+            ports.input_width[in->Name()] = in->PerimeterPort()->Width();
+        } else if (auto* out = dynamic_cast<Sim::Node_Perimeter_Out*>(node)) {
+            ports.outputs.push_back(out->Name());
+            ports.output_width[out->Name()] = out->PerimeterPort()->Width();
+        }
+    }
+    std::sort(ports.inputs.begin(), ports.inputs.end());
+    std::sort(ports.outputs.begin(), ports.outputs.end());
+    return ports;
+}
+
+std::vector<std::string> split_names(const std::string& text)
+{
+    std::vector<std::string> names;
+    std::stringstream in(text);
+    std::string name;
+    while (std::getline(in, name, ','))
+        if (!name.empty())
+            names.push_back(name);
+    return names;
+}
+
+// Shows progress on standard error once a run has taken a few seconds, when it is a terminal.
+class Progress {
+public:
+    explicit Progress(long long total) : total_(total), start_(Clock::now()), last_(start_) {}
+    ~Progress()
+    {
+        if (shown_)
+            std::fputs("\n", stderr);
+    }
+    void update(long long done)
+    {
+        if (!terminal_)
+            return;
+        auto now = Clock::now();
+        if (now - start_ < std::chrono::seconds(3) || now - last_ < std::chrono::milliseconds(500))
+            return;
+        last_ = now;
+        shown_ = true;
+        std::fprintf(stderr, "\rcycle %lld of %lld (%.0f%%)", done, total_, total_ ? 100.0 * done / total_ : 100.0);
+        std::fflush(stderr);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    long long total_;
+    Clock::time_point start_, last_;
+    bool terminal_ = isatty(fileno(stderr)) != 0;
+    bool shown_ = false;
+};
+
+// Writes the output CSV to a temporary file that replaces the target only on success.
+class CsvOutput {
+public:
+    bool open(const std::string& path)
+    {
+        path_ = path;
+        if (path.empty())
+            return true;
+        temporary_ = path + ".partial";
+        file_.open(temporary_);
+        return file_.good();
+    }
+    std::ostream& stream() { return path_.empty() ? std::cout : file_; }
+    bool commit()
+    {
+        if (path_.empty())
+            return static_cast<bool>(std::cout.flush());
+        file_.close();
+        if (!file_)
+            return false;
+        std::error_code error;
+        std::filesystem::rename(temporary_, path_, error);
+        return !error;
+    }
+    ~CsvOutput()
+    {
+        if (!temporary_.empty()) {
+            std::error_code error;
+            std::filesystem::remove(temporary_, error);
+        }
+    }
+
+private:
+    std::string path_, temporary_;
+    std::ofstream file_;
+};
+
+int run_sim(const SimOptions& options)
+{
+    if (!options.map.empty()) {
+        SimSession importer;
+        bool read = false;
+        importer.Import(options.design, options.map, read);
+        if (!read) {
+            fail("the design " + options.design + " could not be imported");
+            return 1;
+        }
+    }
+    if (!file_exists(options.design + ".simdb")) {
+        fail("no simulation database " + options.design + ".simdb: import the design first (blocktide import, or "
+             "--map)");
+        return 1;
+    }
+
+    Stimulus stimulus;
+    if (!options.stimulus.empty()) {
+        std::ifstream in(options.stimulus);
+        if (!in) {
+            fail("cannot read the stimulus file " + options.stimulus);
+            return 1;
+        }
+        std::string error;
+        if (!blocktide_cli::read_stimulus(in, stimulus, error)) {
+            fail(options.stimulus + ": " + error);
+            return 1;
+        }
+    } else {
+        long long steps = options.cycles < 0 ? 1 : options.cycles;
+        for (long long i = 0; i < steps; ++i)
+            stimulus.steps.push_back(StimulusStep{static_cast<int>(i + 1), 1, {}});
+    }
+
+    SimSession session;
+    session.hex_directory = options.hexdir;
+    if (session.Load(options.design, "", false, {})) {
+        fail("the design " + options.design + " could not be set up");
+        return 1;
+    }
+    DesignPorts ports = design_ports(*session.manager());
+    session.input_names = ports.inputs;
+    session.output_names = ports.outputs;
+    session.MapDesignPorts();
+    if (session.flush_messages(0)) {
+        fail("the design's ports could not be mapped");
+        return 1;
+    }
+
+    // Which stimulus column writes which input, and which outputs the CSV shows.
+    std::vector<int> column_input;
+    for (const std::string& name : stimulus.inputs) {
+        auto found = std::find(ports.inputs.begin(), ports.inputs.end(), name);
+        if (found == ports.inputs.end()) {
+            fail(options.stimulus + ": '" + name + "' is not a design input");
+            return 1;
+        }
+        column_input.push_back(static_cast<int>(found - ports.inputs.begin()));
+    }
+    std::vector<int> shown;
+    std::vector<std::string> shown_names = options.outputs.empty() ? ports.outputs : split_names(options.outputs);
+    for (const std::string& name : shown_names) {
+        auto found = std::find(ports.outputs.begin(), ports.outputs.end(), name);
+        if (found == ports.outputs.end()) {
+            fail("'" + name + "' is not a design output");
+            return 1;
+        }
+        shown.push_back(static_cast<int>(found - ports.outputs.begin()));
+    }
+
+    CsvOutput csv;
+    if (!csv.open(options.out)) {
+        fail("cannot write " + options.out);
+        return 1;
+    }
+    bool write_csv = !options.stimulus.empty() || !options.out.empty();
+    if (write_csv) {
+        csv.stream() << "cycle";
+        for (int index : shown)
+            csv.stream() << "," << ports.outputs[static_cast<size_t>(index)];
+        csv.stream() << "\n";
+    }
+
+    blocktide_cli::VcdWriter vcd;
+    std::vector<MLIB_UINTEGER> wave;  // current values: inputs then outputs
+    if (!options.vcd.empty()) {
+        for (const std::string& name : ports.inputs) {
+            vcd.add_signal(name, ports.input_width[name]);
+            MLIB_UINTEGER value(0, ports.input_width[name]);
+            value.set_undefined();  // perimeter inputs hold undefined values until written
+            wave.push_back(value);
+        }
+        for (const std::string& name : ports.outputs) {
+            vcd.add_signal(name, ports.output_width[name]);
+            wave.emplace_back(0, ports.output_width[name]);
+        }
+        std::string error;
+        if (!vcd.open(options.vcd, session.top_level_name, error)) {
+            fail(error);
+            return 1;
+        }
+    }
+    auto sample_outputs = [&](long long cycle) {
+        for (size_t i = 0; i < ports.outputs.size(); ++i) {
+            MLIB_UINTEGER value = session.ReadWideOutput(static_cast<int>(i));
+            wave[ports.inputs.size() + i].resize(value.width());
+            wave[ports.inputs.size() + i] = value;
+        }
+        vcd.sample(cycle, wave);
+    };
+
+    long long total_cycles = 0;
+    for (const StimulusStep& step : stimulus.steps)
+        total_cycles += step.cycles;
+    Progress progress(total_cycles);
+    std::set<int> warned_inputs;
+    long long cycle = 0;
+    for (const StimulusStep& step : stimulus.steps) {
+        for (size_t column = 0; column < step.values.size(); ++column) {
+            int index = column_input[column];
+            const std::string& name = ports.inputs[static_cast<size_t>(index)];
+            bool cut = false;
+            MLIB_UINTEGER value = blocktide_cli::fit_to_width(step.values[column], ports.input_width[name], cut);
+            if (cut && warned_inputs.insert(index).second)
+                report(SEV_WARNING, "Stimulus value for input " + name + " at line " + std::to_string(step.line) +
+                                        " has bits above its " + std::to_string(ports.input_width[name]) +
+                                        "-bit width; values are cut to the width");
+            session.WriteWideInput(index, value);
+            if (!options.vcd.empty())
+                wave[static_cast<size_t>(index)] = value;
+        }
+        if (!options.vcd.empty()) {
+            if (cycle == 0)
+                sample_outputs(0);
+            for (int i = 0; i < step.cycles; ++i) {
+                session.Run(1);
+                sample_outputs(++cycle);
+            }
+        } else {
+            session.Run(step.cycles);
+            cycle += step.cycles;
+        }
+        session.flush_messages(0);
+        progress.update(cycle);
+        if (write_csv) {
+            csv.stream() << cycle;
+            for (int index : shown)
+                csv.stream() << "," << session.ReadWideOutput(index).to_hex();
+            csv.stream() << "\n";
+        }
+    }
+    session.flush_messages(0);
+    if (!vcd.close()) {
+        fail("cannot write " + options.vcd);
+        return 1;
+    }
+    if (!csv.commit()) {
+        fail("cannot write " + options.out);
+        return 1;
+    }
+    return 0;
+}
+
+int run_dump(const std::string& design, const std::string& out)
+{
+    if (!file_exists(design + ".simdb")) {
+        fail("no simulation database " + design + ".simdb: import the design first");
+        return 1;
+    }
+    SimSession session;
+    session.SplitDesignPath(design);
+    KVC::NetlistDB database;
+    database.LoadSimDB(design + ".simdb", false, false);
+    database.Dump(out);
+    return session.flush_messages(0) ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Blocktide: cycle-based simulation of synthesised FPGA netlists"};
+    app.require_subcommand(1);
+
+    std::string netlist, map;
+    CLI::App* import = app.add_subcommand("import", "Import a netlist with its XML map and print its interface");
+    import->add_option("NETLIST", netlist, "The netlist (.vo)")->required();
+    import->add_option("MAP", map, "The XML map file")->required();
+
+    SimOptions sim;
+    CLI::App* simulate = app.add_subcommand("sim", "Simulate a design from its simulation database");
+    simulate->add_option("DESIGN", sim.design, "The design's netlist path (DESIGN.vo; reads DESIGN.vo.simdb)")
+        ->required();
+    simulate->add_option("--stimulus", sim.stimulus, "CSV of input values, one step per line");
+    simulate->add_option("--cycles", sim.cycles, "Without a stimulus: run this many one-cycle steps")
+        ->check(CLI::NonNegativeNumber);
+    simulate->add_option("--outputs", sim.outputs, "Comma-separated outputs to show (default: all)");
+    simulate->add_option("--out", sim.out, "Write the output CSV here instead of standard output");
+    simulate->add_option("--vcd", sim.vcd, "Write a VCD waveform of every input and output per cycle");
+    simulate->add_option("--hexdir", sim.hexdir, "Directory of memory initialisation files");
+    simulate->add_option("--map", sim.map, "Import the netlist with this XML map first");
+
+    std::string dump_design, dump_out;
+    CLI::App* dump = app.add_subcommand("dump", "Write the netlist dump of a design's simulation database");
+    dump->add_option("DESIGN", dump_design, "The design's netlist path (reads DESIGN.vo.simdb)")->required();
+    dump->add_option("OUT", dump_out, "The text file to write")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        int code = app.exit(error);
+        return code == 0 ? 0 : 2;
+    }
+    if (*import)
+        return run_import(netlist, map);
+    if (*simulate)
+        return run_sim(sim);
+    return run_dump(dump_design, dump_out);
+}
