@@ -107,10 +107,12 @@ void BM_Pipeline(benchmark::State& state)
         evaluations += manager.Run(1);
         ++cycles;
     }
-    state.counters["evals/s"] = benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
+    state.counters["evals/s"] =
+        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
     state.counters["ns/eval"] = benchmark::Counter(static_cast<double>(evaluations),
                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["evals/cycle"] = static_cast<double>(evaluations) / static_cast<double>(cycles ? cycles : 1);
+    state.counters["evals/cycle"] =
+        static_cast<double>(evaluations) / static_cast<double>(cycles ? cycles : 1);
 }
 
 }  // namespace pipeline
@@ -196,8 +198,9 @@ template <class T>
 void Add(const std::string& name, Params params, Fixed fixed)
 {
     for (bool changing : {false, true})
-        benchmark::RegisterBenchmark((name + (changing ? "/changing" : "/steady")).c_str(),
-                                     [=](benchmark::State& state) { BM_Evaluate<T>(state, params, fixed, changing); });
+        benchmark::RegisterBenchmark(
+            (name + (changing ? "/changing" : "/steady")).c_str(),
+            [=](benchmark::State& state) { BM_Evaluate<T>(state, params, fixed, changing); });
 }
 
 }  // namespace per_evaluation

@@ -22,9 +22,6 @@ int32_t ReadGateWidth(const ParamQuery& query)
     return width;
 }
 
-// Low 32 bits of a mask of `width` ones.
-uint32_t OnesOfWidth(int32_t width) { return width >= 32 ? 0xFFFFFFFFu : (width <= 0 ? 0u : (1u << width) - 1u); }
-
 // "%s" text of a port's value.
 std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
@@ -89,7 +86,7 @@ bool Node_CombAnd::Evaluate()
 {
     int width = datain->Width();
     if (width <= 32)
-        return dataout->SetInt(datain->ValueInt() == OnesOfWidth(width));
+        return dataout->SetInt(datain->ValueInt() == LowBitsMask(width));
     const MLIB_UINTEGER& value = datain->Value();
     int top = value.words() - 1;
     bool all_ones = value.word(top) == MLIB_UINTEGER::top_mask(width);
@@ -111,7 +108,7 @@ void Node_CombAnd_Sm::CreatePorts(const ParamQuery& query)
     width = checked_width(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
-    ones = OnesOfWidth(datain->Width());
+    ones = LowBitsMask(datain->Width());
 }
 
 std::string Node_CombAnd_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
@@ -149,7 +146,7 @@ void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
     width = checked_width(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
-    mask = OnesOfWidth(datain->Width());
+    mask = LowBitsMask(datain->Width());
 }
 
 bool Node_CombXor_Sm::Evaluate()

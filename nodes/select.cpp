@@ -86,8 +86,8 @@ bool Node_Mux2to1::Evaluate()
 
 std::string Node_Mux2to1::TraceText()
 {
-    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(), Hex(outputselect).c_str(),
-                        Hex(dataout).c_str());
+    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
+                        Hex(outputselect).c_str(), Hex(dataout).c_str());
 }
 
 std::string Node_MuxSmall::TypeName() const { return TypeNames::MuxSmall; }
@@ -109,8 +109,9 @@ bool Node_MuxSmall::Evaluate()
 
 std::string Node_MuxSmall::TraceText()
 {
-    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
-                        trace_signed(outputselect->ValueInt()), trace_signed(dataout->ValueInt()));
+    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()),
+                        trace_signed(datab->ValueInt()), trace_signed(outputselect->ValueInt()),
+                        trace_signed(dataout->ValueInt()));
 }
 
 // ---------------------------------------------------------------- whole-word two-input muxes
@@ -135,8 +136,9 @@ bool Node_MuxSimple::Evaluate()
 
 std::string Node_MuxSimple::TraceText()
 {
-    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
-                        outputselect->IsZero() ? 'A' : 'B', trace_signed(dataout->ValueInt()));
+    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()),
+                        trace_signed(datab->ValueInt()), outputselect->IsZero() ? 'A' : 'B',
+                        trace_signed(dataout->ValueInt()));
 }
 
 std::string Node_BusMux2::TypeName() const { return TypeNames::BusMux2; }

@@ -35,7 +35,7 @@ ShiftConfig ReadShiftConfig(const ParamQuery& query, bool with_fill)
 }
 
 // The low `count` bits set, for 0 <= count <= 32.
-uint32_t LowOnes(uint32_t count) { return count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1u; }
+uint32_t LowOnes(uint32_t count) { return LowBitsMask(static_cast<int>(count)); }
 
 // Sets value bits [from, to) of x to 1; the caller keeps `to` within the width.
 void SetOnes(MLIB_UINTEGER& x, int from, int to)
@@ -81,13 +81,13 @@ std::string ShiftTrace(const char* format, Port_Base* datain, Port_Base* amount,
 }
 
 // Writes "datain" rotated left by a (0 <= a < n, n the input width) into "dataout".
-bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part, MLIB_UINTEGER& high_part,
-                MLIB_UINTEGER& rotated)
+bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part,
+                MLIB_UINTEGER& high_part, MLIB_UINTEGER& rotated)
 {
     int n = datain->Width();
     if (n < 32) {
         uint32_t v = datain->ValueInt();
-        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowOnes(static_cast<uint32_t>(n));
+        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowBitsMask(n);
         return dataout->SetInt(r);
     }
     const MLIB_UINTEGER& x = datain->Value();

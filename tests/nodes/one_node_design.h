@@ -41,19 +41,23 @@ inline int CountReports(int severity)
     return count;
 }
 
-inline bool WasReported(int severity, const std::string& text) { return node_test::count_messages(severity, text) > 0; }
+inline bool WasReported(int severity, const std::string& text)
+{
+    return node_test::count_messages(severity, text) > 0;
+}
 
 class OneNodeDesign {
 public:
     // Creates "dut" of class T with a linked perimeter node for each named port (inputs not
     // named keep their default source).
-    template <class T>
-    T* Create(const Params& params, const std::vector<std::string>& inputs, const std::vector<std::string>& outputs)
-    {
-        T* node = design.Add<T>("dut", ToParamValues(params));
-        dut = node;
-        design.Connect("dut", inputs, outputs);
-        return node;
+  template <class T>
+  T* Create(const Params& params, const std::vector<std::string>& inputs,
+            const std::vector<std::string>& outputs)
+  {
+      T* node = design.Add<T>("dut", ToParamValues(params));
+      dut = node;
+      design.Connect("dut", inputs, outputs);
+      return node;
     }
 
     // The same with every input of the node, and every one of `outputs` that it has, linked.
@@ -92,7 +96,10 @@ private:
             values[name] = ParamValue(integer);
         return values;
     }
-    static uint64_t Low64(const MLIB_UINTEGER& v) { return v.word(0) | (static_cast<uint64_t>(v.word(1)) << 32); }
+    static uint64_t Low64(const MLIB_UINTEGER& v)
+    {
+        return v.word(0) | (static_cast<uint64_t>(v.word(1)) << 32);
+    }
 
     node_test::TestDesign design;
 };
