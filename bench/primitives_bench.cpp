@@ -198,8 +198,9 @@ template <class T>
 void Add(const std::string& name, Params params, Fixed fixed)
 {
     for (bool changing : {false, true})
-        benchmark::RegisterBenchmark((name + (changing ? "/changing" : "/steady")).c_str(),
-                                     [=](benchmark::State& state) { BM_Evaluate<T>(state, params, fixed, changing); });
+        benchmark::RegisterBenchmark(
+            (name + (changing ? "/changing" : "/steady")).c_str(),
+            [=](benchmark::State& state) { BM_Evaluate<T>(state, params, fixed, changing); });
 }
 
 }  // namespace per_evaluation

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "nodes/conventions.h"
+#include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
 
@@ -21,9 +22,6 @@ int32_t ReadGateWidth(const ParamQuery& query)
     return width;
 }
 
-// Low 32 bits of a mask of `width` ones.
-uint32_t OnesOfWidth(int32_t width) { return width >= 32 ? 0xFFFFFFFFu : (width <= 0 ? 0u : (1u << width) - 1u); }
-
 // "%s" text of a port's value.
 std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
@@ -40,7 +38,7 @@ std::string Node_CombOr::TypeName() const { return TypeNames::CombOr; }
 
 void Node_CombOr::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadGateWidth(query);
+    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -63,6 +61,7 @@ void Node_CombOr_Sm::CreatePorts(const ParamQuery& query)
 {
     int32_t width = ReadGateWidth(query);
     check_small_width(width, 32, "Small CombOr config exceeded size limits");
+    width = checked_width(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -78,7 +77,7 @@ std::string Node_CombAnd::TypeName() const { return TypeNames::CombAnd; }
 
 void Node_CombAnd::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadGateWidth(query);
+    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -87,7 +86,7 @@ bool Node_CombAnd::Evaluate()
 {
     int width = datain->Width();
     if (width <= 32)
-        return dataout->SetInt(datain->ValueInt() == OnesOfWidth(width));
+        return dataout->SetInt(datain->ValueInt() == LowBitsMask(width));
     const MLIB_UINTEGER& value = datain->Value();
     int top = value.words() - 1;
     bool all_ones = value.word(top) == MLIB_UINTEGER::top_mask(width);
@@ -106,9 +105,10 @@ void Node_CombAnd_Sm::CreatePorts(const ParamQuery& query)
     int32_t width = 2;
     ParamReader(query).read("width_datain", width);
     check_small_width(width, 32, "Small CombAnd config exceeded size limits");
+    width = checked_width(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
-    ones = OnesOfWidth(datain->Width());
+    ones = LowBitsMask(datain->Width());
 }
 
 std::string Node_CombAnd_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
@@ -119,7 +119,7 @@ std::string Node_CombXor::TypeName() const { return TypeNames::CombXor; }
 
 void Node_CombXor::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadGateWidth(query);
+    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -143,9 +143,10 @@ void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
 {
     int32_t width = ReadGateWidth(query);
     check_small_width(width, 32, "Small CombXor config exceeded size limits");
+    width = checked_width(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
-    mask = OnesOfWidth(datain->Width());
+    mask = LowBitsMask(datain->Width());
 }
 
 bool Node_CombXor_Sm::Evaluate()
@@ -169,6 +170,7 @@ void Node_BufTri::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
     ParamReader(query).read("width", width);
+    width = checked_width(*this, "width", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     enable = AddPort(CreateInputPort("enable", 1, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
@@ -194,6 +196,7 @@ void Node_BufDrn::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
     ParamReader(query).read("width", width);
+    width = checked_width(*this, "width", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
     released.resize(dataout->Width());
@@ -226,8 +229,8 @@ void Node_Decoder::CreatePorts(const ParamQuery& query)
     params.read("width", width_o);
     params.read("width_i", width_i);
     params.read("width_o", width_o);
-    datain = AddPort(CreateInputPort("datain", width_i, 0));
-    dataout = AddPort(CreateOutputPort("dataout", width_o));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_i", width_i), 0));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_o", width_o)));
     one_hot.resize(dataout->Width());
 }
 

@@ -1,11 +1,10 @@
 // The LPM multiplexers: choosing one input of "data", combinationally or through a pipeline.
 #include "nodes/lpm_mux.h"
 
-#include <algorithm>
-#include <limits>
-
+#include "engine/node.h"
 #include "host/messages.h"
 #include "nodes/conventions.h"
+#include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
 
@@ -20,7 +19,9 @@ struct LpmMuxConfig {
     int32_t pipeline = 0;  // lpm_pipeline
 };
 
-LpmMuxConfig ReadLpmMuxConfig(const ParamQuery& query)
+// Reads the parameters and checks the widths and the size; "data" (lpm_width * lpm_size
+// bits) stays within the width limit. The pipeline depth is left to each class.
+LpmMuxConfig ReadLpmMuxConfig(const Node_Base& node, const ParamQuery& query)
 {
     LpmMuxConfig config;
     ParamReader params(query);
@@ -28,15 +29,10 @@ LpmMuxConfig ReadLpmMuxConfig(const ParamQuery& query)
     params.read("lpm_size", config.size);
     params.read("lpm_widths", config.widths);
     params.read("lpm_pipeline", config.pipeline);
+    config.width = checked_width(node, "lpm_width", config.width);
+    config.size = checked_count(node, "lpm_size", config.size, kMaxNodeWidth / config.width);
+    config.widths = checked_width(node, "lpm_widths", config.widths);
     return config;
-}
-
-// lpm_width * lpm_size without overflow; the port factory deals with a result below 1.
-int DataWidth(const LpmMuxConfig& config)
-{
-    int64_t product = static_cast<int64_t>(config.width) * config.size;
-    return static_cast<int>(std::clamp<int64_t>(product, std::numeric_limits<int32_t>::min(),
-                                                std::numeric_limits<int32_t>::max()));
 }
 
 // chosen := input "sel" of "data", cut to chosen's width; for a "sel" of `size` or more,
@@ -45,15 +41,15 @@ void SelectInput(Port_Base* data, Port_Base* sel, int32_t width, int32_t size, M
                  MLIB_UINTEGER& chosen)
 {
     uint32_t s = ReadIndex(sel);
-    if (size <= 0 || s >= static_cast<uint32_t>(size)) {
+    if (s >= static_cast<uint32_t>(size)) {
         chosen = data->Value();
         chosen.set_undefined();
         return;
     }
-    int data_width = data->Width();
-    int shift = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(s) * std::max(width, 0), data_width));
-    if (data_width < 32) {
-        chosen = shift < data_width ? data->ValueInt() >> shift : 0u;
+    // Below the data width, which is the product of the checked width and size.
+    int shift = static_cast<int>(s) * width;
+    if (data->Width() < 32) {
+        chosen = data->ValueInt() >> shift;
         return;
     }
     shifted = data->Value();
@@ -69,12 +65,12 @@ std::string Node_MuxConc::TypeName() const { return TypeNames::MuxConc; }
 
 void Node_MuxConc::CreatePorts(const ParamQuery& query)
 {
-    LpmMuxConfig config = ReadLpmMuxConfig(query);
+    LpmMuxConfig config = ReadLpmMuxConfig(*this, query);
     width = config.width;
     size = config.size;
     if (config.pipeline > 0)
         report(SEV_FATAL, "Concurrent lpm_mux model given invalid pipeline depth");
-    data = AddPort(CreateInputPort("data", DataWidth(config), 0));
+    data = AddPort(CreateInputPort("data", config.width * config.size, 0));
     sel = AddPort(CreateInputPort("sel", config.widths, 0));
     result = AddPort(CreateOutputPort("result", config.width));
     aclr = AddPort(CreateInputPort("aclr", 1, 0));
@@ -95,13 +91,15 @@ std::string Node_MuxPiped::TypeName() const { return TypeNames::MuxPiped; }
 
 void Node_MuxPiped::CreatePorts(const ParamQuery& query)
 {
-    LpmMuxConfig config = ReadLpmMuxConfig(query);
+    LpmMuxConfig config = ReadLpmMuxConfig(*this, query);
     width = config.width;
     size = config.size;
     depth = config.pipeline;
     if (depth <= 0)
         report(SEV_FATAL, "Pipelined lpm_mux model given invalid pipeline depth");
-    data = AddPort(CreateInputPort("data", DataWidth(config), 0));
+    else
+        depth = checked_count(*this, "lpm_pipeline", depth, kMaxNodeWidth / width);
+    data = AddPort(CreateInputPort("data", config.width * config.size, 0));
     sel = AddPort(CreateInputPort("sel", config.widths, 0));
     aclr = AddPort(CreateInputPort("aclr", 1, 1));
     clken = AddPort(CreateInputPort("clken", 1, 2));

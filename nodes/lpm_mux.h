@@ -35,7 +35,8 @@ private:
 // The value selected before a clock edge reaches "result" lpm_pipeline edges later. Edges
 // with "clken" 0 neither store nor advance; "aclr" empties the pipeline at once. Configured
 // without a pipeline (lpm_pipeline 0 or less, reported) it works as Node_MuxConc does and
-// its clock edges do nothing.
+// its clock edges do nothing; a depth whose entries would exceed the width limit of
+// nodes/node_config.h is reported and taken as 1.
 class Node_MuxPiped : public Node_Concurrent {
 public:
     std::string TypeName() const override;

@@ -2,6 +2,7 @@
 #include "nodes/select.h"
 
 #include "nodes/conventions.h"
+#include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
 
@@ -61,7 +62,7 @@ std::string Node_Mux2to1::TypeName() const { return TypeNames::Mux2to1; }
 
 void Node_Mux2to1::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadWidth(query, "width", "array_width", 1);
+    int32_t width = checked_width(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     outputselect = AddPort(CreateInputPort("outputselect", width, 0));
@@ -85,15 +86,15 @@ bool Node_Mux2to1::Evaluate()
 
 std::string Node_Mux2to1::TraceText()
 {
-    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(), Hex(outputselect).c_str(),
-                        Hex(dataout).c_str());
+    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
+                        Hex(outputselect).c_str(), Hex(dataout).c_str());
 }
 
 std::string Node_MuxSmall::TypeName() const { return TypeNames::MuxSmall; }
 
 void Node_MuxSmall::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadWidth(query, "width", "array_width", 1);
+    int32_t width = checked_width(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     outputselect = AddPort(CreateInputPort("outputselect", width, 0));
@@ -108,8 +109,9 @@ bool Node_MuxSmall::Evaluate()
 
 std::string Node_MuxSmall::TraceText()
 {
-    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
-                        trace_signed(outputselect->ValueInt()), trace_signed(dataout->ValueInt()));
+    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()),
+                        trace_signed(datab->ValueInt()), trace_signed(outputselect->ValueInt()),
+                        trace_signed(dataout->ValueInt()));
 }
 
 // ---------------------------------------------------------------- whole-word two-input muxes
@@ -118,7 +120,7 @@ std::string Node_MuxSimple::TypeName() const { return TypeNames::MuxSimple; }
 
 void Node_MuxSimple::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = ReadWidth(query, "width", "data_width", 1);
+    int32_t width = checked_width(*this, "data_width", ReadWidth(query, "width", "data_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
@@ -134,8 +136,9 @@ bool Node_MuxSimple::Evaluate()
 
 std::string Node_MuxSimple::TraceText()
 {
-    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
-                        outputselect->IsZero() ? 'A' : 'B', trace_signed(dataout->ValueInt()));
+    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()),
+                        trace_signed(datab->ValueInt()), outputselect->IsZero() ? 'A' : 'B',
+                        trace_signed(dataout->ValueInt()));
 }
 
 std::string Node_BusMux2::TypeName() const { return TypeNames::BusMux2; }
@@ -150,10 +153,10 @@ void Node_BusMux2::CreatePorts(const ParamQuery& query)
     params.read("width_a", width_a);
     params.read("width_b", width_b);
     params.read("width_o", width_o);
-    dataa = AddPort(CreateInputPort("dataa", width_a, 0));
-    datab = AddPort(CreateInputPort("datab", width_b, 0));
+    dataa = AddPort(CreateInputPort("dataa", checked_width(*this, "width_a", width_a), 0));
+    datab = AddPort(CreateInputPort("datab", checked_width(*this, "width_b", width_b), 0));
     select = AddPort(CreateInputPort("select", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", width_o));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_o", width_o)));
 }
 
 bool Node_BusMux2::Evaluate()
@@ -176,8 +179,8 @@ std::string Node_Mux::TypeName() const { return TypeNames::Mux; }
 void Node_Mux::CreatePorts(const ParamQuery& query)
 {
     BitSelectConfig config = ReadBitSelectConfig(query);
-    datain = AddPort(CreateInputPort("datain", config.width_data, 0));
-    select = AddPort(CreateInputPort("select", config.width_select, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", config.width_data), 0));
+    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", config.width_select), 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
 
@@ -205,8 +208,8 @@ void Node_Mux_Sm::CreatePorts(const ParamQuery& query)
 {
     BitSelectConfig config = ReadBitSelectConfig(query);
     check_small_width(config.width_data, 32, "Small Node_Mux configured above bitwidth limit");
-    datain = AddPort(CreateInputPort("datain", config.width_data, 0));
-    select = AddPort(CreateInputPort("select", config.width_select, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", config.width_data), 0));
+    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", config.width_select), 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
 
@@ -229,8 +232,8 @@ std::string Node_Selector::TypeName() const { return TypeNames::Selector; }
 void Node_Selector::CreatePorts(const ParamQuery& query)
 {
     SelectorConfig config = ReadSelectorConfig(query);
-    data = AddPort(CreateInputPort("data", config.width_data, 0));
-    mask = AddPort(CreateInputPort("mask", config.width_sel, 0));
+    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", config.width_data), 0));
+    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", config.width_sel), 0));
     out = AddPort(CreateOutputPort("out", 1));
 }
 
@@ -259,8 +262,8 @@ void Node_Selector_Sm::CreatePorts(const ParamQuery& query)
 {
     SelectorConfig config = ReadSelectorConfig(query);
     check_small_width(config.width_data, 32, "Small Selector configured beyond bitwidth limits");
-    data = AddPort(CreateInputPort("data", config.width_data, 0));
-    mask = AddPort(CreateInputPort("mask", config.width_sel, 0));
+    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", config.width_data), 0));
+    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", config.width_sel), 0));
     out = AddPort(CreateOutputPort("out", 1));
 }
 

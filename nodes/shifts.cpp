@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "nodes/conventions.h"
+#include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
 
@@ -34,7 +35,7 @@ ShiftConfig ReadShiftConfig(const ParamQuery& query, bool with_fill)
 }
 
 // The low `count` bits set, for 0 <= count <= 32.
-uint32_t LowOnes(uint32_t count) { return count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1u; }
+uint32_t LowOnes(uint32_t count) { return LowBitsMask(static_cast<int>(count)); }
 
 // Sets value bits [from, to) of x to 1; the caller keeps `to` within the width.
 void SetOnes(MLIB_UINTEGER& x, int from, int to)
@@ -80,13 +81,13 @@ std::string ShiftTrace(const char* format, Port_Base* datain, Port_Base* amount,
 }
 
 // Writes "datain" rotated left by a (0 <= a < n, n the input width) into "dataout".
-bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part, MLIB_UINTEGER& high_part,
-                MLIB_UINTEGER& rotated)
+bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part,
+                MLIB_UINTEGER& high_part, MLIB_UINTEGER& rotated)
 {
     int n = datain->Width();
     if (n < 32) {
         uint32_t v = datain->ValueInt();
-        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowOnes(static_cast<uint32_t>(n));
+        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowBitsMask(n);
         return dataout->SetInt(r);
     }
     const MLIB_UINTEGER& x = datain->Value();
@@ -114,10 +115,10 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     signed_form = config.fill == 1;
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
 }
@@ -158,10 +159,10 @@ void Node_SHR::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     arithmetic = config.fill != 0;
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
 }
@@ -210,9 +211,9 @@ std::string Node_ROL::TypeName() const { return TypeNames::ROL; }
 void Node_ROL::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     low_part.resize(datain->Width());
     high_part.resize(datain->Width());
     rotated.resize(datain->Width());
@@ -231,9 +232,9 @@ std::string Node_ROR::TypeName() const { return TypeNames::ROR; }
 void Node_ROR::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", config.width_in, 0));
-    amount = AddPort(CreateInputPort("amount", config.width_amount, 0));
-    dataout = AddPort(CreateOutputPort("dataout", config.width_out));
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     low_part.resize(datain->Width());
     high_part.resize(datain->Width());
     rotated.resize(datain->Width());

@@ -25,16 +25,7 @@ template <class T>
 std::function<Sim::Node_Base*(OneNodeDesign&, const Params&)> Creator()
 {
     return [](OneNodeDesign& design, const Params& params) -> Sim::Node_Base* {
-        // Link every input and every output of the node.
-        OneNodeDesign probe;
-        Sim::Node_Base* shape = probe.Create<T>(params, {}, {});
-        std::vector<std::string> inputs, outputs;
-        for (Sim::Port_Base* input : shape->Inputs())
-            inputs.push_back(input->Name());
-        for (const char* name : {"dataout", "out", "result"})
-            if (shape->LookupPort(name))
-                outputs.push_back(name);
-        return design.Create<T>(params, inputs, outputs);
+        return design.CreateAllLinked<T>(params, {"dataout", "out", "result"});
     };
 }
 
@@ -81,6 +72,8 @@ TEST(DegenerateConfigurations, WidthsOfZeroOrBelowGiveOneBitPortsAndDefinedResul
                 params[name] = width;
             OneNodeDesign design;
             Sim::Node_Base* node = c.create(design, params);
+            EXPECT_GE(CountReports(SEV_ERROR) + CountReports(SEV_FATAL), 1) << "the widths are reported";
+            clear_messages();
             for (Sim::Port_Base* input : node->Inputs()) {
                 EXPECT_GE(input->Width(), 1);
                 design.Set(input->Name(), 1);
@@ -107,9 +100,10 @@ TEST(DegenerateConfigurations, HugeInputsOnWidePortsEvaluateWithoutFailure)
         for (const char* name : c.width_params)
             params[name] = 40;
         params["lpm_size"] = 3;
-        params["lpm_pipeline"] = 2;
+        params["lpm_pipeline"] = std::string(c.name) == "MuxPiped" ? 2 : 0;
         OneNodeDesign design;
         Sim::Node_Base* node = c.create(design, params);
+        EXPECT_EQ(CountReports(SEV_ERROR) + CountReports(SEV_FATAL), 0);
         for (Sim::Port_Base* input : node->Inputs())
             design.Set(input->Name(), ~0ull);
         design.Run(0);
@@ -117,4 +111,27 @@ TEST(DegenerateConfigurations, HugeInputsOnWidePortsEvaluateWithoutFailure)
         EXPECT_EQ(CountReports(SEV_ERROR), 0);
         EXPECT_FALSE(node->TypeName().empty());
     }
+}
+
+TEST(DegenerateConfigurations, CorruptHugeWidthsSizesAndDepthsAreReportedAndTakenAsOne)
+{
+    OneNodeDesign mux;
+    mux.Create<Sim::Node_Mux2to1>({{"width", 1 << 30}}, {}, {});
+    EXPECT_EQ(mux.Width("dataout"), 1);
+    EXPECT_EQ(CountReports(SEV_ERROR), 1);
+
+    OneNodeDesign conc;
+    conc.Create<Sim::Node_MuxConc>({{"lpm_width", 1 << 12}, {"lpm_size", 1 << 12}}, {}, {});
+    EXPECT_EQ(conc.Width("data"), 1 << 12) << "the size that would make a 2^24-bit input is taken as 1";
+    EXPECT_EQ(CountReports(SEV_FATAL), 1);
+
+    OneNodeDesign piped;
+    piped.Create<Sim::Node_MuxPiped>({{"lpm_width", 8}, {"lpm_size", 2}, {"lpm_pipeline", 1 << 30}},
+                                     {"data", "sel"}, {"result"});
+    EXPECT_EQ(CountReports(SEV_FATAL), 1);
+    piped.Set("data", 0xBBAA);
+    piped.Set("sel", 1);
+    piped.Run(0);
+    piped.Run(1);
+    EXPECT_EQ(piped.ReadU64("result"), 0xBBu) << "a depth of 1: the choice shows at the next edge";
 }

@@ -54,7 +54,8 @@ TEST(ReductionGates, FoldEveryBitOnBothSidesOfTheWordBoundary)
             EXPECT_EQ(GateAnswer<Sim::Node_CombXor>(params, input), ones_count % 2);
             if (width <= 32) {
                 EXPECT_EQ(GateAnswer<Sim::Node_CombOr_Sm>(params, input), ones_count > 0);
-                EXPECT_EQ(GateAnswer<Sim::Node_CombAnd_Sm>({{"width_datain", width}}, input), ones_count == width);
+                EXPECT_EQ(GateAnswer<Sim::Node_CombAnd_Sm>({{"width_datain", width}}, input),
+                          ones_count == width);
                 EXPECT_EQ(GateAnswer<Sim::Node_CombXor_Sm>(params, input), ones_count % 2);
             }
         }
@@ -146,7 +147,8 @@ TEST(TriStateBuffer, PassesWhenEnabledAndDrivesADefinedZeroWhenDisabled)
         undefined_input.set_undefined();
         design.Set("datain", undefined_input);
         design.Run();
-        EXPECT_EQ(design.Read("dataout").is_undefined(), width >= 32) << "undefined passes on wide ports only";
+        EXPECT_EQ(design.Read("dataout").is_undefined(), width >= 32)
+            << "undefined passes on wide ports only";
 
         design.Set("enable", 0);
         design.Run();
@@ -167,8 +169,8 @@ TEST(OpenDrainBuffer, ReleasesNonzeroInputsAsHighImpedanceOnWideOutputsOnly)
         const char* hex;
     };
     Case cases[] = {
-        {32, 0x5, true, "ZZZZZZZZ"},   {32, 0, false, "00000000"},     {40, 0x100000000ull, true, "ZZZZZZZZZZ"},
-        {40, 0, false, "0000000000"}, {8, 0x5, false, "00"},            {31, 0x40000000, false, "00000000"},
+        {32, 0x5, true, "ZZZZZZZZ"},  {32, 0, false, "00000000"}, {40, 0x100000000ull, true, "ZZZZZZZZZZ"},
+        {40, 0, false, "0000000000"}, {8, 0x5, false, "00"},      {31, 0x40000000, false, "00000000"},
         {1, 1, false, "0"},
     };
     for (const Case& c : cases) {
@@ -190,7 +192,8 @@ TEST(OpenDrainBuffer, TraceNamesZeroesAndShowsTheReleasedLine)
     design.Create<Sim::Node_BufDrn>({{"width", 32}}, {"datain"}, {"dataout"});
     design.Set("datain", 0x5);
     design.Run();
-    EXPECT_EQ(design.dut->TraceText(), "in 00000005  -->  ZERO") << "the released line is a zero with the Z flag";
+    EXPECT_EQ(design.dut->TraceText(), "in 00000005  -->  ZERO")
+        << "the released line is a zero with the Z flag";
     design.Set("datain", 0);
     design.Run();
     EXPECT_EQ(design.dut->TraceText(), "in ZERO  -->  ZERO");
@@ -212,7 +215,8 @@ TEST(Decoder, SetsExactlyTheBitNamedByTheInput)
         SCOPED_TRACE(std::to_string(c.width_i) + " -> " + std::to_string(c.width_o) + " input " +
                      std::to_string(c.input));
         OneNodeDesign design;
-        design.Create<Sim::Node_Decoder>({{"width_i", c.width_i}, {"width_o", c.width_o}}, {"datain"}, {"dataout"});
+        design.Create<Sim::Node_Decoder>({{"width_i", c.width_i}, {"width_o", c.width_o}}, {"datain"},
+                                         {"dataout"});
         design.Set("datain", c.input);
         design.Run(2);
         MLIB_UINTEGER expected(0, c.width_o);

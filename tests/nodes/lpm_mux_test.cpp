@@ -91,8 +91,8 @@ TEST(LpmMuxConc, WideInputsAndOutOfRangeSelectsAreUndefined)
 TEST(LpmMuxConc, SelectEqualToSizeAtThirtyTwoBitsIsUndefined)
 {
     OneNodeDesign design;
-    design.Create<Sim::Node_MuxConc>({{"lpm_width", 32}, {"lpm_size", 2}, {"lpm_widths", 40}}, {"data", "sel"},
-                                     {"result"});
+    design.Create<Sim::Node_MuxConc>({{"lpm_width", 32}, {"lpm_size", 2}, {"lpm_widths", 40}},
+                                     {"data", "sel"}, {"result"});
     design.Set("data", 0x2222222211111111ull);
     design.Set("sel", 1);
     design.Run();
@@ -108,8 +108,9 @@ TEST(LpmMuxConc, SelectEqualToSizeAtThirtyTwoBitsIsUndefined)
 TEST(LpmMuxConc, PipelineDepthIsReportedAndIgnored)
 {
     OneNodeDesign design;
-    design.Create<Sim::Node_MuxConc>({{"lpm_width", 8}, {"lpm_size", 4}, {"lpm_widths", 2}, {"lpm_pipeline", 2}},
-                                     {"data", "sel"}, {"result"});
+    design.Create<Sim::Node_MuxConc>(
+        {{"lpm_width", 8}, {"lpm_size", 4}, {"lpm_widths", 2}, {"lpm_pipeline", 2}}, {"data", "sel"},
+        {"result"});
     EXPECT_TRUE(WasReported(SEV_FATAL, "Concurrent lpm_mux model given invalid pipeline depth"));
     design.Set("data", kFourBytes);
     design.Set("sel", 3);
@@ -179,8 +180,9 @@ TEST(LpmMuxPiped, ClearEmptiesThePipelineAtOnce)
 TEST(LpmMuxPiped, UnconnectedControlsClearNothingAndEnableTheClock)
 {
     OneNodeDesign design;
-    design.Create<Sim::Node_MuxPiped>({{"lpm_width", 8}, {"lpm_size", 4}, {"lpm_widths", 2}, {"lpm_pipeline", 1}},
-                                      {"data", "sel"}, {"result"});
+    design.Create<Sim::Node_MuxPiped>(
+        {{"lpm_width", 8}, {"lpm_size", 4}, {"lpm_widths", 2}, {"lpm_pipeline", 1}}, {"data", "sel"},
+        {"result"});
     design.Set("data", kFourBytes);
     design.Set("sel", 2);
     design.Run(0);
@@ -191,8 +193,9 @@ TEST(LpmMuxPiped, UnconnectedControlsClearNothingAndEnableTheClock)
 TEST(LpmMuxPiped, OutOfRangeSelectTravelsAsAnUndefinedValue)
 {
     OneNodeDesign design;
-    design.Create<Sim::Node_MuxPiped>({{"lpm_width", 32}, {"lpm_size", 2}, {"lpm_widths", 2}, {"lpm_pipeline", 1}},
-                                      {"data", "sel"}, {"result"});
+    design.Create<Sim::Node_MuxPiped>(
+        {{"lpm_width", 32}, {"lpm_size", 2}, {"lpm_widths", 2}, {"lpm_pipeline", 1}}, {"data", "sel"},
+        {"result"});
     design.Set("data", 0x2222222211111111ull);
     design.Set("sel", 3);
     design.Run(0);

@@ -1,6 +1,6 @@
-// A hand-built design around one node under test: a perimeter input for each named input
-// port, a perimeter output for each named output port, linked, run and read through the
-// engine exactly as a built design is. Also small helpers for building wide values.
+// A design of one node under test ("dut") on the shared harness of node_harness.h: ports
+// are named by the node's own port names, integer parameters are given as a table. Also
+// helpers for building wide values and inspecting reports.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,25 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/link.h"
-#include "engine/manager.h"
-#include "engine/perimeter.h"
-#include "host/messages.h"
+#include "node_harness.h"
 
 namespace node_tests {
 
 using Params = std::map<std::string, int32_t>;
-
-inline ParamQuery QueryOf(const Params& params)
-{
-    return [params](const std::string& name, ParamValue& value) {
-        auto found = params.find(name);
-        if (found == params.end())
-            return false;
-        value.set_integer(found->second);
-        return true;
-    };
-}
 
 // A value of `width` bits from its 32-bit words, lowest first.
 inline MLIB_UINTEGER Wide(int width, std::initializer_list<uint32_t> words)
@@ -45,12 +31,8 @@ inline MLIB_UINTEGER Wide(int width, std::initializer_list<uint32_t> words)
 }
 
 // A value of `width` bits from a 64-bit number.
-inline MLIB_UINTEGER Wide64(int width, uint64_t v)
-{
-    return Wide(width, {static_cast<uint32_t>(v), static_cast<uint32_t>(v >> 32)});
-}
+inline MLIB_UINTEGER Wide64(int width, uint64_t v) { return node_test::value_of(v, width); }
 
-// Severities of the messages reported since the last clear.
 inline int CountReports(int severity)
 {
     int count = 0;
@@ -61,78 +43,65 @@ inline int CountReports(int severity)
 
 inline bool WasReported(int severity, const std::string& text)
 {
-    for (const Message& message : pending_messages())
-        if (message.severity == severity && message.text == text)
-            return true;
-    return false;
+    return node_test::count_messages(severity, text) > 0;
 }
 
 class OneNodeDesign {
 public:
-    OneNodeDesign() : manager("one_node") { clear_messages(); }
-    ~OneNodeDesign() { clear_messages(); }
+    // Creates "dut" of class T with a linked perimeter node for each named port (inputs not
+    // named keep their default source).
+  template <class T>
+  T* Create(const Params& params, const std::vector<std::string>& inputs,
+            const std::vector<std::string>& outputs)
+  {
+      T* node = design.Add<T>("dut", ToParamValues(params));
+      dut = node;
+      design.Connect("dut", inputs, outputs);
+      return node;
+    }
 
-    // Creates the node "dut" of class T and a linked perimeter node for each named port
-    // (inputs not named keep their default source).
+    // The same with every input of the node, and every one of `outputs` that it has, linked.
     template <class T>
-    T* Create(const Params& params, std::vector<std::string> inputs, std::vector<std::string> outputs)
+    T* CreateAllLinked(const Params& params, const std::vector<std::string>& outputs)
     {
-        T* node = manager.NewNode<T>("dut", QueryOf(params));
+        T* node = design.Add<T>("dut", ToParamValues(params));
         dut = node;
-        for (const std::string& port : inputs) {
-            int width = node->LookupPort(port)->Width();
-            auto* in = manager.NewNode<Sim::Node_Perimeter_In>("in." + port, WidthQuery(width));
-            EXPECT_TRUE(Sim::Link(manager, in->Name(), "(perimeter io)", "dut", port, false)) << port;
-            perimeter_inputs[port] = in;
-        }
-        for (const std::string& port : outputs) {
-            int width = node->LookupPort(port)->Width();
-            auto* out = manager.NewNode<Sim::Node_Perimeter_Out>("out." + port, WidthQuery(width));
-            EXPECT_TRUE(Sim::Link(manager, "dut", port, out->Name(), "(perimeter io)", false)) << port;
-            perimeter_outputs[port] = out;
-        }
+        std::vector<std::string> inputs, present;
+        for (Sim::Port_Base* input : node->Inputs())
+            inputs.push_back(input->Name());
+        for (const std::string& port : outputs)
+            if (node->LookupPort(port))
+                present.push_back(port);
+        design.Connect("dut", inputs, present);
         return node;
     }
 
-    void Set(const std::string& port, uint64_t v)
-    {
-        perimeter_inputs.at(port)->SetInput(static_cast<uint32_t>(v), static_cast<uint32_t>(v >> 32));
-    }
-    void Set(const std::string& port, const MLIB_UINTEGER& v) { perimeter_inputs.at(port)->SetInput(v); }
-
+    void Set(const std::string& port, uint64_t v) { design.Set("dut." + port, v); }
+    void Set(const std::string& port, const MLIB_UINTEGER& v) { design.SetValue("dut." + port, v); }
     // Settles without a clock edge (cycles 0) or runs whole cycles.
-    void Run(int cycles = 0) { manager.Run(cycles); }
-
+    void Run(int cycles = 0) { design.Run(cycles); }
     // The value that reached the perimeter output of `port`, at the port's width.
-    MLIB_UINTEGER Read(const std::string& port)
-    {
-        Sim::Node_Perimeter_Out* out = perimeter_outputs.at(port);
-        MLIB_UINTEGER value(0, out->PerimeterPort()->Width());
-        out->ReadValue(value);
-        return value;
-    }
-    uint64_t ReadU64(const std::string& port)
-    {
-        MLIB_UINTEGER value = Read(port);
-        return value.word(0) | (static_cast<uint64_t>(value.word(1)) << 32);
-    }
-
+    MLIB_UINTEGER Read(const std::string& port) { return design.GetValue("dut." + port); }
+    // Its low 64 bits, undefined bits read as their stored values.
+    uint64_t ReadU64(const std::string& port) { return Low64(Read(port)); }
     int Width(const std::string& port) const { return dut->LookupPort(port)->Width(); }
 
-    Sim::Manager manager;
     Sim::Node_Base* dut = nullptr;
 
 private:
-    static ParamQuery WidthQuery(int width)
+    static node_test::Params ToParamValues(const Params& params)
     {
-        return [width](const std::string&, ParamValue& value) {
-            value.set_integer(width);
-            return true;
-        };
+        node_test::Params values;
+        for (const auto& [name, integer] : params)
+            values[name] = ParamValue(integer);
+        return values;
+    }
+    static uint64_t Low64(const MLIB_UINTEGER& v)
+    {
+        return v.word(0) | (static_cast<uint64_t>(v.word(1)) << 32);
     }
 
-    std::map<std::string, Sim::Node_Perimeter_In*> perimeter_inputs;
-    std::map<std::string, Sim::Node_Perimeter_Out*> perimeter_outputs;
+    node_test::TestDesign design;
 };
 
 }  // namespace node_tests

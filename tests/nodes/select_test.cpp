@@ -70,7 +70,8 @@ TEST(BitwiseMux, PicksEachBitAcrossTheWordBoundary)
     std::mt19937 random(seed);
     for (int width : {1, 31, 32, 33, 64, 70, 130}) {
         SCOPED_TRACE("width " + std::to_string(width));
-        MLIB_UINTEGER a = RandomValue(random, width), b = RandomValue(random, width), s = RandomValue(random, width);
+        MLIB_UINTEGER a = RandomValue(random, width), b = RandomValue(random, width),
+                      s = RandomValue(random, width);
         MLIB_UINTEGER expected(0, width);
         for (int i = 0; i < width; ++i)
             expected.set_bit(i, s.bit(i) ? b.bit(i) : a.bit(i));
@@ -85,7 +86,8 @@ TEST(BitwiseMux, ResultIsDefinedEvenFromUndefinedInputs)
 {
     MLIB_UINTEGER a = Wide(40, {0xFFFF0000, 0xF0});
     a.set_undefined();
-    MLIB_UINTEGER out = RunBitwiseMux<Sim::Node_Mux2to1>(40, a, Wide(40, {0x1234, 0x1}), Wide(40, {0xFF, 0x0F}));
+    MLIB_UINTEGER out =
+        RunBitwiseMux<Sim::Node_Mux2to1>(40, a, Wide(40, {0x1234, 0x1}), Wide(40, {0xFF, 0x0F}));
     EXPECT_FALSE(out.is_undefined());
     EXPECT_FALSE(out.has_undefined_bits());
     EXPECT_EQ(out, Wide(40, {0xFFFF0034, 0xF1}));
@@ -119,7 +121,8 @@ TEST(WordMux, SimpleMuxPassesTheChosenWordAndNamesItInTheTrace)
 TEST(WordMux, BusMuxCutsOrExtendsAndKeepsUndefinedState)
 {
     OneNodeDesign design;
-    design.Create<Sim::Node_BusMux2>({{"width", 40}, {"width_a", 8}}, {"dataa", "datab", "select"}, {"dataout"});
+    design.Create<Sim::Node_BusMux2>({{"width", 40}, {"width_a", 8}}, {"dataa", "datab", "select"},
+                                     {"dataout"});
     EXPECT_EQ(design.Width("datab"), 40);
     design.Set("dataa", 0xA5);
     MLIB_UINTEGER b = Wide(40, {0x1, 0x80});
@@ -158,7 +161,8 @@ TEST(BitSelect, PicksTheNumberedBitOrZeroBeyondTheData)
         Params params = {{"width_data", c.width_data}, {"width_select", 6}};
         EXPECT_EQ(RunBitSelect<Sim::Node_Mux>(params, Wide64(c.width_data, c.data), c.select), c.expected);
         if (c.width_data <= 32) {
-            EXPECT_EQ(RunBitSelect<Sim::Node_Mux_Sm>(params, Wide64(c.width_data, c.data), c.select), c.expected);
+            EXPECT_EQ(RunBitSelect<Sim::Node_Mux_Sm>(params, Wide64(c.width_data, c.data), c.select),
+                      c.expected);
         }
     }
 }
@@ -169,14 +173,16 @@ TEST(BitSelect, WideDataAndWideSelect)
     EXPECT_EQ(RunBitSelect<Sim::Node_Mux>({{"width_data", 100}, {"width_select", 7}}, data, 99), 1u);
     EXPECT_EQ(RunBitSelect<Sim::Node_Mux>({{"width_data", 100}, {"width_select", 7}}, data, 98), 0u);
     // A 40-bit select whose low word is 99 lies far beyond the data.
-    EXPECT_EQ(RunBitSelect<Sim::Node_Mux>({{"width_data", 100}, {"width_select", 40}}, data, 0x100000063ull), 0u);
+    EXPECT_EQ(RunBitSelect<Sim::Node_Mux>({{"width_data", 100}, {"width_select", 40}}, data, 0x100000063ull),
+              0u);
 }
 
 TEST(BitSelect, SmallVariantSelectsOfThirtyTwoOrMoreGiveZero)
 {
     for (uint64_t select : {32u, 33u, 63u, 64u, 255u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(select);
-        EXPECT_EQ(RunBitSelect<Sim::Node_Mux_Sm>({{"width_data", 32}, {"width_select", 32}}, Wide(32, {~0u}), select),
+        EXPECT_EQ(RunBitSelect<Sim::Node_Mux_Sm>({{"width_data", 32}, {"width_select", 32}}, Wide(32, {~0u}),
+                                                 select),
                   0u);
     }
 }
@@ -258,12 +264,15 @@ TEST(SelectionNodes, TypeNamesTracesAndClockEdgeAnswers)
     };
     std::vector<std::string> two_inputs = {"dataa", "datab", "outputselect"};
     Case cases[] = {
-        {make((Sim::Node_Mux2to1*)nullptr, {{"width", 8}}, two_inputs), "MUX 2to1", "(05, 05)  sel 05  -->  05"},
+        {make((Sim::Node_Mux2to1*)nullptr, {{"width", 8}}, two_inputs), "MUX 2to1",
+         "(05, 05)  sel 05  -->  05"},
         {make((Sim::Node_MuxSmall*)nullptr, {{"width", 8}}, two_inputs), "MUX_2to1", "(5, 5)  sel 5  -->  5"},
-        {make((Sim::Node_MuxSimple*)nullptr, {{"width", 8}}, two_inputs), "MUX-2to1", "(5, 5)  sel B  -->  5"},
+        {make((Sim::Node_MuxSimple*)nullptr, {{"width", 8}}, two_inputs), "MUX-2to1",
+         "(5, 5)  sel B  -->  5"},
         {make((Sim::Node_BusMux2*)nullptr, {{"width", 8}}, {"dataa", "datab", "select"}), "BUS MUX ",
          "(05, 05)  sel 1  -->  05"},
-        {make((Sim::Node_Mux*)nullptr, {{"width", 8}}, {"datain", "select"}), "MUX     ", "data 05   sel 5  -->  0"},
+        {make((Sim::Node_Mux*)nullptr, {{"width", 8}}, {"datain", "select"}), "MUX     ",
+         "data 05   sel 5  -->  0"},
         {make((Sim::Node_Mux_Sm*)nullptr, {{"width", 8}}, {"datain", "select"}), "MUX-    ",
          "data 05   sel 5  -->  0"},
         {make((Sim::Node_Selector*)nullptr, {{"width_sel", 8}}, {"data", "mask"}), "SELECTOR",
