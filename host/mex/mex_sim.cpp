@@ -11,6 +11,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,14 +45,23 @@ struct OpenDesign {
     std::vector<bool> feed_through;     // per input, in inputs' order: reaches an output combinationally
 };
 
-// Open designs by handle. Handles count up from 1 and are never reused, so a closed
-// handle stays invalid for the life of the module.
+// Open designs by handle.
 std::map<uint64_t, std::unique_ptr<OpenDesign>>& Designs()
 {
     static std::map<uint64_t, std::unique_ptr<OpenDesign>> designs;
     return designs;
 }
-uint64_t next_handle = 1;
+
+// A new handle: a random 24-bit tag of this load of the module above a 28-bit count, so
+// that a closed handle stays invalid, also after the module is unloaded and loaded again
+// (its count starts over then). Handles stay below 2^52, exact as Octave doubles.
+uint64_t NewHandle()
+{
+    static const uint64_t tag = 1 + std::random_device{}() % 0xFFFFFF;
+    static uint64_t count = 0;
+    count = (count + 1) & 0xFFFFFFF;
+    return (tag << 28) | count;
+}
 
 // Called when the host unloads the module (clear blocktide_sim, clear all, exit).
 void CloseAll() { Designs().clear(); }
@@ -239,7 +249,7 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
         const size_t rank = static_cast<size_t>(std::find(sorted.begin(), sorted.end(), name) - sorted.begin());
         opened->feed_through.push_back(by_name[rank]);
     }
-    const uint64_t handle = next_handle++;
+    const uint64_t handle = NewHandle();
     Designs()[handle] = std::move(opened);
     return NumberOf(static_cast<double>(handle));
 }
