@@ -27,3 +27,12 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/BlocktideConfigVersion.cmak
                                  COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/BlocktideConfig.cmake ${CMAKE_BINARY_DIR}/BlocktideConfigVersion.cmake
         DESTINATION ${BLOCKTIDE_CMAKE_DIR})
+
+# The installed package works for a consumer project (not in the sanitizer build: the
+# consumer is not instrumented and could not load an instrumented library).
+if(NOT BLOCKTIDE_SANITIZE)
+  add_test(NAME install_consumer
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+                   -DWORK_DIR=${CMAKE_BINARY_DIR}/install_consumer -P ${CMAKE_SOURCE_DIR}/cmake/test_install.cmake)
+  set_tests_properties(install_consumer PROPERTIES TIMEOUT 300)
+endif()
