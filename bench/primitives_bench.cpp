@@ -107,10 +107,12 @@ void BM_Pipeline(benchmark::State& state)
         evaluations += manager.Run(1);
         ++cycles;
     }
-    state.counters["evals/s"] = benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
+    state.counters["evals/s"] =
+        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
     state.counters["ns/eval"] = benchmark::Counter(static_cast<double>(evaluations),
                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["evals/cycle"] = static_cast<double>(evaluations) / static_cast<double>(cycles ? cycles : 1);
+    state.counters["evals/cycle"] =
+        static_cast<double>(evaluations) / static_cast<double>(cycles ? cycles : 1);
 }
 
 }  // namespace pipeline

@@ -93,6 +93,7 @@ void BM_LoadSimDB(benchmark::State& state)
     if (!pending_messages().empty())
         state.SkipWithError(pending_messages().front().text.c_str());
     clear_messages();
+    std::remove(BenchPath().c_str());
 }
 BENCHMARK(BM_LoadSimDB)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

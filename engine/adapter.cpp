@@ -28,7 +28,8 @@ void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* so
     if ((source == top.ConstantPort(1) && !inverted) || (source == top.ConstantPort(2) && inverted))
         return;
     if (out == nullptr) {
-        report(SEV_INTERNAL, "Attempted to define a Node_Adapter input before sizing. Action could not complete.");
+        report(SEV_INTERNAL,
+               "Attempted to define a Node_Adapter input before sizing. Action could not complete.");
         return;
     }
     // Mended faults: more slices than announced would overrun the tables, and negative
@@ -39,8 +40,9 @@ void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* so
         return;
     }
     if (src_low < 0 || dst_low < 0 || bits < 1 || bits > INT32_MAX - src_low || bits > INT32_MAX - dst_low) {
-        report(SEV_INTERNAL, "Node_Adapter " + name +
-                                 " was given a slice with a negative position or no bits, or out of range; input ignored.");
+        report(SEV_INTERNAL,
+               "Node_Adapter " + name +
+                   " was given a slice with a negative position or no bits, or out of range; input ignored.");
         return;
     }
     bool narrow = src_low + bits <= 31 && dst_low + bits <= 31;

@@ -33,13 +33,13 @@ private:
         bool narrow;  // the slice lies within bits 0..30 on both sides
     };
 
-    int width = 0;              // the assembled width; 0 until SetSize
-    int count = 0;              // slices announced by SetSize
-    int defined = 0;            // slices defined so far (at most `count`)
-    std::vector<Entry> entries; // `count` records, the first `defined` in use
-    std::vector<Port_Base*> ins;// input "in NNN" of each defined slice
-    Port_Base* out = nullptr;   // the output "out"
-    bool small = false;         // every slice fits the 32-bit integer path
+    int width = 0;                // the assembled width; 0 until SetSize
+    int count = 0;                // slices announced by SetSize
+    int defined = 0;              // slices defined so far (at most `count`)
+    std::vector<Entry> entries;   // `count` records, the first `defined` in use
+    std::vector<Port_Base*> ins;  // input "in NNN" of each defined slice
+    Port_Base* out = nullptr;     // the output "out"
+    bool small = false;           // every slice fits the 32-bit integer path
 };
 
 class Node_Downshifter : public Node_Concurrent {

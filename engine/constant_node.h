@@ -30,10 +30,10 @@ public:
 private:
     Node_Constant_Sngl();
 
-    Manager* manager = nullptr;      // the manager that last entered or registered the node
-    Port_Base* zero = nullptr;       // "(zero)": 32-bit 0
-    Port_Base* one = nullptr;        // "(one)": 32-bit 0xFFFFFFFF
-    Port_Base* unused = nullptr;     // "(unused)": 32-bit undefined
+    Manager* manager = nullptr;   // the manager that last entered or registered the node
+    Port_Base* zero = nullptr;    // "(zero)": 32-bit 0
+    Port_Base* one = nullptr;     // "(one)": 32-bit 0xFFFFFFFF
+    Port_Base* unused = nullptr;  // "(unused)": 32-bit undefined
 };
 
 }  // namespace Sim

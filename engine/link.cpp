@@ -6,8 +6,8 @@
 
 namespace Sim {
 
-bool Link(Manager& manager, const std::string& out_node, const std::string& out_port, const std::string& in_node,
-          const std::string& in_port, bool invert)
+bool Link(Manager& manager, const std::string& out_node, const std::string& out_port,
+          const std::string& in_node, const std::string& in_port, bool invert)
 {
     Node_Base* source_node = manager.FindNode(out_node);
     if (source_node == nullptr) {

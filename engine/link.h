@@ -10,7 +10,7 @@ class Manager;
 
 // Connects in_node.in_port to read out_node.out_port, every bit inverted when `invert`.
 // Problems are reported; the input then keeps its earlier source and false is returned.
-bool Link(Manager& manager, const std::string& out_node, const std::string& out_port, const std::string& in_node,
-          const std::string& in_port, bool invert);
+bool Link(Manager& manager, const std::string& out_node, const std::string& out_port,
+          const std::string& in_node, const std::string& in_port, bool invert);
 
 }  // namespace Sim

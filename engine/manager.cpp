@@ -41,7 +41,8 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
 {
     auto existing = nodes.find(node_name);
     if (existing != nodes.end()) {
-        report(SEV_FATAL, "Node name '" + node_name + "' was not unique. This is an unrecoverable design violation.");
+        report(SEV_FATAL,
+               "Node name '" + node_name + "' was not unique. This is an unrecoverable design violation.");
         Node_Base* older = existing->second;
         creation_order.erase(std::find(creation_order.begin(), creation_order.end(), older));
         if (older->IsDeletable())

@@ -18,9 +18,9 @@ class Scheduler;
 
 // One design input as seen by InputInventory.
 struct InputInfo {
-    std::string name;      // the perimeter input node's name
-    int position;          // 0-based position in the design-input order
-    bool reaches_output;   // some design output depends on this input
+    std::string name;     // the perimeter input node's name
+    int position;         // 0-based position in the design-input order
+    bool reaches_output;  // some design output depends on this input
 };
 
 class Manager {
@@ -32,8 +32,7 @@ public:
 
     // Creates, names and initialises a node of class T. A name already in use is
     // reported as fatal and the older node is deleted. A missing query knows no parameters.
-    template <class T>
-    T* NewNode(const std::string& node_name, const ParamQuery& query = ParamQuery())
+    template <class T> T* NewNode(const std::string& node_name, const ParamQuery& query = ParamQuery())
     {
         static_assert(std::is_base_of_v<Node_Base, T>, "Failed in Mgr::NewNode when provided non-Node class");
         T* node = new T();

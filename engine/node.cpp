@@ -19,24 +19,25 @@ Port_Base* Node_Base::FindPort(const std::string& port_name)
 {
     if (Port_Base* port = LookupPort(port_name))
         return port;
-    report(SEV_ERROR, "Referenced non-existent port name '" + port_name + "' on '" + TypeName() + "'node '" + name +
-                          "'. Unable to connect models (using X instead).");
+    report(SEV_ERROR, "Referenced non-existent port name '" + port_name + "' on '" + TypeName() + "'node '" +
+                          name + "'. Unable to connect models (using X instead).");
     return Node_Constant_Sngl::Instance().ConstantPort(0);
 }
 
 void Node_Base::CreatePorts(const ParamQuery&)
 {
-    report(SEV_INTERNAL, "CreatePorts() reached in abstract class Node_Base. Function should be overridden when "
-                         "creating node model. Call was on object: " +
-                             name);
+    report(SEV_INTERNAL,
+           "CreatePorts() reached in abstract class Node_Base. Function should be overridden when "
+           "creating node model. Call was on object: " +
+               name);
 }
 
 int Node_Base::CheckedPortWidth(const std::string& port_name, int width) const
 {
     if (width >= 1)
         return width;
-    report(SEV_WARNING, "Port '" + port_name + "' of node '" + name + "' was given width " + std::to_string(width) +
-                            "; a width of 1 is used instead.");
+    report(SEV_WARNING, "Port '" + port_name + "' of node '" + name + "' was given width " +
+                            std::to_string(width) + "; a width of 1 is used instead.");
     return 1;
 }
 
@@ -52,7 +53,8 @@ Port_Base* Node_Base::CreateInputPort(const std::string& port_name, int width, i
 Port_Base* Node_Base::AddPort(Port_Base* port)
 {
     if (port == nullptr) {
-        report(SEV_WARNING, "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
+        report(SEV_WARNING,
+               "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
         return nullptr;
     }
     owned_ports.emplace_back(port);

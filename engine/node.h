@@ -123,17 +123,17 @@ protected:
     // The width a factory may use: at least 1, with a report when the request was not.
     int CheckedPortWidth(const std::string& port_name, int width) const;
 
-    int rank = 0;                              // evaluation priority: smaller runs first; distinct per manager
-    int id = -1;                               // index in the scheduler's node table; -1 before registration
-    int visits = 0;                            // visit counter of the input-reachability search
-    bool queued = false;                       // the node is in the scheduler's queue
-    bool failure_reported = false;             // an exception from this node has been reported once
-    Node_Base* single_dependent = nullptr;     // the only reader of this node's outputs, if exactly one
-    std::vector<Node_Base*> dependents;        // the readers when there are several (else empty)
+    int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
+    int id = -1;                            // index in the scheduler's node table; -1 before registration
+    int visits = 0;                         // visit counter of the input-reachability search
+    bool queued = false;                    // the node is in the scheduler's queue
+    bool failure_reported = false;          // an exception from this node has been reported once
+    Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
+    std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
     std::unordered_map<std::string, Port_Base*> ports;  // every port by name
-    std::vector<Port_Base*> inputs;            // ports with IsInput(), creation order
-    std::vector<Port_Base*> clocked;           // registered outputs, creation order
-    std::string name;                          // unique within the manager
+    std::vector<Port_Base*> inputs;                     // ports with IsInput(), creation order
+    std::vector<Port_Base*> clocked;                    // registered outputs, creation order
+    std::string name;                                   // unique within the manager
 
 private:
     // Owns every port ever added, including one replaced in `ports` by a later port of

@@ -80,7 +80,8 @@ void Node_Perimeter_Out::ReportUndefined()
     if (captured.is_undefined() && !in_undefined_run) {
         run_start = cycle;
         if (run_start >= 0) {
-            report(SEV_WARNING, "Output value on port " + name + " is undefined" + " at cycle:" + std::to_string(cycle));
+            report(SEV_WARNING,
+                   "Output value on port " + name + " is undefined" + " at cycle:" + std::to_string(cycle));
             ++reports;
         }
         in_undefined_run = true;

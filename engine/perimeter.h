@@ -33,8 +33,8 @@ public:
     Port_Base* PerimeterPort() const { return port; }
 
 protected:
-    MLIB_UINTEGER stored;      // the value written by the caller, the port's width
-    Port_Base* port = nullptr; // the output "(perimeter io)"
+    MLIB_UINTEGER stored;       // the value written by the caller, the port's width
+    Port_Base* port = nullptr;  // the output "(perimeter io)"
 };
 
 class Node_Perimeter_Out : public Node_Concurrent {

@@ -183,6 +183,9 @@ const MLIB_UINTEGER& Port_In_Int::Value()
     return read;
 }
 
-void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits) { iinversion = bits ? bits->to_uint() : 0xFFFFFFFFu; }
+void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits)
+{
+    iinversion = bits ? bits->to_uint() : 0xFFFFFFFFu;
+}
 
 }  // namespace Sim

@@ -189,7 +189,8 @@ void Scheduler::WarnUnstable()
     if (!warned) {
         report(SEV_WARNING, "Design may contain an unstable concurrent logic loop; nodes did not converge to "
                             "stable values within reasonable time.");
-        report(SEV_INFO, "Simulation speed and results may be affected. This warning will only be displayed once.");
+        report(SEV_INFO,
+               "Simulation speed and results may be affected. This warning will only be displayed once.");
     }
     // The nodes left in the queue keep their queued mark: they are frozen for the
     // lifetime of this scheduler.
@@ -235,7 +236,8 @@ void Scheduler::ReportFailure(Node_Base* node, const char* what)
     if (node->failure_reported)
         return;
     node->failure_reported = true;
-    report(SEV_ERROR, "Node '" + node->Name() + "' (" + node->TypeName() + ") failed during evaluation: " + what +
+    report(SEV_ERROR, "Node '" + node->Name() + "' (" + node->TypeName() +
+                          ") failed during evaluation: " + what +
                           ". Its outputs keep their values; further failures of this node are not reported.");
 }
 
@@ -244,7 +246,8 @@ void Scheduler::Inventory(std::vector<InputInfo>& list)
     std::vector<std::vector<Node_Base*>> readers = ReadersById();
     list.clear();
     for (size_t i = 0; i < design_inputs.size(); ++i) {
-        list.push_back({design_inputs[i]->Name(), static_cast<int>(i), ReachesOutput(design_inputs[i], readers)});
+        list.push_back(
+            {design_inputs[i]->Name(), static_cast<int>(i), ReachesOutput(design_inputs[i], readers)});
         for (Node_Base* node : table)
             node->visits = 0;
     }

@@ -59,16 +59,16 @@ private:
     // kMaxVisits times per design input, which bounds the search on designs with loops.
     bool ReachesOutput(Node_Base* design_input, const std::vector<std::vector<Node_Base*>>& readers);
 
-    Manager& manager;                    // the owning manager
-    int cycle = 0;                       // clock cycles run with this scheduler
-    bool warned = false;                 // the unstable-loop warning has been given
-    std::vector<uint8_t> clock_work;     // by id: 1 when the node has clock-edge work
-    std::vector<Node_Base*> table;       // registered nodes; the index is the node's id
+    Manager& manager;                       // the owning manager
+    int cycle = 0;                          // clock cycles run with this scheduler
+    bool warned = false;                    // the unstable-loop warning has been given
+    std::vector<uint8_t> clock_work;        // by id: 1 when the node has clock-edge work
+    std::vector<Node_Base*> table;          // registered nodes; the index is the node's id
     std::vector<Node_Base*> design_inputs;  // perimeter inputs other than "(top)"
-    std::vector<Node_Base*> by_rank;     // by rank: the node holding it, or null
-    bool prepared = false;               // Prepare has run
-    int64_t limit = 0;                   // evaluations allowed per settle: N * N + 100
-    RankQueue queue;                     // ranks of the queued nodes, smallest first
+    std::vector<Node_Base*> by_rank;        // by rank: the node holding it, or null
+    bool prepared = false;                  // Prepare has run
+    int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
+    RankQueue queue;                        // ranks of the queued nodes, smallest first
 };
 
 }  // namespace Sim

@@ -66,7 +66,6 @@ Node_MMDL::~Node_MMDL()
 
 void Node_MMDL::LoadModel(const std::string& file_name)
 {
-    library_file = file_name;
     for (int i = 0; i < 6; ++i)
         support[i] = OpenModelLibrary(kSupportLibraries[i]);
     library = OpenModelLibrary(file_name);

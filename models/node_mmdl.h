@@ -86,7 +86,6 @@ private:
     // Handles of "modlib_stl", "modlib_util", "modlib_xml_parser", "modlib_info",
     // "modlib_int" and "modlib_base", in this order; each may be null.
     void* support[6] = {};
-    std::string library_file;  // the ".dll" name given to LoadModel, for reports
 
     // The entry points, null until resolved.
     ModlibCreateModel create_model = nullptr;

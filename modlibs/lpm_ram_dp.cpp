@@ -9,7 +9,8 @@
 // before that edge, so a registered address and output read two clocks after the address.
 // rden (when rden_used is "TRUE"; an unconnected rden reads) holds the output while low.
 // A read at the edge of a write to the same word sees the old word. lpm_file names an
-// Intel HEX or ".mif" file that fills the memory at every start.
+// Intel HEX or ".mif" file that fills the memory at every start. lpm_numwords of 1 or less
+// means 2^lpm_widthad words.
 #include <algorithm>
 
 #include "memory_file.h"
@@ -28,8 +29,10 @@ private:
     {
         width = Width(q);
         const int address_width = static_cast<int>(Integer("lpm_widthad", 1));
+        // One word or none (the bridge hands 1 when the netlist gives no size) means a full
+        // address range.
         int64_t depth = Integer("lpm_numwords", 0);
-        if (depth <= 0)
+        if (depth <= 1)
             depth = int64_t(1) << std::min(std::max(address_width, 0), 30);
         if (!memory.Configure(width, depth))
             Warn("a memory of " + std::to_string(depth) + " words of " + std::to_string(width) +

@@ -31,7 +31,8 @@ private:
             fifo.Clear();
         else if (Rose(rdclk) || Rose(wrclk))
             fifo.Edge(Rose(rdclk) && High(rdreq), Rose(wrclk) && High(wrreq), In(data));
-        if (!checking && (fifo.TakeOverflow() | fifo.TakeUnderflow()))
+        const bool overflowed = fifo.TakeOverflow(), underflowed = fifo.TakeUnderflow();
+        if (!checking && (overflowed || underflowed))
             Warn("a request the FIFO could not serve was ignored (overflow/underflow checking is off)");
         const uint32_t count = static_cast<uint32_t>(fifo.Count());
         Out(rdfull) = fifo.Full() ? 1u : 0u;

@@ -36,7 +36,8 @@ private:
             else
                 fifo.Edge(High(rdreq), High(wrreq), In(data));
         }
-        if (!checking && (fifo.TakeOverflow() | fifo.TakeUnderflow()))
+        const bool overflowed = fifo.TakeOverflow(), underflowed = fifo.TakeUnderflow();
+        if (!checking && (overflowed || underflowed))
             Warn("a request the FIFO could not serve was ignored (overflow/underflow checking is off)");
         const int64_t count = fifo.Count();
         Out(q) = fifo.Q();

@@ -159,8 +159,7 @@ NetlistDB::NetlistDB()
     CreateTop();
 }
 
-// Inputs are destroyed before the ports they point at may be; their slices never touch
-// their sources on the way out, so the order of destruction does not matter.
+// Slices never touch their sources when destroyed, so nodes may go in any order.
 NetlistDB::~NetlistDB() = default;
 
 void NetlistDB::CreateTop()

@@ -191,6 +191,8 @@ public:
     void Dump(const std::string& file_name) const;
     // Writes the SimDB file; records in name order, so one design always gives the same bytes.
     void Save(const std::string& path) const;
+    // The bytes Save writes.
+    std::vector<unsigned char> SaveBytes() const;
     // Reads a SimDB file into this database, which must be new. block_kind picks the wording
     // of the missing-file messages (packaged block or imported design); suppress leaves out
     // the second one. Failures are only reported; a damaged file leaves a partial database.

@@ -33,6 +33,7 @@ public:
     // The index of name's latest appearance; 0 for a name never written.
     int32_t IndexOf(const std::string& name) const;
     const std::vector<unsigned char>& Bytes() const { return bytes_; }
+    std::vector<unsigned char> TakeBytes() { return std::move(bytes_); }
 
 private:
     std::vector<unsigned char> bytes_;                // the file so far

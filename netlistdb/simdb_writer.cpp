@@ -103,7 +103,7 @@ void WriteLinkRecord(SimDBWriter& writer, const Slice& slice)
 
 }  // namespace
 
-void NetlistDB::Save(const std::string& path) const
+std::vector<unsigned char> NetlistDB::SaveBytes() const
 {
     SimDBWriter writer;
     std::vector<const Slice*> slices_to_link;
@@ -130,11 +130,16 @@ void NetlistDB::Save(const std::string& path) const
     for (const Slice* slice : slices_to_link)
         WriteLinkRecord(writer, *slice);
 
+    return writer.TakeBytes();
+}
+
+void NetlistDB::Save(const std::string& path) const
+{
     // Built in memory and written in one call: I/O dominates, not many small writes.
+    const std::vector<unsigned char> bytes = SaveBytes();
     FILE* file = std::fopen(path.c_str(), "wb");
     bool failed = file == nullptr;
     if (file) {
-        const std::vector<unsigned char>& bytes = writer.Bytes();
         failed = std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size();
         failed = std::fclose(file) != 0 || failed;
     }

@@ -14,11 +14,12 @@ namespace Sim {
 
 namespace {
 
-std::string adder_trace(Port_Base* dataa, Port_Base* datab, Port_Base* cin, Port_Base* dataout, Port_Base* cout)
+std::string adder_trace(Port_Base* dataa, Port_Base* datab, Port_Base* cin, Port_Base* dataout,
+                        Port_Base* cout)
 {
-    return trace_format("%d + %d %s -->  %d%s", trace_signed(dataa->ValueInt()), trace_signed(datab->ValueInt()),
-                        cin->ValueInt() ? "+cin " : "", trace_signed(dataout->ValueInt()),
-                        cout->ValueInt() ? "+cout" : "");
+    return trace_format("%d + %d %s -->  %d%s", trace_signed(dataa->ValueInt()),
+                        trace_signed(datab->ValueInt()), cin->ValueInt() ? "+cin " : "",
+                        trace_signed(dataout->ValueInt()), cout->ValueInt() ? "+cout" : "");
 }
 
 }  // namespace
@@ -35,17 +36,17 @@ void Node_UnsnAdd::CreatePorts(const ParamQuery& query)
     cout = AddPort(CreateOutputPort("cout", 1));
     accumulator.resize(widths.o + 1);
     sum.resize(widths.o);
-    word_path = widths.o <= 31 && widths.a <= 32 && widths.b <= 32;
+    word_path = widths.o <= 32 && widths.a <= 32 && widths.b <= 32;
 }
 
 bool Node_UnsnAdd::Evaluate()
 {
     if (word_path) {
-        // The low width_o + 1 bits of a word sum are those of the accumulator.
+        // The low width_o + 1 bits of a 64-bit sum are those of the accumulator.
         const int w = sum.width();
-        uint32_t s = dataa->ValueInt() + datab->ValueInt() + cin->ValueInt();
-        bool changed = cout->SetInt((s >> w) & 1u);
-        changed |= dataout->SetInt(s & low_bits(w));
+        uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + cin->ValueInt();
+        bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
+        changed |= dataout->SetInt(static_cast<uint32_t>(s) & low_bits(w));
         return changed;
     }
     // += adds modulo the accumulator's width and keeps its (clear) undefined state.
@@ -110,8 +111,8 @@ bool Node_SignAdd::EvaluateWord()
     const MLIB_UINTEGER& a = dataa->Value();
     const MLIB_UINTEGER& b = datab->Value();
     const int w = result.width();
-    uint64_t pattern = static_cast<uint64_t>(signed_of(a.to_uint(), a.width()) + signed_of(b.to_uint(), b.width()) +
-                                             cin->ValueInt());
+    uint64_t pattern = static_cast<uint64_t>(signed_of(a.to_uint(), a.width()) +
+                                             signed_of(b.to_uint(), b.width()) + cin->ValueInt());
     bool changed = cout->SetInt(static_cast<uint32_t>(pattern >> w) & 1u);
     // The signed sum carries the undefined state of its wider operand (of datab when equal).
     set_low_word_like(result, a.width() > b.width() ? a : b, static_cast<uint32_t>(pattern) & low_bits(w));
@@ -155,7 +156,8 @@ bool Node_UnsnAddSub::Evaluate()
     const bool add = (flag->ValueInt() & 1u) != 0;
     if (word_path) {
         const int w = operand.width();
-        uint32_t low = (add ? operand.to_uint() + b.to_uint() : operand.to_uint() - b.to_uint()) & low_bits(w);
+        uint32_t low =
+            (add ? operand.to_uint() + b.to_uint() : operand.to_uint() - b.to_uint()) & low_bits(w);
         // A sum takes the undefined state of its wider operand (datab when equal), a
         // difference that of the minuend.
         set_low_word_like(result, add && b.width() >= w ? b : operand, low);
@@ -165,7 +167,10 @@ bool Node_UnsnAddSub::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_UnsnAddSub::TraceText() { return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout); }
+std::string Node_UnsnAddSub::TraceText()
+{
+    return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
+}
 
 // ---------------------------------------------------------------- Node_SignAddSub
 
@@ -193,7 +198,8 @@ bool Node_SignAddSub::Evaluate()
         uint32_t low = static_cast<uint32_t>(add ? x + y : x - y) & low_bits(w);
         // As the signed operators: a sum carries the undefined state of its wider operand
         // (datab when equal), a difference that of the minuend.
-        set_low_word_like(result, add && b.width() >= w ? b : static_cast<const MLIB_UINTEGER&>(operand), low);
+        set_low_word_like(result, add && b.width() >= w ? b : static_cast<const MLIB_UINTEGER&>(operand),
+                          low);
     } else {
         MLIB_SINTEGER y(b);
         result = add ? operand + y : operand - y;
@@ -201,6 +207,9 @@ bool Node_SignAddSub::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_SignAddSub::TraceText() { return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout); }
+std::string Node_SignAddSub::TraceText()
+{
+    return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
+}
 
 }  // namespace Sim

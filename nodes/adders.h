@@ -25,7 +25,7 @@ private:
     Port_Base* cin = nullptr;
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
-    bool word_path = false;     // width_o + 1 and the inputs fit one word
+    bool word_path = false;     // width_o and the inputs fit one word: a 64-bit sum holds the accumulator
     MLIB_UINTEGER accumulator;  // width_o + 1 bits, kept so that wide adders do not allocate
     MLIB_UINTEGER sum;          // width_o bits: the accumulator cut for "dataout"
 };

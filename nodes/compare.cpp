@@ -22,8 +22,8 @@ constexpr const char* kCompareOutputNames[6] = {"alb", "aeb", "agb", "aleb", "an
 template <class Value>
 uint32_t packed_results(const Value& a, const Value& b)
 {
-    return (a < b ? 1u : 0u) | (a == b ? 2u : 0u) | (a > b ? 4u : 0u) | (a <= b ? 8u : 0u) | (a != b ? 16u : 0u) |
-           (a >= b ? 32u : 0u);
+    return (a < b ? 1u : 0u) | (a == b ? 2u : 0u) | (a > b ? 4u : 0u) | (a <= b ? 8u : 0u) |
+           (a != b ? 16u : 0u) | (a >= b ? 32u : 0u);
 }
 
 // Bit 0 less than, 1 equal, 2 greater than, 3 less or equal, 4 not equal, 5 greater or equal.
@@ -55,8 +55,9 @@ std::string compare_trace(Port_Base* dataa, Port_Base* datab, const CompareOutpu
     int bit[6];
     for (int i = 0; i < 6; ++i)
         bit[i] = static_cast<int>(outputs.port[i]->ValueInt());
-    return trace_format("%s, %s  -->  LT %d  EQ %d  GT %d  LE %d  NE %d  GE %d", dataa->Value().to_hex().c_str(),
-                        datab->Value().to_hex().c_str(), bit[0], bit[1], bit[2], bit[3], bit[4], bit[5]);
+    return trace_format("%s, %s  -->  LT %d  EQ %d  GT %d  LE %d  NE %d  GE %d",
+                        dataa->Value().to_hex().c_str(), datab->Value().to_hex().c_str(), bit[0], bit[1],
+                        bit[2], bit[3], bit[4], bit[5]);
 }
 
 bool representation_is_signed(const ParamReader& params)
@@ -87,7 +88,10 @@ bool Node_UnsnCmpLE::Evaluate()
     return out->SetInt(result ? 1u : 0u);
 }
 
-std::string Node_UnsnCmpLE::TraceText() { return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out); }
+std::string Node_UnsnCmpLE::TraceText()
+{
+    return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
+}
 
 void Node_SignCmpLE::CreatePorts(const ParamQuery& query)
 {
@@ -106,7 +110,10 @@ bool Node_SignCmpLE::Evaluate()
     return out->SetInt(result ? 1u : 0u);
 }
 
-std::string Node_SignCmpLE::TraceText() { return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out); }
+std::string Node_SignCmpLE::TraceText()
+{
+    return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
+}
 
 // ---------------------------------------------------------------- Node_LpmCompare
 

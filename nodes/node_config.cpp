@@ -11,8 +11,8 @@ namespace {
 
 std::string invalid_text(const Node_Base& node, const char* parameter, int value)
 {
-    return "Node '" + node.Name() + "' of type '" + node.TypeName() + "' configured with invalid " + parameter + " " +
-           std::to_string(value) + "; 1 is used instead.";
+    return "Node '" + node.Name() + "' of type '" + node.TypeName() + "' configured with invalid " +
+           parameter + " " + std::to_string(value) + "; 1 is used instead.";
 }
 
 }  // namespace
@@ -43,7 +43,8 @@ OperandWidths read_three_widths(const Node_Base& node, const ParamQuery& query, 
     params.read("width_a", a);
     params.read("width_b", b);
     params.read("width_o", o);
-    return {checked_width(node, "width_a", a), checked_width(node, "width_b", b), checked_width(node, "width_o", o)};
+    return {checked_width(node, "width_a", a), checked_width(node, "width_b", b),
+            checked_width(node, "width_o", o)};
 }
 
 OperandWidths read_two_widths(const Node_Base& node, const ParamQuery& query, int32_t preset)

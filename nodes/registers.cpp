@@ -18,7 +18,10 @@ bool drives_async_control(Node_Base* driver, Port_Base* preset, Port_Base* clear
            Node_Base::DriverOf(preset) == driver;
 }
 
-const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark) { return value.is_undefined() ? mark : ""; }
+const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark)
+{
+    return value.is_undefined() ? mark : "";
+}
 
 }  // namespace
 
@@ -132,8 +135,8 @@ std::string Node_DFFE::TraceText()
             return trace_format("Disabled %s (seeing %s)  -->  holding %s", enable_seen.to_hex().c_str(),
                                 in.to_hex().c_str(), out.to_hex().c_str());
         return trace_format("Disabled %s (seeing %d%s)  -->  holding %d%s", enable_seen.to_hex().c_str(),
-                            trace_signed(in.to_uint()), undefined_mark(in, " (X)"), trace_signed(out.to_uint()),
-                            undefined_mark(out, "(X)"));
+                            trace_signed(in.to_uint()), undefined_mark(in, " (X)"),
+                            trace_signed(out.to_uint()), undefined_mark(out, "(X)"));
     }
     if (preset->ValueInt())
         return "Reset to 1";
@@ -143,9 +146,10 @@ std::string Node_DFFE::TraceText()
     if (wide)
         return trace_format("was %s (seeing %s enabled %s)  -->  will be %s", out.to_hex().c_str(),
                             in.to_hex().c_str(), enable_seen.to_hex().c_str(), next.to_hex().c_str());
-    return trace_format("was %d %s (seeing %d %s enabled %s)  -->  will be %d %s", trace_signed(out.to_uint()),
-                        undefined_mark(out, "(X)"), trace_signed(in.to_uint()), undefined_mark(in, "(X)"),
-                        enable_seen.to_hex().c_str(), trace_signed(next.to_uint()), undefined_mark(next, "(X)"));
+    return trace_format("was %d %s (seeing %d %s enabled %s)  -->  will be %d %s",
+                        trace_signed(out.to_uint()), undefined_mark(out, "(X)"), trace_signed(in.to_uint()),
+                        undefined_mark(in, "(X)"), enable_seen.to_hex().c_str(), trace_signed(next.to_uint()),
+                        undefined_mark(next, "(X)"));
 }
 
 // ---------------------------------------------------------------- Node_DFFE_Bit
@@ -165,7 +169,10 @@ void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
 
 void Node_DFFE_Bit::InitHook() { stored = 0; }
 
-bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
+bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver)
+{
+    return drives_async_control(driver, preset, clear, aload);
+}
 
 void Node_DFFE_Bit::SetPending(bool now_pending)
 {

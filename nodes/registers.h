@@ -49,7 +49,8 @@ private:
     Port_Base* sclr = nullptr;   // linked but never read
     Port_Base* sload = nullptr;  // linked but never read
     MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
-    MLIB_UINTEGER data_seen;     // "datain" at the last evaluation (the stored value after an asynchronous change)
+    MLIB_UINTEGER
+        data_seen; // "datain" at the last evaluation (the stored value after an asynchronous change)
     MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
     bool pending = true;         // stored differs from data_seen, so an edge may change it
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply

@@ -28,7 +28,8 @@ void Node_MrvShiftTaps::CreatePorts(const ParamQuery& query)
     params.read("lpm_hint", lpm_hint);
 
     entry_width = checked_width(*this, "width", width.integer());
-    taps_count = checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxNodeWidth / entry_width);
+    taps_count =
+        checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxNodeWidth / entry_width);
     distance = checked_count(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
     length = taps_count * distance;
 

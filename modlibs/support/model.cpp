@@ -2,6 +2,8 @@
 #include "model.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -27,10 +29,15 @@ Model::Slot Model::DeclareClock(const char* name) { return Declare(name, Role::C
 
 Model::Slot Model::Resolve(const char* name)
 {
+    CachedName& cached = name_cache[(reinterpret_cast<uintptr_t>(name) >> 3) % kNameCacheSize];
+    if (cached.text == name && name != nullptr && std::strcmp(ports[cached.slot].name.c_str(), name) == 0)
+        return cached.slot;
     std::string_view key = name ? name : "";
     auto found = slots.find(key);
-    if (found != slots.end())
+    if (found != slots.end()) {
+        cached = {name, found->second};
         return found->second;
+    }
     Warn("port '" + std::string(key) + "' is not a port of this model; its values are ignored");
     return Declare(std::string(key).c_str(), Role::Extra);
 }
@@ -45,7 +52,13 @@ void Model::AddPortInformation(const char* name, int flag, int width)
 
 const MLIB_UINTEGER& Model::PortValue(const char* name) { return ports[Resolve(name)].value; }
 
-void Model::SetPortValue(const char* name, const MLIB_UINTEGER& value) { ports[Resolve(name)].value = value; }
+void Model::SetPortValue(const char* name, const MLIB_UINTEGER& value)
+{
+    Port& port = ports[Resolve(name)];
+    if (port.role == Role::Extra && port.value.width() != value.width())
+        port.value.resize(value.width());  // an unknown port keeps whatever it is sent
+    port.value = value;
+}
 
 void Model::Initialise()
 {

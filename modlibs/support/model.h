@@ -21,6 +21,7 @@
 // the port; Connected() tells whether the host linked the input to a source.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -115,6 +116,15 @@ private:
     std::vector<Port> ports;                                              // by slot
     std::vector<Slot> clocks;                                             // the clock slots
     std::unordered_map<std::string, Slot, NameHash, std::equal_to<>> slots;  // name -> slot
+    // The bridge passes the same text for a port on every call: a direct-mapped cache from
+    // the text's address to its slot spares the hashing. Hits are checked against the
+    // port's name, so a caller that reuses an address for another name is still served right.
+    struct CachedName {
+        const char* text = nullptr;  // the address last resolved through this entry
+        Slot slot = -1;              // where it led
+    };
+    static constexpr size_t kNameCacheSize = 64;
+    std::array<CachedName, kNameCacheSize> name_cache{};
     std::vector<std::string> warned;                                      // warnings given, not repeated
     bool started = false;                                                 // Initialise has run
 };
@@ -157,10 +167,12 @@ int EvaluateModel(ModlibModel model);
     {                                                                                                             \
         return modlib::AddPortInformation(m, n, f, w);                                                            \
     }                                                                                                             \
+    MODLIB_REFERENCE_EXPORTS_BEGIN                                                                                \
     MODLIB_EXPORT const MLIB_UINTEGER& modlib_get_port_value_as_mlib_int(ModlibModel m, const char* n)            \
     {                                                                                                             \
         return modlib::GetPortValue(m, n);                                                                        \
     }                                                                                                             \
+    MODLIB_REFERENCE_EXPORTS_END                                                                                  \
     MODLIB_EXPORT int modlib_set_port_value_by_mlib_int(ModlibModel m, const char* n, const MLIB_UINTEGER& v)     \
     {                                                                                                             \
         return modlib::SetPortValue(m, n, v);                                                                     \

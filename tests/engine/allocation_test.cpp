@@ -45,8 +45,7 @@ namespace {
 using AllocationTest = EngineTest;
 
 // Counts the allocations made while `work` runs.
-template <class Work>
-long AllocationsDuring(Work&& work)
+template <class Work> long AllocationsDuring(Work&& work)
 {
     allocations = 0;
     counting = true;

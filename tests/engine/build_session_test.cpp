@@ -226,7 +226,9 @@ protected:
     {
         clear_messages();
         set_console_sink([this](const std::string& text) { printed += text; });
-        directory = testing::TempDir() + "blocktide_session";
+        // One directory per test: CTest runs the tests of this file in parallel processes.
+        directory = testing::TempDir() + "blocktide_session_" +
+                    testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::create_directories(directory);
         design = save_pass_through_design(directory);
     }

@@ -108,10 +108,10 @@ TEST_F(DesignTest, AdapterSlicesOfConstantsAndInversions)
     Node_Base* top = manager.FindNode("(top)");
     auto* adapter = manager.NewNode<Node_Adapter>("adapter");
     adapter->SetSize(4, 16);
-    adapter->DefineInput(0, 0, 4, top->FindPort("(one)"), false);   // ones
-    adapter->DefineInput(0, 4, 4, top->FindPort("(one)"), true);    // zeros: skipped
-    adapter->DefineInput(0, 8, 4, top->FindPort("(zero)"), true);   // ones
-    adapter->DefineInput(28, 12, 4, top->FindPort("(one)"), false); // the top of the 32-bit constant
+    adapter->DefineInput(0, 0, 4, top->FindPort("(one)"), false);    // ones
+    adapter->DefineInput(0, 4, 4, top->FindPort("(one)"), true);     // zeros: skipped
+    adapter->DefineInput(0, 8, 4, top->FindPort("(zero)"), true);    // ones
+    adapter->DefineInput(28, 12, 4, top->FindPort("(one)"), false);  // the top of the 32-bit constant
     ASSERT_TRUE(Link(manager, "adapter", "out", "out", "(perimeter io)", false));
     manager.Run(0);
     EXPECT_EQ(out->ReadUInt64(), 0xFF0Fu);  // the last slice ends above bit 31: the wide path
@@ -123,8 +123,8 @@ TEST_F(DesignTest, AdapterMisuseIsReportedAndHarmless)
     auto* in = Input("in", 8);
     auto* unsized = manager.NewNode<Node_Adapter>("unsized");
     unsized->DefineInput(0, 0, 8, in->PerimeterPort(), false);
-    EXPECT_TRUE(HasMessage(SEV_INTERNAL,
-                           "Attempted to define a Node_Adapter input before sizing. Action could not complete."));
+    EXPECT_TRUE(HasMessage(
+        SEV_INTERNAL, "Attempted to define a Node_Adapter input before sizing. Action could not complete."));
     EXPECT_FALSE(unsized->Evaluate());
     EXPECT_TRUE(HasMessage(SEV_INTERNAL, "Attempted to use Node_Adapter before size and inputs set."));
 
@@ -155,8 +155,9 @@ TEST_F(DesignTest, DownshifterDropsLowBitsAtAnyShift)
         uint32_t high;
         uint64_t expected;
     };
-    const Case cases[] = {{8, 3, 0xF8, 0, 0x1F},         {8, 8, 0xFF, 0, 0},      {8, 40, 0xFF, 0, 0},
-                          {40, 4, 0x12345678, 0x9A, 0x9A1234567}, {40, 32, 0, 0xFF, 0xFF}, {40, 70000, 1, 1, 0}};
+    const Case cases[] = {{8, 3, 0xF8, 0, 0x1F},   {8, 8, 0xFF, 0, 0},
+                          {8, 40, 0xFF, 0, 0},     {40, 4, 0x12345678, 0x9A, 0x9A1234567},
+                          {40, 32, 0, 0xFF, 0xFF}, {40, 70000, 1, 1, 0}};
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(index);
@@ -183,8 +184,10 @@ TEST_F(DesignTest, SetInputFromTwoWordsCutsToTheWidth)
         uint32_t word0;
         uint32_t word1;
     };
-    const Case cases[] = {{40, 1, 0x1FF, 1, 0xFF},           {16, 0x12345, 7, 0x2345, 0},
-                          {64, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}, {96, 2, 3, 2, 3}};
+    const Case cases[] = {{40, 1, 0x1FF, 1, 0xFF},
+                          {16, 0x12345, 7, 0x2345, 0},
+                          {64, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
+                          {96, 2, 3, 2, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
         auto* in = Input(Numbered("in", c.width), c.width);
@@ -300,7 +303,7 @@ TEST_F(DesignTest, EngineNodesAnswerTheEngineQuestions)
     EXPECT_TRUE(out->IsSettled());
     EXPECT_TRUE(adapter->IsSettled());
     EXPECT_TRUE(shifter->IsSettled());
-    EXPECT_FALSE(in->IsSettled());  // holds an undefined value its port does not show yet
+    EXPECT_FALSE(in->IsSettled());                      // holds an undefined value its port does not show yet
     EXPECT_EQ(shifter->LookupPort("to")->Width(), 32);  // no query: 32 bits
     Node_Base& top = Node_Constant_Sngl::Instance();
     EXPECT_TRUE(top.IsSettled());

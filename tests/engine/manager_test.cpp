@@ -45,7 +45,8 @@ TEST_F(ManagerTest, DuplicateNameReplacesAndDeletesTheOlderNode)
         Manager manager("dup");
         manager.NewNode<Node_Counted>("twin");
         auto* second = manager.NewNode<Node_Counted>("twin");
-        EXPECT_TRUE(HasMessage(SEV_FATAL, "Node name 'twin' was not unique. This is an unrecoverable design violation."));
+        EXPECT_TRUE(HasMessage(
+            SEV_FATAL, "Node name 'twin' was not unique. This is an unrecoverable design violation."));
         EXPECT_EQ(Node_Counted::destroyed, 1);
         EXPECT_EQ(manager.FindNode("twin"), second);
         EXPECT_EQ(manager.Nodes().size(), 2u);
@@ -147,8 +148,9 @@ TEST_F(ManagerTest, UnstableRingIsCutOffAndReportedOnce)
     ASSERT_EQ(pending_messages().size(), 3u);
     EXPECT_TRUE(HasMessage(SEV_WARNING, "Design may contain an unstable concurrent logic loop; nodes did not "
                                         "converge to stable values within reasonable time."));
-    EXPECT_TRUE(HasMessage(SEV_INFO, "Simulation speed and results may be affected. This warning will only be "
-                                     "displayed once."));
+    EXPECT_TRUE(HasMessage(SEV_INFO,
+                           "Simulation speed and results may be affected. This warning will only be "
+                           "displayed once."));
     const std::string& names = pending_messages()[2].text;
     EXPECT_EQ(names.rfind("The following nodes may be unstable:  ring_", 0), 0u) << names;
 
@@ -255,7 +257,8 @@ TEST_F(ManagerTest, ExceptionFromClockWorkIsReportedOnceAndTheRunGoesOn)
     EXPECT_EQ(node->clock_edges, 5);
     EXPECT_EQ(other->clock_edges, 5);
     EXPECT_EQ(manager.Cycle(), 5);
-    EXPECT_EQ(CountMessages(SEV_ERROR, "Node 'clocky' (TEST REG) failed during evaluation: clock work failed"), 1);
+    EXPECT_EQ(
+        CountMessages(SEV_ERROR, "Node 'clocky' (TEST REG) failed during evaluation: clock work failed"), 1);
     EXPECT_EQ(pending_messages().size(), 1u);
 }
 
@@ -283,8 +286,11 @@ TEST_F(ManagerTest, InventoryFollowsCombinationalPathsAndForwardingRegisters)
     manager.InputInventory(inventory);
     EXPECT_FALSE(manager.HasScheduler());
     ASSERT_EQ(inventory.size(), 5u);
-    const InputInfo expected[] = {{"unused_input", 0, false}, {"via_clear", 1, true}, {"via_data", 2, false},
-                                  {"via_gate", 3, true},      {"unordered", 4, false}};
+    const InputInfo expected[] = {{"unused_input", 0, false},
+                                  {"via_clear", 1, true},
+                                  {"via_data", 2, false},
+                                  {"via_gate", 3, true},
+                                  {"unordered", 4, false}};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(inventory[i].name, expected[i].name);
         EXPECT_EQ(inventory[i].position, expected[i].position);

@@ -36,8 +36,9 @@ TEST_F(NodeTest, NodeWithoutCreatePortsIsCreatedAndReported)
     auto* node = manager.NewNode<Node_NoPorts>("lonely");
     EXPECT_EQ(manager.FindNode("lonely"), node);
     EXPECT_EQ(node->TypeName(), "UNKNOWN!");
-    EXPECT_TRUE(HasMessage(SEV_INTERNAL, "CreatePorts() reached in abstract class Node_Base. Function should be "
-                                         "overridden when creating node model. Call was on object: lonely"));
+    EXPECT_TRUE(HasMessage(SEV_INTERNAL,
+                           "CreatePorts() reached in abstract class Node_Base. Function should be "
+                           "overridden when creating node model. Call was on object: lonely"));
     EXPECT_EQ(manager.Run(1), 1 + 1);  // "(top)" and the node, each evaluated once
 }
 
@@ -51,8 +52,9 @@ TEST_F(NodeTest, UnknownPortNameGivesTheUndefinedConstantAndOneReportPerCall)
         ASSERT_NE(port, nullptr);
         EXPECT_TRUE(port->Value().is_undefined());
         EXPECT_EQ(port, Node_Constant_Sngl::Instance().ConstantPort(0));
-        EXPECT_EQ(CountMessages(SEV_ERROR, "Referenced non-existent port name 'missing' on 'TEST NOT'node 'inv'. "
-                                           "Unable to connect models (using X instead)."),
+        EXPECT_EQ(CountMessages(SEV_ERROR,
+                                "Referenced non-existent port name 'missing' on 'TEST NOT'node 'inv'. "
+                                "Unable to connect models (using X instead)."),
                   call);
     }
 }
@@ -62,8 +64,8 @@ TEST_F(NodeTest, AddPortFilesPortsAndRejectsNull)
     Manager manager("nodes");
     auto* node = manager.NewNode<Node_TestNot>("inv");
     EXPECT_EQ(node->AddPort(nullptr), nullptr);
-    EXPECT_TRUE(HasMessage(SEV_WARNING,
-                           "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)"));
+    EXPECT_TRUE(HasMessage(
+        SEV_WARNING, "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)"));
     ASSERT_EQ(node->Inputs().size(), 1u);
     // A second port of the same name replaces the first in the lookup; both stay alive.
     Port_Base* again = node->AddPort(node->CreateInputPort("a", 8, 2));

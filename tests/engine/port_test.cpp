@@ -13,7 +13,10 @@ protected:
     Manager manager{"ports"};
     Node_TestNot* node = manager.NewNode<Node_TestNot>("node", AnyWidth(8));
 
-    Port_Base* Output(const std::string& name, int width) { return node->AddPort(node->CreateOutputPort(name, width)); }
+    Port_Base* Output(const std::string& name, int width)
+    {
+        return node->AddPort(node->CreateOutputPort(name, width));
+    }
     Port_Base* Input(const std::string& name, int width, int kind = 0)
     {
         return node->AddPort(node->CreateInputPort(name, width, kind));
@@ -30,9 +33,9 @@ TEST_F(PortTest, UnlinkedInputsReadTheirDefaultConstant)
         bool undefined;
     };
     const Case cases[] = {
-        {1, 8, 0, 0, false},           {2, 8, 0xFF, 0, false},    {2, 40, 0xFFFFFFFF, 0, false},
-        {0, 40, 0, 0, true},           {3, 32, 0, 0, true},       {3, 8, 0, 0, false},
-        {7, 31, 0, 0, false},          {2, 31, 0x7FFFFFFF, 0, false},
+        {1, 8, 0, 0, false},  {2, 8, 0xFF, 0, false},        {2, 40, 0xFFFFFFFF, 0, false},
+        {0, 40, 0, 0, true},  {3, 32, 0, 0, true},           {3, 8, 0, 0, false},
+        {7, 31, 0, 0, false}, {2, 31, 0x7FFFFFFF, 0, false},
     };
     int index = 0;
     for (const Case& c : cases) {

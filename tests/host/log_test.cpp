@@ -8,6 +8,7 @@
 #include <functional>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -33,9 +34,11 @@ protected:
     void SetUp() override
     {
         previous_ = fs::current_path();
-        directory_ =
-            fs::path(::testing::TempDir()) /
-            ("log_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        // Named after the process and test, so parallel test runs never share a directory.
+        std::string name = "log_test_";
+        name.append(std::to_string(getpid())).append("_");
+        name.append(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        directory_ = fs::path(::testing::TempDir()) / name;
         fs::remove_all(directory_);
         fs::create_directories(directory_);
         fs::current_path(directory_);

@@ -114,6 +114,18 @@ TEST(DualPortRamModel, IntelHexFileFillsTheMemory)
     EXPECT_TRUE(TakeMessages(SEV_WARNING).empty());
 }
 
+TEST(DualPortRamModel, WithoutASizeTheAddressRangeIsFull)
+{
+    Design d;
+    d.Add(108, "ram", {{"width", Int(8)}, {"addr_wid", Int(4)}, {"r_ctrl", Text("UNREGISTERED")},
+                       {"output", Text("UNREGISTERED")}});
+    d.DriveAll("ram", {"data", "wraddress", "wren", "rdaddress"});
+    Write(d, "ram", 15, 0x77);
+    d.Set("ram", "rdaddress", 15);
+    d.Settle();
+    EXPECT_EQ(d.Get("ram", "q"), 0x77u);
+}
+
 TEST(DualPortRamModel, TwoInstancesKeepSeparateContents)
 {
     Design d;
@@ -246,6 +258,9 @@ TEST(SyncRamModel, FileProblemsAreReportedAndTheMemoryStaysUsable)
         {"bad.mif", "WIDTH=8;\nCONTENT BEGIN\n0 : 5;\n1 : zz;\nEND;\n", "line 4: expected a value", 5},
         {"range.mif", "CONTENT BEGIN\n[0..40] : 3;\nEND;\n", "49 word(s) beyond", 3},
         {"wide.mif", "CONTENT BEGIN\n0 : 1FF;\nEND;\n", "wider than the memory's 8 bits", 0xFF},
+        {"far.hex", ":020000040001F9\n:0100000011EE\n", "beyond the memory's 16 words (first at address 65536)", 0},
+        {"bad_type.hex", ":0100000711E7\n", "line 1: unknown record type 7", 0},
+        {"no_content.mif", "WIDTH=8;\nDEPTH=16;\n", "expected CONTENT BEGIN", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -260,6 +275,18 @@ TEST(SyncRamModel, FileProblemsAreReportedAndTheMemoryStaysUsable)
         EXPECT_NE(warnings[0].find(file.Path()), std::string::npos);
         EXPECT_EQ(d.Get("ram", "q_a"), c.word0);
     }
+}
+
+TEST(SyncRamModel, OversizedFileIsNotRead)
+{
+    TempFile file("huge.hex", "");
+    fs::resize_file(file.Path(), 65 << 20);  // sparse: costs no disk
+    Design d;
+    SyncRam(d, {{"init_file", Text(file.Path().c_str())}}, {"address_a"});
+    d.Clock();
+    std::vector<std::string> warnings = TakeMessages(SEV_WARNING);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("too large to be a memory image"), std::string::npos);
 }
 
 TEST(SyncRamModel, MissingFileIsReportedByTheLookupAndTheModel)

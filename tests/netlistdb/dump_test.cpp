@@ -2,8 +2,10 @@
 // into a file that cannot be created.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "host/log.h"
 #include "host/messages.h"
@@ -13,11 +15,15 @@ namespace {
 
 std::string DumpText(const KVC::NetlistDB& db)
 {
-    const std::string path = ::testing::TempDir() + "/dump_test.txt";
+    // Named after the process and test, so parallel test runs never share a file.
+    const std::string path = ::testing::TempDir() + "/dump_test_" + std::to_string(getpid()) + "_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     db.Dump(path);
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
+    in.close();
+    std::remove(path.c_str());
     return text.str();
 }
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <sstream>
+#include <unistd.h>
 
 #include "host/messages.h"
 #include "netlistdb/netlist_db.h"
@@ -24,7 +26,9 @@ std::string Numbered(std::string prefix, int n)
 
 std::string TempPath(const std::string& name)
 {
-    return ::testing::TempDir() + "/simdb_test_" + name;
+    // Named after the process and test, so parallel test runs never share a file.
+    return ::testing::TempDir() + "/simdb_test_" + std::to_string(getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
 }
 
 Bytes ReadFile(const std::string& path)
@@ -37,7 +41,9 @@ Bytes SaveToBytes(const KVC::NetlistDB& db, const std::string& name = "saved.sim
 {
     const std::string path = TempPath(name);
     db.Save(path);
-    return ReadFile(path);
+    Bytes bytes = ReadFile(path);
+    std::remove(path.c_str());
+    return bytes;
 }
 
 std::vector<int32_t> Words(const Bytes& bytes)
@@ -272,6 +278,7 @@ TEST_F(SimDBTest, RoundTripKeepsEverythingTheDatabaseHolds)
     EXPECT_EQ(loaded.GetTopParamText("top_level_name"), "sample");
     // Saving the loaded database gives the same bytes again.
     EXPECT_EQ(SaveToBytes(loaded, "again.simdb"), ReadFile(path));
+    std::remove(path.c_str());
 }
 
 TEST_F(SimDBTest, SameDesignGivesSameBytesWhateverTheCreationOrder)

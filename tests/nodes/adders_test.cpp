@@ -20,8 +20,8 @@ template <class Adder>
 void run_add_cases(const std::vector<AddCase>& cases)
 {
     for (const AddCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "widths " << c.width_ab << "/" << c.width_o << ": " << std::hex << c.a
-                                        << " + " << c.b << " + " << c.cin);
+        SCOPED_TRACE(testing::Message() << "widths " << c.width_ab << "/" << c.width_o << ": " << std::hex
+                                        << c.a << " + " << c.b << " + " << c.cin);
         TestDesign design;
         design.Add<Adder>("add", {{"width", ParamValue(c.width_ab)}, {"width_o", ParamValue(c.width_o)}});
         design.Connect("add", {"dataa", "datab", "cin"}, {"dataout", "cout"});
@@ -102,11 +102,11 @@ TEST(UnsnAddSm, WidthBeyond31ReportsOnceAndStillAddsTheLow32Bits)
 TEST(SignAdd, ExactSignedSumCutToOutputWithSignInCarry)
 {
     run_add_cases<Sim::Node_SignAdd>({
-        {8, 8, 0xFF, 0xFF, 0, 0xFE, 1},            // -1 + -1
-        {8, 8, 0x05, 0xFD, 0, 0x02, 0},            // 5 + -3 (an unsigned adder carries here)
-        {8, 8, 0x7F, 0x01, 0, 0x80, 0},            // 127 + 1 = 128 needs the extra bit
-        {8, 16, 0xFF, 0x00, 0, 0x01FF, 0},         // the 9-bit sum is zero-extended, not sign-extended
-        {8, 16, 0x80, 0x80, 0, 0x0300, 0},         // -256: 9-bit sum plus cin gives a 10-bit pattern, zero-extended
+        {8, 8, 0xFF, 0xFF, 0, 0xFE, 1},    // -1 + -1
+        {8, 8, 0x05, 0xFD, 0, 0x02, 0},    // 5 + -3 (an unsigned adder carries here)
+        {8, 8, 0x7F, 0x01, 0, 0x80, 0},    // 127 + 1 = 128 needs the extra bit
+        {8, 16, 0xFF, 0x00, 0, 0x01FF, 0}, // the 9-bit sum is zero-extended, not sign-extended
+        {8, 16, 0x80, 0x80, 0, 0x0300, 0}, // -256: 9-bit sum plus cin gives a 10-bit pattern, zero-extended
         {32, 32, 0xFFFFFFFF, 0xFFFFFFFF, 1, 0xFFFFFFFF, 1},
         {32, 32, 0x7FFFFFFF, 0x00000001, 0, 0x80000000, 0},
         {32, 40, 0xFFFFFFFF, 0x00000000, 0, 0x01FFFFFFFF, 0},
@@ -125,7 +125,8 @@ TEST(SignAdd, WordSumsMatchExactArithmeticForRandomWidths)
         uint64_t a = random() & Sim::LowBitsMask(wa), b = random() & Sim::LowBitsMask(wb), cin = random() & 1;
         auto signed_value = [](uint64_t v, int w) { return (int64_t)(v << (64 - w)) >> (64 - w); };
         uint64_t exact = static_cast<uint64_t>(signed_value(a, wa) + signed_value(b, wb) + (int64_t)cin);
-        SCOPED_TRACE(testing::Message() << wa << "/" << wb << "/" << wo << " " << a << " " << b << " " << cin);
+        SCOPED_TRACE(testing::Message()
+                     << wa << "/" << wb << "/" << wo << " " << a << " " << b << " " << cin);
         TestDesign design;
         design.Add<Sim::Node_SignAdd>(
             "add", {{"width_a", ParamValue(wa)}, {"width_b", ParamValue(wb)}, {"width_o", ParamValue(wo)}});
@@ -177,7 +178,8 @@ TEST(UnsnAddSub, FlagSelectsSumOrDifferenceModuloOutputWidth)
         {8, 40, 40, 0x80, 0xFFFFFFFFFF, 1, 0x7F},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << " flag " << c.flag);
+        SCOPED_TRACE(testing::Message()
+                     << c.width_a << "/" << c.width_b << "/" << c.width_o << " flag " << c.flag);
         TestDesign design;
         design.Add<Sim::Node_UnsnAddSub>("as", {{"width_a", ParamValue(c.width_a)},
                                                 {"width_b", ParamValue(c.width_b)},
@@ -208,7 +210,8 @@ TEST(SignAddSub, SignResizesDataaAndReadsDatabAsSigned)
         {40, 40, 40, 0, 1, 0, 0xFFFFFFFFFF},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << " flag " << c.flag);
+        SCOPED_TRACE(testing::Message()
+                     << c.width_a << "/" << c.width_b << "/" << c.width_o << " flag " << c.flag);
         TestDesign design;
         design.Add<Sim::Node_SignAddSub>("as", {{"width_a", ParamValue(c.width_a)},
                                                 {"width_b", ParamValue(c.width_b)},

@@ -27,6 +27,13 @@ void* counted_allocate(std::size_t size)
 
 void* operator new(std::size_t size) { return counted_allocate(size); }
 void* operator new[](std::size_t size) { return counted_allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (counting)
+        ++allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
@@ -54,15 +61,18 @@ TEST(Allocation, EveryPrimitiveUpTo32BitsRunsWithoutHeapAllocation)
     design.Add<Sim::Node_SignMod>("smod", w32);
     design.Add<Sim::Node_UnsnCmpLE>("ule", w32);
     design.Add<Sim::Node_SignCmpLE>("sle", w32);
-    design.Add<Sim::Node_LpmCompare>("cmp", {{"lpm_width", ParamValue(32)}, {"lpm_representation", text("SIGNED")}});
-    design.Add<Sim::Node_LpmComparePiped>("pcmp", {{"lpm_width", ParamValue(32)}, {"lpm_pipeline", ParamValue(3)}});
+    design.Add<Sim::Node_LpmCompare>("cmp",
+                                     {{"lpm_width", ParamValue(32)}, {"lpm_representation", text("SIGNED")}});
+    design.Add<Sim::Node_LpmComparePiped>("pcmp",
+                                          {{"lpm_width", ParamValue(32)}, {"lpm_pipeline", ParamValue(3)}});
     design.Add<Sim::Node_Abs>("abs", {{"lpm_width", ParamValue(32)}});
     design.Add<Sim::Node_DFFE>("reg", w32);
     design.Add<Sim::Node_DFFE>("reg8", {{"width", ParamValue(8)}});
     design.Add<Sim::Node_DFFE_Bit>("bit");
     design.Add<Sim::Node_Latch>("latch");
     design.Add<Sim::Node_MrvShiftTaps>("taps");
-    design.Add<Sim::Node_MrvShiftTaps>("taps32", {{"number_of_taps", ParamValue(1)}, {"width", ParamValue(32)}});
+    design.Add<Sim::Node_MrvShiftTaps>("taps32",
+                                       {{"number_of_taps", ParamValue(1)}, {"width", ParamValue(32)}});
     for (const char* node : {"uadd", "uadd8", "sadd_sm", "sadd", "sadd_ext"})
         design.Connect(node, {"dataa", "datab", "cin"}, {"dataout", "cout"});
     for (const char* node : {"uas", "sas"})

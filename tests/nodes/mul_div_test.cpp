@@ -19,8 +19,8 @@ template <class Node>
 void run_binary_cases(const std::vector<BinaryCase>& cases)
 {
     for (const BinaryCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << ": " << std::hex
-                                        << c.a << ", " << c.b);
+        SCOPED_TRACE(testing::Message() << c.width_a << "/" << c.width_b << "/" << c.width_o << ": "
+                                        << std::hex << c.a << ", " << c.b);
         TestDesign design;
         design.Add<Node>("op", {{"width_a", ParamValue(c.width_a)},
                                 {"width_b", ParamValue(c.width_b)},
@@ -157,4 +157,25 @@ TEST(Dividers, TraceTextsShowTheOperator)
     // "%d" shows the low 32 bits as a signed number, so narrow negative values print unsigned.
     EXPECT_EQ(div->TraceText(), "57 / 2  -->  61");
     EXPECT_EQ(mul->TraceText(), "3 * 5  -->  15");
+}
+
+TEST(Arithmetic, ResultsBeyond64BitsReachTheThirdWord)
+{
+    TestDesign design;
+    design.Add<Sim::Node_UnsnMul>("mul", {{"width", ParamValue(40)}, {"width_o", ParamValue(80)}});
+    design.Add<Sim::Node_SignMul>("smul", {{"width", ParamValue(40)}, {"width_o", ParamValue(80)}});
+    design.Add<Sim::Node_UnsnDiv>("div", {{"width", ParamValue(72)}});
+    design.Connect("mul", {"dataa", "datab"}, {"dataout"});
+    design.Connect("smul", {"dataa", "datab"}, {"dataout"});
+    design.Connect("div", {"dataa", "datab"}, {"dataout"});
+    for (const char* pin : {"mul.dataa", "mul.datab", "smul.dataa", "smul.datab"})
+        design.Set(pin, 0xFFFFFFFFFF);
+    MLIB_UINTEGER dividend = value_of(0, 72);
+    dividend.set_word(2, 0xFF);
+    design.SetValue("div.dataa", dividend);  // 0xFF << 64
+    design.Set("div.datab", 0x100);
+    design.Run(0);
+    EXPECT_EQ(design.GetValue("mul.dataout").to_hex(), "FFFFFFFFFE0000000001");
+    EXPECT_EQ(design.GetValue("smul.dataout").to_hex(), "00000000000000000001");  // -1 * -1
+    EXPECT_EQ(design.GetValue("div.dataout").to_hex(), "00FF00000000000000");
 }

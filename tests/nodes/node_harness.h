@@ -37,7 +37,8 @@ inline MLIB_UINTEGER value_of(uint64_t v, int width)
 {
     MLIB_UINTEGER r(static_cast<uint32_t>(v), width);
     if (width > 32)
-        r.set_word(1, static_cast<uint32_t>(v >> 32) & (width >= 64 ? 0xFFFFFFFFu : MLIB_UINTEGER::top_mask(width)));
+        r.set_word(1, static_cast<uint32_t>(v >> 32) &
+                          (width >= 64 ? 0xFFFFFFFFu : MLIB_UINTEGER::top_mask(width)));
     return r;
 }
 

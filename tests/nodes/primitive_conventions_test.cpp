@@ -115,7 +115,8 @@ TEST(PrimitiveConventions, WidthsWithoutBitsAreReportedAndBuiltAsOneBit)
     const Case cases[] = {
         {0, "Node 'add' of type 'UNSN ADD' configured with invalid width_a 0; 1 is used instead."},
         {-5, "Node 'add' of type 'UNSN ADD' configured with invalid width_a -5; 1 is used instead."},
-        {0x7FFFFFFF, "Node 'add' of type 'UNSN ADD' configured with invalid width_a 2147483647; 1 is used instead."},
+        {0x7FFFFFFF,
+         "Node 'add' of type 'UNSN ADD' configured with invalid width_a 2147483647; 1 is used instead."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
@@ -139,7 +140,8 @@ TEST(PrimitiveConventions, UnknownPortNamesAreReportedWithTheTypeName)
     design.Add<Sim::Node_SignMod>("mod");
     Sim::Port_Base* port = design.manager.FindNode("mod")->FindPort("remainder");
     EXPECT_TRUE(port->Value().is_undefined());
-    EXPECT_EQ(count_messages(SEV_ERROR, "Referenced non-existent port name 'remainder' on 'SIGN MOD'node 'mod'. "
-                                        "Unable to connect models (using X instead)."),
+    EXPECT_EQ(count_messages(SEV_ERROR,
+                             "Referenced non-existent port name 'remainder' on 'SIGN MOD'node 'mod'. "
+                             "Unable to connect models (using X instead)."),
               1);
 }

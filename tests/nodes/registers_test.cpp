@@ -9,8 +9,8 @@ using namespace node_test;
 
 namespace {
 
-const std::vector<std::string> kRegisterInputs = {"datain", "adata", "preset", "clear", "aload", "ena", "sclr",
-                                                  "sload"};
+const std::vector<std::string> kRegisterInputs = {"datain", "adata", "preset", "clear",
+                                                  "aload",  "ena",   "sclr",   "sload"};
 
 // A register of `width` bits with every input driven (controls 0, enable all ones).
 TestDesign* make_register(TestDesign& design, int width)

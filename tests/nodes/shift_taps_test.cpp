@@ -108,10 +108,13 @@ TEST(MrvShiftTaps, InvalidCountsAndWidthsAreReportedAndReplacedByOne)
     const Case cases[] = {
         {0, 3, 8, SEV_FATAL,
          "Node 's' of type 'SHIFTAPS' configured with invalid number_of_taps 0; 1 is used instead.", 2},
-        {2, -1, 8, SEV_FATAL, "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance -1; 1 is used instead.", 3},
-        {2, 1, 0, SEV_ERROR, "Node 's' of type 'SHIFTAPS' configured with invalid width 0; 1 is used instead.", 1},
+        {2, -1, 8, SEV_FATAL,
+         "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance -1; 1 is used instead.", 3},
+        {2, 1, 0, SEV_ERROR,
+         "Node 's' of type 'SHIFTAPS' configured with invalid width 0; 1 is used instead.", 1},
         {2, 0x7FFFFFFF, 8, SEV_FATAL,
-         "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance 2147483647; 1 is used instead.", 3},
+         "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance 2147483647; 1 is used instead.",
+         3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

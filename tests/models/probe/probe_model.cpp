@@ -66,6 +66,7 @@ PROBE_EXPORT int modlib_add_port_information(ModlibModel model, const char* name
     return 0;
 }
 
+MODLIB_REFERENCE_EXPORTS_BEGIN
 PROBE_EXPORT const MLIB_UINTEGER& modlib_get_port_value_as_mlib_int(ModlibModel model, const char* name)
 {
     Probe* probe = static_cast<Probe*>(model);
@@ -73,6 +74,7 @@ PROBE_EXPORT const MLIB_UINTEGER& modlib_get_port_value_as_mlib_int(ModlibModel 
         probe->values["y"] = probe->values["a"];
     return probe->values[name];
 }
+MODLIB_REFERENCE_EXPORTS_END
 
 PROBE_EXPORT int modlib_set_port_value_by_mlib_int(ModlibModel model, const char* name, const MLIB_UINTEGER& value)
 {
