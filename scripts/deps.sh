@@ -2,8 +2,10 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 # Idempotent and quiet when everything is already there.
 set -euo pipefail
+# octave (octave-cli) and octave-dev (mkoctfile) build and test the MEX modules; gnuplot-nox
+# lets octave-cli draw the example's plot without a display.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsystemc-dev libcli11-dev clang libclang-rt-14-dev)
+          libsystemc-dev libcli11-dev clang libclang-rt-14-dev octave octave-dev gnuplot-nox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
