@@ -5,28 +5,28 @@
 
 namespace Sim {
 
-ModelParameters::ModelParameters(std::vector<ModelParameterSpec> specs_in) : specs(std::move(specs_in))
+ModelParameters::ModelParameters(std::vector<ModelParameterDef> specs_in) : definitions(std::move(specs_in))
 {
-    values.reserve(specs.size());
-    for (const ModelParameterSpec& spec : specs)
-        values.push_back(spec.is_text ? ParamValue(std::string(spec.text_default)) : ParamValue(spec.integer_default));
+    values.reserve(definitions.size());
+    for (const ModelParameterDef& definition : definitions)
+        values.push_back(definition.is_text ? ParamValue(std::string(definition.text_default)) : ParamValue(definition.integer_default));
 }
 
 void ModelParameters::Read(const ParamQuery& query)
 {
     if (!query)
         return;
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < definitions.size(); ++i) {
         ParamValue found;
-        if (query(specs[i].netlist_name ? specs[i].netlist_name : specs[i].name, found))
+        if (query(definitions[i].netlist_name ? definitions[i].netlist_name : definitions[i].name, found))
             values[i] = found;
     }
 }
 
 int ModelParameters::Find(const char* name) const
 {
-    for (size_t i = 0; i < specs.size(); ++i)
-        if (std::strcmp(specs[i].name, name) == 0)
+    for (size_t i = 0; i < definitions.size(); ++i)
+        if (std::strcmp(definitions[i].name, name) == 0)
             return static_cast<int>(i);
     return -1;
 }

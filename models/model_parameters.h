@@ -12,7 +12,7 @@
 namespace Sim {
 
 // One parameter of a block as the model receives it.
-struct ModelParameterSpec {
+struct ModelParameterDef {
     const char* name;          // the name handed to the model
     const char* netlist_name;  // the name asked of the query; null when the same as `name`
     bool is_text;              // handed with AddStringParameter (else AddIntegerParameter)
@@ -21,11 +21,11 @@ struct ModelParameterSpec {
 };
 
 // Shorthands for building tables.
-constexpr ModelParameterSpec TextParam(const char* name, const char* text_default, const char* netlist_name = nullptr)
+constexpr ModelParameterDef TextParam(const char* name, const char* text_default, const char* netlist_name = nullptr)
 {
     return {name, netlist_name, true, text_default, 0};
 }
-constexpr ModelParameterSpec IntParam(const char* name, int32_t integer_default, const char* netlist_name = nullptr)
+constexpr ModelParameterDef IntParam(const char* name, int32_t integer_default, const char* netlist_name = nullptr)
 {
     return {name, netlist_name, false, nullptr, integer_default};
 }
@@ -33,7 +33,7 @@ constexpr ModelParameterSpec IntParam(const char* name, int32_t integer_default,
 // The values of one block's parameters: preset to the defaults, then read from the query.
 class ModelParameters {
 public:
-    explicit ModelParameters(std::vector<ModelParameterSpec> specs);
+    explicit ModelParameters(std::vector<ModelParameterDef> definitions);
 
     // Asks the query for every parameter by its netlist name; known ones replace the preset.
     void Read(const ParamQuery& query);
@@ -41,15 +41,15 @@ public:
     int32_t Integer(const char* name) const;
     // What the model receives for a text parameter: its text, or its integer in decimal.
     std::string Text(const char* name) const;
-    size_t Count() const { return specs.size(); }
-    const ModelParameterSpec& Spec(size_t i) const { return specs[i]; }
+    size_t Count() const { return definitions.size(); }
+    const ModelParameterDef& Definition(size_t i) const { return definitions[i]; }
     const ParamValue& Value(size_t i) const { return values[i]; }
 
 private:
     int Find(const char* name) const;
 
-    std::vector<ModelParameterSpec> specs;  // hand-over order
-    std::vector<ParamValue> values;         // one per spec, same order
+    std::vector<ModelParameterDef> definitions;  // hand-over order
+    std::vector<ParamValue> values;         // one per definition, same order
 };
 
 }  // namespace Sim

@@ -117,9 +117,9 @@ bool IsSaturationPortParameter(const char* name)
     return std::strncmp(name, "port_mult", 9) == 0 && std::strstr(name, "_is_saturated") != nullptr;
 }
 
-std::vector<ModelParameterSpec> MultAddParameters(bool newer)
+std::vector<ModelParameterDef> MultAddParameters(bool newer)
 {
-    std::vector<ModelParameterSpec> specs = {
+    std::vector<ModelParameterDef> definitions = {
         IntParam("extra_latency", 0),         IntParam("number_of_multipliers", 1),
         IntParam("round_fraction_width", 10), IntParam("saturate_fraction_width", 1),
         IntParam("width_a", 1),               IntParam("width_b", 1),
@@ -135,12 +135,12 @@ std::vector<ModelParameterSpec> MultAddParameters(bool newer)
                         text_default = changed.text_default;
             if (newer && IsSaturationPortParameter(name))
                 continue;
-            specs.push_back(TextParam(name, text_default));
+            definitions.push_back(TextParam(name, text_default));
         }
-    std::sort(specs.begin(), specs.end(), [](const ModelParameterSpec& a, const ModelParameterSpec& b) {
+    std::sort(definitions.begin(), definitions.end(), [](const ModelParameterDef& a, const ModelParameterDef& b) {
         return std::strcmp(a.name, b.name) < 0;
     });
-    return specs;
+    return definitions;
 }
 
 }  // namespace

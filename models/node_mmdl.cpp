@@ -149,13 +149,13 @@ void Node_MMDL::HandOverParameters(const ModelParameters& parameters, const char
                                    const std::string& replacement)
 {
     for (size_t i = 0; i < parameters.Count(); ++i) {
-        const ModelParameterSpec& spec = parameters.Spec(i);
-        if (!spec.is_text)
-            AddIntegerParameter(spec.name, parameters.Value(i).integer());
-        else if (replaced != nullptr && std::strcmp(spec.name, replaced) == 0)
-            AddStringParameter(spec.name, replacement);
+        const ModelParameterDef& definition = parameters.Definition(i);
+        if (!definition.is_text)
+            AddIntegerParameter(definition.name, parameters.Value(i).integer());
+        else if (replaced != nullptr && std::strcmp(definition.name, replaced) == 0)
+            AddStringParameter(definition.name, replacement);
         else
-            AddStringParameter(spec.name, parameters.Value(i).text_form());
+            AddStringParameter(definition.name, parameters.Value(i).text_form());
     }
 }
 
