@@ -126,7 +126,7 @@ protected:
     int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
     int id = -1;                            // index in the scheduler's node table; -1 before registration
     int visits = 0;                         // visit counter of the input-reachability search
-    bool queued = false;                    // the node is in the scheduler's queue
+    bool queued = false;                    // frozen by the unstable-loop warning (the queue holds live marks)
     bool failure_reported = false;          // an exception from this node has been reported once
     Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
     std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
