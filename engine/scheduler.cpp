@@ -179,6 +179,11 @@ void Scheduler::ClockPhase()
             Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
             if (ClockEdge(node))
                 QueueDependents(node->rank);
+            // Combinational classes answering IsSettled false (adders and the like) have no
+            // registered ports and keep the base ClockHook: their edge can never do anything,
+            // so they are not clocked again by this scheduler.
+            if (node->idle_clock_hook && node->clocked.empty())
+                clock_work[word] &= ~(uint64_t(1) << bit);
         }
     }
 }
