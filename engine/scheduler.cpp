@@ -139,7 +139,11 @@ void Scheduler::Prepare()
 // itself drives nothing is left alone (its place in the order does not matter).
 void Scheduler::ExchangeRanks()
 {
-    for (int pass = 0; pass < kRankExchangePasses; ++pass) {
+    // A pass that exchanges nothing leaves the ranks as they were, so every later pass
+    // would do the same: stopping there gives the ranks the full count of passes gives.
+    bool exchanged = true;
+    for (int pass = 0; pass < kRankExchangePasses && exchanged; ++pass) {
+        exchanged = false;
         for (Node_Base* driver : table) {
             const std::vector<Node_Base*>& list = driver->dependents;
             Node_Base* lowest = nullptr;
@@ -149,8 +153,10 @@ void Scheduler::ExchangeRanks()
                 if (lowest == nullptr || reader->rank < lowest->rank)
                     lowest = reader;
             }
-            if (lowest != nullptr && lowest->rank < driver->rank)
+            if (lowest != nullptr && lowest->rank < driver->rank) {
                 std::swap(lowest->rank, driver->rank);
+                exchanged = true;
+            }
         }
     }
 }
