@@ -83,8 +83,14 @@ public:
     virtual void OnInputConnected(Port_In*) {}
     // Called for every node when a scheduler is built.
     virtual void PrepareRun() {}
-    // Clock-edge work beyond the registered ports; true when an output changed.
-    virtual bool ClockHook() { return false; }
+    // Clock-edge work beyond the registered ports; true when an output changed. This base
+    // version does nothing and notes that it ran, so the scheduler can stop clocking a node
+    // whose edge has no work at all (see Scheduler::ClockPhase).
+    virtual bool ClockHook()
+    {
+        idle_clock_hook = true;
+        return false;
+    }
     // Called after the ports are created; initialises any stored state.
     virtual void InitHook() {}
     // Called on every node before the manager deletes any of them.
@@ -126,8 +132,9 @@ protected:
     int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
     int id = -1;                            // index in the scheduler's node table; -1 before registration
     int visits = 0;                         // visit counter of the input-reachability search
-    bool queued = false;                    // the node is in the scheduler's queue
+    bool queued = false;                    // frozen by the unstable-loop warning (the queue holds live marks)
     bool failure_reported = false;          // an exception from this node has been reported once
+    bool idle_clock_hook = false;           // the base ClockHook, which does nothing, has run
     Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
     std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
     std::unordered_map<std::string, Port_Base*> ports;  // every port by name

@@ -172,9 +172,28 @@ void Port_In::SetInversion(const MLIB_UINTEGER* bits)
     inversion = std::move(inverted);
 }
 
-Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
-    : Port_In(name, owner, width, source), iinversion(0), mask(LowBitsMask(this->width))
+namespace {
+// The word a narrow output port's ValueInt returns, or null for any other kind of port.
+const uint32_t* NarrowValueWord(const Port_Base* port)
 {
+    if (auto* out = dynamic_cast<const Port_Out_Con_Int*>(port))
+        return out->ValueWord();
+    if (auto* reg = dynamic_cast<const Port_Out_Reg_Int*>(port))
+        return reg->ValueWord();
+    return nullptr;
+}
+}  // namespace
+
+Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
+    : Port_In(name, owner, width, source), iinversion(0), mask(LowBitsMask(this->width)),
+      source_word(NarrowValueWord(source))
+{
+}
+
+void Port_In_Int::SetSource(Port_Base* out)
+{
+    Port_In::SetSource(out);
+    source_word = NarrowValueWord(source);
 }
 
 const MLIB_UINTEGER& Port_In_Int::Value()

@@ -100,6 +100,8 @@ public:
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     void Reset() override;
+    // Where ValueInt's word lives, for narrow readers that skip the virtual call.
+    const uint32_t* ValueWord() const { return &ivalue; }
 
 protected:
     uint32_t mask;    // the low `width` bits
@@ -135,6 +137,8 @@ public:
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     bool Clock() override;
     void Reset() override;
+    // Where ValueInt's word lives, for narrow readers that skip the virtual call.
+    const uint32_t* ValueWord() const { return &icurrent; }
 
 protected:
     uint32_t icurrent;  // the value readers see, within `mask`
@@ -197,12 +201,16 @@ public:
 
     bool IsZero() override { return ValueInt() == 0; }
     const MLIB_UINTEGER& Value() override;
-    uint32_t ValueInt() override { return (source->ValueInt() ^ iinversion) & mask; }
+    uint32_t ValueInt() override { return ((source_word ? *source_word : source->ValueInt()) ^ iinversion) & mask; }
+    void SetSource(Port_Base* out) override;
     void SetInversion(const MLIB_UINTEGER* bits) override;
 
 protected:
     uint32_t iinversion;  // bits to invert; 0 when none
     uint32_t mask;        // the low `width` bits
+    // The word the source's ValueInt returns when the source is a narrow output port (the
+    // common case), read directly; null for other sources, which are asked through ValueInt.
+    const uint32_t* source_word = nullptr;
 };
 
 }  // namespace Sim

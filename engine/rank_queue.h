@@ -16,18 +16,19 @@ public:
     void Reset(int max_rank)
     {
         words.assign(static_cast<size_t>(max_rank) / 64 + 1, 0);
+        frozen.assign(words.size(), 0);
         cursor = words.size();
         count = 0;
     }
 
     bool Empty() const { return count == 0; }
 
-    // The rank must lie within the Reset range; pushing a queued rank changes nothing.
+    // The rank must lie within the Reset range; pushing a queued or frozen rank changes nothing.
     void Push(int rank)
     {
         size_t word = static_cast<size_t>(rank) >> 6;
         uint64_t bit = uint64_t(1) << (rank & 63);
-        if (words[word] & bit)
+        if ((words[word] | frozen[word]) & bit)
             return;
         words[word] |= bit;
         if (word < cursor)
@@ -46,10 +47,14 @@ public:
         return static_cast<int>(cursor * 64) + bit;
     }
 
+    // Refuses the rank from now on, until the next Reset (the rank must not be queued).
+    void Freeze(int rank) { frozen[static_cast<size_t>(rank) >> 6] |= uint64_t(1) << (rank & 63); }
+
 private:
-    std::vector<uint64_t> words;  // bit r of word r / 64 set: rank r is queued
-    size_t cursor = 0;            // no rank below word `cursor` is queued
-    size_t count = 0;             // number of queued ranks
+    std::vector<uint64_t> words;   // bit r of word r / 64 set: rank r is queued
+    std::vector<uint64_t> frozen;  // the same layout: rank r is never queued again
+    size_t cursor = 0;             // no rank below word `cursor` is queued
+    size_t count = 0;              // number of queued ranks
 };
 
 }  // namespace Sim

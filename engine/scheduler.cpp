@@ -27,7 +27,10 @@ void Scheduler::Register(Node_Base* node)
     node->id = static_cast<int>(table.size());
     table.push_back(node);
     node->SetManager(&manager);
-    clock_work.push_back(node->IsSettled() ? 0 : 1);
+    if (table.size() > clock_work.size() * 64)
+        clock_work.push_back(0);
+    if (!node->IsSettled())
+        clock_work[static_cast<size_t>(node->id) >> 6] |= uint64_t(1) << (node->id & 63);
     if (dynamic_cast<Node_Perimeter_In*>(node) != nullptr && node->Name() != "(top)")
         design_inputs.push_back(node);
 }
@@ -49,8 +52,11 @@ bool Scheduler::IsRegistered(const Node_Base* node) const
 
 void Scheduler::SetClockWork(Node_Base* node, bool has_work)
 {
-    if (IsRegistered(node))
-        clock_work[node->id] = has_work ? 1 : 0;
+    if (!IsRegistered(node))
+        return;
+    uint64_t bit = uint64_t(1) << (node->id & 63);
+    uint64_t& word = clock_work[static_cast<size_t>(node->id) >> 6];
+    word = has_work ? (word | bit) : (word & ~bit);
 }
 
 std::vector<std::vector<Node_Base*>> Scheduler::ReadersById() const
@@ -111,6 +117,18 @@ void Scheduler::Prepare()
         node->queued = false;
         Queue(node);  // the first settle evaluates every node
     }
+    reader_start.assign(by_rank.size() + 1, 0);
+    reader_ranks.clear();
+    for (size_t rank = 0; rank < by_rank.size(); ++rank) {
+        reader_start[rank] = static_cast<uint32_t>(reader_ranks.size());
+        if (Node_Base* node = by_rank[rank]) {
+            if (node->single_dependent != nullptr)
+                reader_ranks.push_back(node->single_dependent->rank);
+            for (Node_Base* reader : node->dependents)
+                reader_ranks.push_back(reader->rank);
+        }
+    }
+    reader_start[by_rank.size()] = static_cast<uint32_t>(reader_ranks.size());
     int64_t n = static_cast<int64_t>(table.size());
     limit = n * n + 100;
     prepared = true;
@@ -121,7 +139,11 @@ void Scheduler::Prepare()
 // itself drives nothing is left alone (its place in the order does not matter).
 void Scheduler::ExchangeRanks()
 {
-    for (int pass = 0; pass < kRankExchangePasses; ++pass) {
+    // A pass that exchanges nothing leaves the ranks as they were, so every later pass
+    // would do the same: stopping there gives the ranks the full count of passes gives.
+    bool exchanged = true;
+    for (int pass = 0; pass < kRankExchangePasses && exchanged; ++pass) {
+        exchanged = false;
         for (Node_Base* driver : table) {
             const std::vector<Node_Base*>& list = driver->dependents;
             Node_Base* lowest = nullptr;
@@ -131,37 +153,45 @@ void Scheduler::ExchangeRanks()
                 if (lowest == nullptr || reader->rank < lowest->rank)
                     lowest = reader;
             }
-            if (lowest != nullptr && lowest->rank < driver->rank)
+            if (lowest != nullptr && lowest->rank < driver->rank) {
                 std::swap(lowest->rank, driver->rank);
+                exchanged = true;
+            }
         }
     }
 }
 
-void Scheduler::Queue(Node_Base* node)
-{
-    if (node->queued)
-        return;
-    node->queued = true;
-    queue.Push(node->rank);
-}
+// The queue's own bits are the queued marks of the nodes: a rank is pushed at most once
+// until it is popped, and the ranks frozen by the unstable-loop warning never again.
+void Scheduler::Queue(Node_Base* node) { queue.Push(node->rank); }
 
-void Scheduler::QueueDependents(Node_Base* node)
+void Scheduler::QueueDependents(int rank)
 {
-    if (node->single_dependent != nullptr) {
-        Queue(node->single_dependent);
-        return;
-    }
-    for (Node_Base* reader : node->dependents)
-        Queue(reader);
+    const uint32_t end = reader_start[static_cast<size_t>(rank) + 1];
+    for (uint32_t i = reader_start[static_cast<size_t>(rank)]; i < end; ++i)
+        queue.Push(reader_ranks[i]);
 }
 
 void Scheduler::ClockPhase()
 {
-    // The mark is read per index at the moment the node's turn comes, so a register
-    // that changes its own mark affects only the following cycles.
-    for (size_t i = 0; i < table.size(); ++i)
-        if (clock_work[i] && ClockEdge(table[i]))
-            QueueDependents(table[i]);
+    // Nodes are visited in table order. The marks are read from the live words at the
+    // moment each node's turn comes, so a register that changes its own mark affects only
+    // the following cycles, and a mark changed for a later node during the phase counts.
+    for (size_t word = 0; word < clock_work.size(); ++word) {
+        uint64_t done = 0;  // bits of this word already visited
+        while (uint64_t waiting = clock_work[word] & ~done) {
+            int bit = __builtin_ctzll(waiting);
+            done |= (uint64_t(2) << bit) - 1;
+            Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
+            if (ClockEdge(node))
+                QueueDependents(node->rank);
+            // Combinational classes answering IsSettled false (adders and the like) have no
+            // registered ports and keep the base ClockHook: their edge can never do anything,
+            // so they are not clocked again by this scheduler.
+            if (node->idle_clock_hook && node->clocked.empty())
+                clock_work[word] &= ~(uint64_t(1) << bit);
+        }
+    }
 }
 
 int Scheduler::Settle()
@@ -171,10 +201,9 @@ int Scheduler::Settle()
             Queue(input);
     int64_t count = 0;
     while (!queue.Empty()) {
-        Node_Base* node = by_rank[queue.Pop()];
-        node->queued = false;
-        if (Evaluate(node))
-            QueueDependents(node);
+        const int rank = queue.Pop();
+        if (Evaluate(by_rank[rank]))
+            QueueDependents(rank);
         if (++count > limit) {
             WarnUnstable();
             return 0;
@@ -195,7 +224,10 @@ void Scheduler::WarnUnstable()
     // The nodes left in the queue keep their queued mark: they are frozen for the
     // lifetime of this scheduler.
     while (!queue.Empty()) {
-        Node_Base* node = by_rank[queue.Pop()];
+        const int rank = queue.Pop();
+        Node_Base* node = by_rank[rank];
+        node->queued = true;
+        queue.Freeze(rank);
         if (!warned)
             names += " " + node->Name();
     }

@@ -47,7 +47,9 @@ private:
     // the loop limit was exceeded.
     int Settle();
     void Queue(Node_Base* node);
-    void QueueDependents(Node_Base* node);
+    // Queues the readers of the node holding `rank`, from the rank-indexed reader table,
+    // without touching the reader nodes themselves.
+    void QueueDependents(int rank);
     void WarnUnstable();
     // Evaluate and ClockEdge with exceptions caught: a failing node is reported once and
     // counts as unchanged.
@@ -62,10 +64,17 @@ private:
     Manager& manager;                       // the owning manager
     int cycle = 0;                          // clock cycles run with this scheduler
     bool warned = false;                    // the unstable-loop warning has been given
-    std::vector<uint8_t> clock_work;        // by id: 1 when the node has clock-edge work
+    // By id: bit id % 64 of word id / 64 is set when the node has clock-edge work. The
+    // clock phase skips 64 idle nodes per word, so it costs little when few registers wait.
+    std::vector<uint64_t> clock_work;
     std::vector<Node_Base*> table;          // registered nodes; the index is the node's id
     std::vector<Node_Base*> design_inputs;  // perimeter inputs other than "(top)"
     std::vector<Node_Base*> by_rank;        // by rank: the node holding it, or null
+    // The ranks of the readers of each rank's node: those of rank r are
+    // reader_ranks[reader_start[r] .. reader_start[r + 1]). The settle loop queues from these
+    // dense tables instead of the readers' own fields, which would cost a cache miss each.
+    std::vector<uint32_t> reader_start;
+    std::vector<int> reader_ranks;
     bool prepared = false;                  // Prepare has run
     int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
     RankQueue queue;                        // ranks of the queued nodes, smallest first

@@ -54,13 +54,26 @@ void Node_DFFE::InitHook() { stored = 0u; }
 
 bool Node_DFFE::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
 
+// A pending register whose differing bits are all disabled would only rewrite its value at
+// the edge, so it does not ask for one; idle lanes of a design thus cost nothing per cycle.
 void Node_DFFE::SetPending(bool now_pending)
 {
-    if (now_pending == pending)
-        return;
     pending = now_pending;
+    if (!pending)
+        MarkClockWork(false);
+    else if (narrow)
+        MarkClockWork((enable_seen.to_uint() & (data_seen.to_uint() ^ stored.to_uint())) != 0);
+    else
+        MarkClockWork(NextValue() != stored);
+}
+
+void Node_DFFE::MarkClockWork(bool work)
+{
+    if (work == marked)
+        return;
+    marked = work;
     if (manager)
-        manager->SetClockWork(this, pending);
+        manager->SetClockWork(this, work);
 }
 
 bool Node_DFFE::Evaluate()
@@ -122,6 +135,8 @@ bool Node_DFFE::ClockHookWord()
     const uint32_t enable = enable_seen.to_uint();
     const uint32_t value = (enable & data_seen.to_uint()) | (~enable & stored.to_uint());
     stored.set_word(0, value);
+    // A second edge on the same data and enable would store the same word again.
+    MarkClockWork(false);
     return dataout->SetInt(value);
 }
 
@@ -176,11 +191,17 @@ bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver)
 
 void Node_DFFE_Bit::SetPending(bool now_pending)
 {
-    if (now_pending == pending)
-        return;
     pending = now_pending;
+    MarkClockWork(pending && enable_seen != 0);
+}
+
+void Node_DFFE_Bit::MarkClockWork(bool work)
+{
+    if (work == marked)
+        return;
+    marked = work;
     if (manager)
-        manager->SetClockWork(this, pending);
+        manager->SetClockWork(this, work);
 }
 
 bool Node_DFFE_Bit::LoadNow(uint32_t value)
@@ -206,6 +227,8 @@ bool Node_DFFE_Bit::Evaluate()
 
 bool Node_DFFE_Bit::ClockHook()
 {
+    // A second edge on the same data and enable would change nothing.
+    MarkClockWork(false);
     if (enable_seen == 0)
         return false;
     stored = data_seen;

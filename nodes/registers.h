@@ -29,11 +29,15 @@ public:
     std::string TraceText() override;
     bool ClockHook() override;
     void InitHook() override;
+    void PrepareRun() override { marked = pending; }
 
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
     MLIB_UINTEGER NextValue() const;
+    // Sets the pending flag and asks the scheduler for clock edges only while an edge can
+    // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
+    void MarkClockWork(bool work);
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
     // state: the same steps on word 0 of the stored values.
     bool EvaluateWord();
@@ -53,6 +57,7 @@ private:
         data_seen; // "datain" at the last evaluation (the stored value after an asynchronous change)
     MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
     bool pending = true;         // stored differs from data_seen, so an edge may change it
+    bool marked = true;          // the scheduler was last asked to give this node clock edges
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
     Manager* manager = nullptr;  // the manager holding this node (not owned)
 };
@@ -71,11 +76,14 @@ public:
     std::string TraceText() override;
     bool ClockHook() override;
     void InitHook() override;
+    void PrepareRun() override { marked = pending; }
 
 private:
     // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
     bool LoadNow(uint32_t value);
+    // As Node_DFFE: clock edges are asked for only while one can change the stored bit.
     void SetPending(bool now_pending);
+    void MarkClockWork(bool work);
 
     Port_Base* datain = nullptr;
     Port_Base* dataout = nullptr;
@@ -90,6 +98,7 @@ private:
     uint32_t data_seen = 0;      // "datain" at the last evaluation
     uint32_t enable_seen = 0;    // "ena" at the last evaluation
     bool pending = true;         // stored differs from data_seen
+    bool marked = true;          // the scheduler was last asked to give this node clock edges
     Manager* manager = nullptr;  // the manager holding this node (not owned)
 };
 

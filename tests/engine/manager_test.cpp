@@ -212,6 +212,31 @@ TEST_F(ManagerTest, RegisterSetsAndClearsItsOwnClockWorkWhileEvaluated)
     manager.SetClockWork(nullptr, true);
 }
 
+// The clock phase keeps its marks 64 to a word: nodes on both sides of word boundaries are
+// clocked every cycle when always marked, and a pending register far into the table sets and
+// clears its own mark.
+TEST_F(ManagerTest, ClockPhaseReachesMarkedNodesAcrossManyMarkWords)
+{
+    Manager manager("words");
+    std::vector<Node_TestRegister*> registers;
+    for (int i = 0; i < 150; ++i)
+        registers.push_back(manager.NewNode<Node_TestRegister>("reg" + std::to_string(i)));
+    auto* input = manager.NewNode<Node_Perimeter_In>("d", AnyWidth(8));
+    auto* pending = manager.NewNode<Node_TestPendingRegister>("late");
+    ASSERT_TRUE(Link(manager, "d", "(perimeter io)", "late", "d", false));
+    input->SetInput(MLIB_UINTEGER(0, 8));
+    manager.Run(3);
+    for (Node_TestRegister* reg : registers)
+        ASSERT_EQ(reg->clock_edges, 3) << reg->Name();
+    EXPECT_GE(pending->Id(), 64);
+    EXPECT_EQ(pending->clock_edges, 1);
+    input->SetInput(MLIB_UINTEGER(9, 8));
+    manager.Run(2);
+    EXPECT_EQ(pending->clock_edges, 2);
+    EXPECT_EQ(pending->q->ValueInt(), 9u);
+    EXPECT_EQ(registers.back()->clock_edges, 5);
+}
+
 TEST_F(ManagerTest, ExceptionFromEvaluateIsReportedOncePerNodeAndLeavesOutputs)
 {
     Manager manager("throws");

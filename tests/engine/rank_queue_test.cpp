@@ -1,5 +1,5 @@
 // RankQueue: smallest rank first whatever the push order, repeated pushes ignored, and
-// pushes below the cursor after pops.
+// pushes below the cursor after pops, frozen ranks refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,6 +54,25 @@ TEST(RankQueueTest, ResetEmptiesAndCoversTheEdgesOfItsRange)
     queue.Push(5);
     queue.Reset(10);
     EXPECT_TRUE(queue.Empty());
+}
+
+TEST(RankQueueTest, FrozenRanksAreRefusedUntilTheNextReset)
+{
+    RankQueue queue;
+    queue.Reset(200);
+    queue.Freeze(3);
+    queue.Freeze(130);
+    queue.Push(3);
+    queue.Push(130);
+    EXPECT_TRUE(queue.Empty());
+    queue.Push(131);
+    queue.Push(2);
+    EXPECT_EQ(queue.Pop(), 2);
+    EXPECT_EQ(queue.Pop(), 131);
+    EXPECT_TRUE(queue.Empty());
+    queue.Reset(200);
+    queue.Push(3);
+    EXPECT_EQ(queue.Pop(), 3);
 }
 
 }  // namespace

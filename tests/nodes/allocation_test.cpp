@@ -27,6 +27,8 @@ void* counted_allocate(std::size_t size)
 
 void* operator new(std::size_t size) { return counted_allocate(size); }
 void* operator new[](std::size_t size) { return counted_allocate(size); }
+// The nothrow forms too (std::stable_sort's buffer uses them), so that every block this
+// program frees with the replaced delete came from a replaced new.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     if (counting)
