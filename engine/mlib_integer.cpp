@@ -131,11 +131,12 @@ void MLIB_UINTEGER::copy_wide(const MLIB_UINTEGER& other)
 }
 
 MLIB_UINTEGER::MLIB_UINTEGER(MLIB_UINTEGER&& other) noexcept
-    : width_(other.width_), flags_(other.flags_), inline_value_(other.inline_value_),
-      inline_undef_(other.inline_undef_), heap_(std::exchange(other.heap_, nullptr))
+    : width_(other.width_), flags_(other.flags_),
+      inline_{other.inline_[0], other.inline_[1], other.inline_[2], other.inline_[3]},
+      heap_(std::exchange(other.heap_, nullptr))
 {
     other.width_ = 1;
-    other.inline_value_ = other.inline_undef_ = 0;
+    std::fill(std::begin(other.inline_), std::end(other.inline_), 0u);
 }
 
 MLIB_UINTEGER& MLIB_UINTEGER::operator=(const MLIB_UINTEGER& other)
@@ -173,8 +174,8 @@ MLIB_UINTEGER& MLIB_UINTEGER::operator=(uint32_t v)
 void MLIB_UINTEGER::copy_planes_from(const MLIB_UINTEGER& b)
 {
     if (width_ <= 32) {
-        inline_value_ = b.value_plane()[0];
-        inline_undef_ = b.undef_plane()[0];
+        inline_[0] = b.value_plane()[0];
+        inline_[kInlineWords] = b.undef_plane()[0];
     } else {
         uint32_t* value = value_plane();
         uint32_t* undef = undef_plane();
@@ -200,12 +201,17 @@ void MLIB_UINTEGER::change_width(int w)
     w = clamp_width(w);
     int old_words = words();
     int new_words = word_count(w);
-    if (w <= 32) {
+    if (w <= kInlineBits) {
         if (heap_) {
-            inline_value_ = heap_[0];
-            inline_undef_ = heap_[old_words];
+            for (int i = 0; i < new_words; ++i) {
+                inline_[i] = heap_[i];
+                inline_[kInlineWords + i] = heap_[old_words + i];
+            }
             delete[] heap_;
             heap_ = nullptr;
+        } else {
+            for (int i = old_words; i < new_words; ++i)
+                inline_[i] = inline_[kInlineWords + i] = 0;
         }
     } else if (!heap_ || new_words != old_words) {
         uint32_t* planes = new uint32_t[2 * static_cast<size_t>(new_words)]();
@@ -295,12 +301,12 @@ MLIB_UINTEGER MLIB_UINTEGER::operator+(const MLIB_UINTEGER& b) const
     const MLIB_UINTEGER& wider = width_ > b.width_ ? *this : b;
     int w = wider.width_;
     if (w <= 32) {
-        uint64_t sum = static_cast<uint64_t>(inline_value_) + b.inline_value_;
+        uint64_t sum = static_cast<uint64_t>(inline_[0]) + b.inline_[0];
         bool carry = (sum >> w) & 1u;
         MLIB_UINTEGER r(static_cast<uint32_t>(sum), carry ? w + 1 : w);
         if (carry && w == 32)
             r.set_word(1, 1);
-        r.undef_plane()[0] = wider.inline_undef_;
+        r.undef_plane()[0] = wider.inline_[kInlineWords];
         r.flags_ = wider.flags_;
         r.mask_top();
         return r;
@@ -330,7 +336,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator-(const MLIB_UINTEGER& b) const
 {
     MLIB_UINTEGER r(*this);
     if (width_ <= 32) {
-        r.inline_value_ = (inline_value_ - b.word(0)) & top_mask(width_);
+        r.inline_[0] = (inline_[0] - b.word(0)) & top_mask(width_);
         return r;
     }
     uint64_t borrow = 0;
@@ -348,7 +354,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator*(const MLIB_UINTEGER& b) const
     int w = width_ + b.width_;
     MLIB_UINTEGER r(0, w);
     if (width_ <= 32 && b.width_ <= 32) {
-        uint64_t product = static_cast<uint64_t>(inline_value_) * b.inline_value_;
+        uint64_t product = static_cast<uint64_t>(inline_[0]) * b.inline_[0];
         r.value_plane()[0] = static_cast<uint32_t>(product);
         if (r.words() > 1)
             r.value_plane()[1] = static_cast<uint32_t>(product >> 32);
@@ -379,7 +385,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator/(const MLIB_UINTEGER& b) const
     if (b.is_zero())
         return undefined_value(width_);
     if (width_ <= 32 && b.width_ <= 32)
-        return MLIB_UINTEGER(inline_value_ / b.inline_value_, width_);
+        return MLIB_UINTEGER(inline_[0] / b.inline_[0], width_);
     std::vector<uint32_t> quotient, remainder;
     divide_words(value_words(*this), value_words(b), quotient, remainder);
     return from_words(quotient, width_);
@@ -390,7 +396,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator%(const MLIB_UINTEGER& b) const
     if (b.is_zero())
         return undefined_value(b.width_);
     if (width_ <= 32 && b.width_ <= 32)
-        return MLIB_UINTEGER(inline_value_ % b.inline_value_, b.width_);
+        return MLIB_UINTEGER(inline_[0] % b.inline_[0], b.width_);
     std::vector<uint32_t> quotient, remainder;
     divide_words(value_words(*this), value_words(b), quotient, remainder);
     return from_words(remainder, b.width_);
@@ -434,7 +440,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator^(const MLIB_UINTEGER& b) const
         return r;
     }
     if (r.width_ <= 32) {
-        r.inline_undef_ = inline_undef_ ^ b.inline_undef_;
+        r.inline_[kInlineWords] = inline_[kInlineWords] ^ b.inline_[kInlineWords];
     } else {
         for (int i = 0; i < r.words(); ++i)
             r.undef_plane()[i] = wider.undef_word(i);
@@ -456,7 +462,7 @@ MLIB_UINTEGER MLIB_UINTEGER::operator~() const
 MLIB_UINTEGER& MLIB_UINTEGER::operator+=(const MLIB_UINTEGER& b)
 {
     if (width_ <= 32) {
-        inline_value_ = (inline_value_ + b.word(0)) & top_mask(width_);
+        inline_[0] = (inline_[0] + b.word(0)) & top_mask(width_);
         return *this;
     }
     uint64_t carry = 0;
@@ -591,7 +597,7 @@ bool MLIB_UINTEGER::operator==(const MLIB_UINTEGER& b) const
     if ((flags_ & relevant) != (b.flags_ & relevant))
         return false;
     if (width_ <= 32 && b.width_ <= 32)
-        return inline_value_ == b.inline_value_ && inline_undef_ == b.inline_undef_;
+        return inline_[0] == b.inline_[0] && inline_[kInlineWords] == b.inline_[kInlineWords];
     for (int i = std::max(words(), b.words()) - 1; i >= 0; --i)
         if (word(i) != b.word(i) || undef_word(i) != b.undef_word(i))
             return false;

@@ -1,6 +1,6 @@
 // Wide integer values: unsigned integers of any width with a per-bit undefined ("X")
 // mask and whole-value undefined and high-impedance ("Z") flags. Every port, constant
-// and register holds one. Values of at most 32 bits keep both planes inline and never
+// and register holds one. Values of at most 64 bits keep both planes inline and never
 // touch the heap; wider values own one array holding the value plane then the mask.
 #pragma once
 
@@ -21,17 +21,18 @@ public:
     static constexpr uint32_t FLAG_HIGH_Z = 2;     // bit 1 of flags
 
     MLIB_UINTEGER() : MLIB_UINTEGER(0, 1) {}
-    MLIB_UINTEGER(uint32_t v, int w)
-        : width_(w < 1 ? 1 : w), flags_(0), inline_value_(0), inline_undef_(0), heap_(nullptr)
+    MLIB_UINTEGER(uint32_t v, int w) : width_(w < 1 ? 1 : w), flags_(0), inline_{0, 0, 0, 0}, heap_(nullptr)
     {
         if (width_ <= 32)
-            inline_value_ = v & top_mask(width_);
+            inline_[0] = v & top_mask(width_);
+        else if (width_ <= kInlineBits)
+            inline_[0] = v;
         else
             allocate_wide(v);
     }
     MLIB_UINTEGER(const MLIB_UINTEGER& other)
-        : width_(other.width_), flags_(other.flags_), inline_value_(other.inline_value_),
-          inline_undef_(other.inline_undef_), heap_(nullptr)
+        : width_(other.width_), flags_(other.flags_),
+          inline_{other.inline_[0], other.inline_[1], other.inline_[2], other.inline_[3]}, heap_(nullptr)
     {
         if (other.heap_)
             copy_wide(other);
@@ -98,12 +99,17 @@ public:
     static uint32_t top_mask(int w) { return (w % 32) ? (0xFFFFFFFFu >> (32 - w % 32)) : 0xFFFFFFFFu; }
 
 protected:
-    uint32_t* value_plane() { return heap_ ? heap_ : &inline_value_; }
-    const uint32_t* value_plane() const { return heap_ ? heap_ : &inline_value_; }
-    uint32_t* undef_plane() { return heap_ ? heap_ + words() : &inline_undef_; }
-    const uint32_t* undef_plane() const { return heap_ ? heap_ + words() : &inline_undef_; }
+    uint32_t* value_plane() { return heap_ ? heap_ : inline_; }
+    const uint32_t* value_plane() const { return heap_ ? heap_ : inline_; }
+    uint32_t* undef_plane() { return heap_ ? heap_ + words() : inline_ + kInlineWords; }
+    const uint32_t* undef_plane() const { return heap_ ? heap_ + words() : inline_ + kInlineWords; }
 
-    // Out-of-line halves of the constructors for values wider than 32 bits.
+    // Values up to this many words keep their planes in inline_ (64 bits covers the
+    // common wide datapaths without an allocation per operation).
+    static constexpr int kInlineWords = 2;
+    static constexpr int kInlineBits = 32 * kInlineWords;
+
+    // Out-of-line halves of the constructors for values wider than kInlineBits.
     void allocate_wide(uint32_t v);
     void copy_wide(const MLIB_UINTEGER& other);
     // Changes the width, zero-extending or truncating both planes; flags kept.
@@ -119,9 +125,10 @@ protected:
 
     int width_;               // bits, at least 1
     uint32_t flags_;          // FLAG_UNDEFINED | FLAG_HIGH_Z
-    uint32_t inline_value_;   // the value plane when width_ <= 32
-    uint32_t inline_undef_;   // the mask plane when width_ <= 32
-    uint32_t* heap_;          // 2 * words(): value plane then mask plane, when width_ > 32
+    // The planes when width_ <= kInlineBits: value words, then mask words. Words at and
+    // above words() may hold stale bits; every reader stops at words().
+    uint32_t inline_[2 * kInlineWords];
+    uint32_t* heap_;          // 2 * words(): value plane then mask plane, when width_ > kInlineBits
 };
 
 // The same representation read as a two's-complement number of its own width.

@@ -110,5 +110,26 @@ TEST_F(AllocationTest, NarrowDesignRunsWithoutHeapAllocation)
     EXPECT_EQ(reg->q->ValueInt(), ~sum & 0xFFFFu);
 }
 
+TEST_F(AllocationTest, ValuesUpTo64BitsStayOffTheHeap)
+{
+    MLIB_UINTEGER a(0x89ABCDEFu, 48), b(0x12345678u, 48), wide(1, 65);
+    a.set_word(1, 0x4567);
+    uint64_t checksum = 0;
+    long counted = AllocationsDuring([&] {
+        for (int i = 0; i < 100; ++i) {
+            MLIB_UINTEGER r = (a + b) & ~(a ^ b);
+            r = r | (a << 3);
+            r += b >> 5;
+            MLIB_UINTEGER copy(r);
+            a = std::move(copy);
+            checksum += a.word(1) + (a == b);
+        }
+    });
+    EXPECT_EQ(counted, 0);
+    EXPECT_NE(checksum, 0u);
+    // Above 64 bits a value owns one array.
+    EXPECT_GT(AllocationsDuring([&] { MLIB_UINTEGER copy(wide); }), 0);
+}
+
 }  // namespace
 }  // namespace Sim::testing

@@ -345,6 +345,33 @@ TEST(MlibInteger, ResizeExtendsAndTruncatesBothPlanes)
     EXPECT_EQ(w.to_uint(), 1u);
 }
 
+TEST(MlibInteger, ResizeAcrossInlineAndHeapStorageKeepsNoStaleBits)
+{
+    // Narrowing then widening again must bring back zeros, not the bits that were cut off,
+    // whether the value lives inline (up to 64 bits) or moves to and from the heap.
+    MLIB_UINTEGER v = make(64, ~0ull);
+    v.set_undefined();
+    v.resize(16);
+    v.resize(64);
+    EXPECT_EQ(low64(v), 0xFFFFull);
+    EXPECT_EQ(v.undef_word(1), 0u);
+    MLIB_UINTEGER w = make(100, ~0ull, ~0ull);
+    w.resize(48);
+    EXPECT_EQ(low64(w), 0xFFFFFFFFFFFFull);
+    w.resize(100);
+    EXPECT_EQ(w.word(1), 0xFFFFu);
+    EXPECT_EQ(w.word(2), 0u);
+    EXPECT_EQ(w.word(3), 0u);
+    // Copies and moves of inline wide values are independent of their source.
+    MLIB_UINTEGER a = make(48, 0x123456789ABCull);
+    MLIB_UINTEGER b(a);
+    a.set_word(1, 0);
+    EXPECT_EQ(low64(b), 0x123456789ABCull);
+    MLIB_UINTEGER c(std::move(b));
+    EXPECT_EQ(low64(c), 0x123456789ABCull);
+    EXPECT_EQ((c + make(48, 0xFFFFFFFFFFFFull)).width(), 49);
+}
+
 TEST(MlibInteger, TextForm)
 {
     EXPECT_EQ(MLIB_UINTEGER(0xABC, 12).to_hex(), "ABC");
