@@ -49,6 +49,9 @@ public:
     int words() const { return word_count(width_); }
     uint32_t flags() const { return flags_; }
     uint32_t to_uint() const { return value_plane()[0]; }
+    // Word 0 of the value plane when it is stored inline (up to 64 bits): the address stays
+    // valid for the value's lifetime, as assignment keeps the width. Null otherwise.
+    const uint32_t* inline_low_word() const { return heap_ ? nullptr : inline_; }
     uint32_t word(int i) const { return (i >= 0 && i < words()) ? value_plane()[i] : 0; }
     void set_word(int i, uint32_t w) { value_plane()[i] = w; }
     uint32_t undef_word(int i) const { return (i >= 0 && i < words()) ? undef_plane()[i] : 0; }

@@ -30,6 +30,12 @@ void Port_Out::SetSource(Port_Base*)
     report(SEV_INTERNAL, "Cannot assign port dependancies to OUTPUT ports");
 }
 
+// Values of up to 64 bits are stored inline, so their low word never moves.
+Port_Out_Con::Port_Out_Con(const std::string& name, Node_Base* owner, int width) : Port_Out(name, owner, width)
+{
+    word = value.inline_low_word();
+}
+
 bool Port_Out_Con::SetInt(uint32_t v) { return Set(MLIB_UINTEGER(v, 32)); }
 
 bool Port_Out_Con::Set(const MLIB_UINTEGER& x)
@@ -42,6 +48,7 @@ bool Port_Out_Con::Set(const MLIB_UINTEGER& x)
 Port_Out_Con_Int::Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width)
     : Port_Out_Con(name, owner, width), mask(LowBitsMask(this->width)), ivalue(0)
 {
+    word = &ivalue;
 }
 
 const MLIB_UINTEGER& Port_Out_Con_Int::Value()
@@ -69,6 +76,7 @@ Port_Out_Reg::Port_Out_Reg(const std::string& name, Node_Base* owner, int width)
     : Port_Out(name, owner, width), next(0, this->width)
 {
     next.set_undefined();
+    word = value.inline_low_word();
 }
 
 bool Port_Out_Reg::SetInt(uint32_t v) { return Set(MLIB_UINTEGER(v, 32)); }
@@ -89,6 +97,7 @@ bool Port_Out_Reg::Clock()
 Port_Out_Reg_Int::Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width)
     : Port_Out_Reg(name, owner, width), icurrent(0), inext(0), mask(LowBitsMask(this->width))
 {
+    word = &icurrent;
 }
 
 const MLIB_UINTEGER& Port_Out_Reg_Int::Value()
@@ -119,25 +128,31 @@ void Port_Out_Reg_Int::Reset()
 Port_Constant::Port_Constant(const std::string& name, Node_Base* owner, const MLIB_UINTEGER& constant)
     : Port_Out(name, owner, constant.width()), constant(constant)
 {
+    word = this->constant.inline_low_word();
 }
 
 Port_In::Port_In(const std::string& name, Node_Base* owner, int width, Port_Base* source)
     : Port_Base(name, owner, width), source(source), read(0, AtLeastOneBit(width))
 {
+    FollowSourceWord();
 }
 
+// Without inversion an input as wide as its source sees the source's value itself.
 const MLIB_UINTEGER& Port_In::Value()
 {
+    if (!inversion && source->Width() == width)
+        return source->Value();
     read = source->Value();
     if (inversion)
         read = read ^ *inversion;
     return read;
 }
 
-uint32_t Port_In::ValueInt()
+bool Port_In::IsZero()
 {
-    read = source->Value();
-    return inversion ? read.to_uint() ^ inversion->to_uint() : read.to_uint();
+    if (!inversion && source->Width() == width)
+        return source->IsZero();
+    return Value().is_zero();
 }
 
 void Port_In::SetSource(Port_Base* out)
@@ -147,6 +162,7 @@ void Port_In::SetSource(Port_Base* out)
         return;
     }
     source = out;
+    FollowSourceWord();
     owner->OnInputConnected(this);
 }
 
@@ -169,31 +185,14 @@ void Port_In::SetInversion(const MLIB_UINTEGER* bits)
         *inverted = *bits;
     else
         *inverted = ~*inverted;
+    word_invert = inverted->to_uint();
     inversion = std::move(inverted);
 }
 
-namespace {
-// The word a narrow output port's ValueInt returns, or null for any other kind of port.
-const uint32_t* NarrowValueWord(const Port_Base* port)
-{
-    if (auto* out = dynamic_cast<const Port_Out_Con_Int*>(port))
-        return out->ValueWord();
-    if (auto* reg = dynamic_cast<const Port_Out_Reg_Int*>(port))
-        return reg->ValueWord();
-    return nullptr;
-}
-}  // namespace
-
 Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
-    : Port_In(name, owner, width, source), iinversion(0), mask(LowBitsMask(this->width)),
-      source_word(NarrowValueWord(source))
+    : Port_In(name, owner, width, source)
 {
-}
-
-void Port_In_Int::SetSource(Port_Base* out)
-{
-    Port_In::SetSource(out);
-    source_word = NarrowValueWord(source);
+    word_mask = LowBitsMask(this->width);
 }
 
 const MLIB_UINTEGER& Port_In_Int::Value()
@@ -204,7 +203,7 @@ const MLIB_UINTEGER& Port_In_Int::Value()
 
 void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits)
 {
-    iinversion = bits ? bits->to_uint() : 0xFFFFFFFFu;
+    word_invert = bits ? bits->to_uint() : 0xFFFFFFFFu;
 }
 
 }  // namespace Sim

@@ -36,8 +36,9 @@ public:
     virtual bool IsZero() = 0;
     // The value seen through this port; the reference stays valid until the next call.
     virtual const MLIB_UINTEGER& Value() = 0;
-    // The low 32 bits of that value, unsigned.
-    virtual uint32_t ValueInt() = 0;
+    // The low 32 bits of that value, unsigned. Most ports find that word in memory (their
+    // own, or their source's) and read it without a call; the others compute it in ReadInt.
+    uint32_t ValueInt() { return word != nullptr ? (*word ^ word_invert) & word_mask : ReadInt(); }
     // Connects an input to an output; misuse is reported and changes nothing.
     virtual void SetSource(Port_Base* out) = 0;
     // Writes (the next value, for registered outputs); true when the stored value changed.
@@ -53,11 +54,22 @@ public:
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
     const std::string& Name() const { return name; }
+    // Where an output's low word lives for as long as the port does, or null when the port
+    // has no such word (values wider than 64 bits live on the heap and may move).
+    const uint32_t* ValueWord() const { return word; }
 
 protected:
-    int width;         // bits, at least 1
-    Node_Base* owner;  // the node that owns this port (not owned)
-    std::string name;  // unique among the ports of one node
+    // ValueInt when `word` is null.
+    virtual uint32_t ReadInt() = 0;
+
+    // ValueInt reads (*word ^ word_invert) & word_mask. Outputs point at their own stored
+    // word with no inversion and every bit kept, so inputs can take over their pointer.
+    const uint32_t* word = nullptr;
+    int width;                         // bits, at least 1
+    uint32_t word_invert = 0;          // bits ValueInt inverts
+    uint32_t word_mask = 0xFFFFFFFFu;  // bits ValueInt keeps
+    Node_Base* owner;                  // the node that owns this port (not owned)
+    std::string name;                  // unique among the ports of one node
 };
 
 // Abstract root of outputs: holds the driven value.
@@ -71,6 +83,8 @@ public:
     void Reset() override { value = 0u; }
 
 protected:
+    uint32_t ReadInt() override { return value.to_uint(); }
+
     MLIB_UINTEGER value;  // the port's width; created 0
 };
 
@@ -79,9 +93,10 @@ class Port_Out_Con : public Port_Out {
 public:
     using Port_Out::Port_Out;
 
+    Port_Out_Con(const std::string& name, Node_Base* owner, int width);
+
     bool IsZero() override { return value.is_zero(); }
     const MLIB_UINTEGER& Value() override { return value; }
-    uint32_t ValueInt() override { return value.to_uint(); }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override;
     bool Clock() override { return false; }
@@ -96,14 +111,13 @@ public:
 
     bool IsZero() override { return ivalue == 0; }
     const MLIB_UINTEGER& Value() override;
-    uint32_t ValueInt() override { return ivalue; }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     void Reset() override;
-    // Where ValueInt's word lives, for narrow readers that skip the virtual call.
-    const uint32_t* ValueWord() const { return &ivalue; }
 
 protected:
+    uint32_t ReadInt() override { return ivalue; }
+
     uint32_t mask;    // the low `width` bits
     uint32_t ivalue;  // the stored value, always within `mask`
 };
@@ -115,7 +129,6 @@ public:
 
     bool IsZero() override { return value.is_zero(); }
     const MLIB_UINTEGER& Value() override { return value; }
-    uint32_t ValueInt() override { return value.to_uint(); }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override;
     bool Clock() override;
@@ -132,15 +145,14 @@ public:
 
     bool IsZero() override { return icurrent == 0; }
     const MLIB_UINTEGER& Value() override;
-    uint32_t ValueInt() override { return icurrent; }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     bool Clock() override;
     void Reset() override;
-    // Where ValueInt's word lives, for narrow readers that skip the virtual call.
-    const uint32_t* ValueWord() const { return &icurrent; }
 
 protected:
+    uint32_t ReadInt() override { return icurrent; }
+
     uint32_t icurrent;  // the value readers see, within `mask`
     uint32_t inext;     // the value taken at the next clock edge, as written
     uint32_t mask;      // the low `width` bits
@@ -155,7 +167,6 @@ public:
     bool IsInput() const override { return true; }
     bool IsZero() override { return constant.is_zero(); }
     const MLIB_UINTEGER& Value() override { return constant; }
-    uint32_t ValueInt() override { return constant.to_uint(); }
     void SetSource(Port_Base*) override {}
     bool SetInt(uint32_t) override { return false; }
     bool Set(const MLIB_UINTEGER&) override { return false; }
@@ -164,6 +175,8 @@ public:
     bool IsClocked() const override { return true; }
 
 protected:
+    uint32_t ReadInt() override { return constant.to_uint(); }
+
     MLIB_UINTEGER constant;  // the value every reader sees
 };
 
@@ -174,9 +187,8 @@ public:
 
     bool IsInput() const override { return true; }
     bool IsOutput() const override { return false; }
-    bool IsZero() override { return Value().is_zero(); }
+    bool IsZero() override;
     const MLIB_UINTEGER& Value() override;
-    uint32_t ValueInt() override;
     void SetSource(Port_Base* out) override;
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override;
@@ -189,6 +201,10 @@ public:
     Port_Base* Source() const { return source; }
 
 protected:
+    uint32_t ReadInt() override { return source->ValueInt() ^ word_invert; }
+    // Takes over the source's word for ValueInt (see Port_Base::word).
+    void FollowSourceWord() { word = source->ValueWord(); }
+
     Port_Base* source;                         // the output read (not owned, never null)
     std::unique_ptr<MLIB_UINTEGER> inversion;  // bits to invert, at the input's width, or none
     MLIB_UINTEGER read;                        // the buffer Value() returns, the input's width
@@ -201,16 +217,11 @@ public:
 
     bool IsZero() override { return ValueInt() == 0; }
     const MLIB_UINTEGER& Value() override;
-    uint32_t ValueInt() override { return ((source_word ? *source_word : source->ValueInt()) ^ iinversion) & mask; }
-    void SetSource(Port_Base* out) override;
     void SetInversion(const MLIB_UINTEGER* bits) override;
 
 protected:
-    uint32_t iinversion;  // bits to invert; 0 when none
-    uint32_t mask;        // the low `width` bits
-    // The word the source's ValueInt returns when the source is a narrow output port (the
-    // common case), read directly; null for other sources, which are asked through ValueInt.
-    const uint32_t* source_word = nullptr;
+    // word_invert holds the bits to invert (0 when none), word_mask the low `width` bits.
+    uint32_t ReadInt() override { return (source->ValueInt() ^ word_invert) & word_mask; }
 };
 
 }  // namespace Sim

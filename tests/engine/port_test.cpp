@@ -185,6 +185,46 @@ TEST_F(PortTest, InputsFollowTheirSourceAcrossWidths)
     EXPECT_EQ(wider_in->Value().width(), 64);
 }
 
+TEST_F(PortTest, LowWordReadsFollowEverySourceKindAndRelinking)
+{
+    // Readers take the low word straight from their source when it has one in memory; every
+    // kind of source and every order of linking and inverting must give the same word.
+    Port_Base* huge_out = Output("h_out", 100);  // stored on the heap: read through a call
+    MLIB_UINTEGER huge(0x12345678, 100);
+    huge.set_word(2, 7);
+    huge_out->Set(huge);
+    auto* reg_out = dynamic_cast<Port_Out_Reg*>(node->AddPort(node->CreateRegisteredOutputPort("r_out", 48)));
+    reg_out->SetInt(0xCAFE);
+
+    auto* narrow_in = dynamic_cast<Port_In*>(Input("n_in", 16));
+    narrow_in->SetInversion(nullptr);  // before linking, as the linker does
+    narrow_in->SetSource(huge_out);
+    EXPECT_EQ(narrow_in->ValueInt(), 0xA987u);
+    narrow_in->SetSource(reg_out);
+    EXPECT_EQ(narrow_in->ValueInt(), 0xFFFFu);  // the register shows its value after the clock
+    reg_out->Clock();
+    EXPECT_EQ(narrow_in->ValueInt(), 0x3501u);
+
+    auto* wide_in = dynamic_cast<Port_In*>(Input("w_in", 100));
+    wide_in->SetSource(huge_out);
+    EXPECT_EQ(wide_in->ValueInt(), 0x12345678u);
+    EXPECT_EQ(wide_in->Value().word(2), 7u);
+    huge_out->SetInt(0);
+    EXPECT_TRUE(wide_in->IsZero());
+    wide_in->SetInversion(nullptr);
+    EXPECT_EQ(wide_in->ValueInt(), 0xFFFFFFFFu);
+    EXPECT_FALSE(wide_in->IsZero());
+
+    // A wide input leaving its default constant for a narrow output.
+    Port_Base* unlinked = Input("u_in", 80, 2);
+    EXPECT_EQ(unlinked->ValueInt(), 0xFFFFFFFFu);
+    Port_Base* narrow_out = Output("n_out", 8);
+    narrow_out->SetInt(0x5A);
+    unlinked->SetSource(narrow_out);
+    EXPECT_EQ(unlinked->ValueInt(), 0x5Au);
+    EXPECT_EQ(unlinked->Value().width(), 80);
+}
+
 TEST_F(PortTest, MisuseIsReportedAndChangesNothing)
 {
     Port_Base* out = Output("out", 8);
