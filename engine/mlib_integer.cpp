@@ -105,6 +105,18 @@ bool is_minus_one(const MLIB_SINTEGER& v)
     return true;
 }
 
+// Both planes of a value read as zero-extended word sequences, with the plane pointers and
+// the word count looked up once rather than on every word.
+struct PlaneReader {
+    explicit PlaneReader(const MLIB_UINTEGER& v) : count(v.words()), value(&v.word_ref(0)), undef(&v.undef_ref(0)) {}
+    uint32_t word(int i) const { return i < count ? value[i] : 0; }
+    uint32_t undef_word(int i) const { return i < count ? undef[i] : 0; }
+
+    int count;
+    const uint32_t* value;
+    const uint32_t* undef;
+};
+
 MLIB_UINTEGER undefined_value(int width)
 {
     MLIB_UINTEGER r(0, width);
@@ -177,11 +189,13 @@ void MLIB_UINTEGER::copy_planes_from(const MLIB_UINTEGER& b)
         inline_[0] = b.value_plane()[0];
         inline_[kInlineWords] = b.undef_plane()[0];
     } else {
+        const PlaneReader from(b);
         uint32_t* value = value_plane();
         uint32_t* undef = undef_plane();
-        for (int i = 0; i < words(); ++i) {
-            value[i] = b.word(i);
-            undef[i] = b.undef_word(i);
+        const int n = words();
+        for (int i = 0; i < n; ++i) {
+            value[i] = from.word(i);
+            undef[i] = from.undef_word(i);
         }
     }
     flags_ = b.flags_;
@@ -312,11 +326,14 @@ MLIB_UINTEGER MLIB_UINTEGER::operator+(const MLIB_UINTEGER& b) const
         return r;
     }
     MLIB_UINTEGER r(0, w);
+    const PlaneReader x(*this), y(b), undefined_from(wider);
+    uint32_t* value = r.value_plane();
+    uint32_t* undef = r.undef_plane();
     uint64_t carry = 0;
     for (int i = 0; i < r.words(); ++i) {
-        uint64_t sum = static_cast<uint64_t>(word(i)) + b.word(i) + carry;
-        r.value_plane()[i] = static_cast<uint32_t>(sum);
-        r.undef_plane()[i] = wider.undef_word(i);
+        uint64_t sum = static_cast<uint64_t>(x.word(i)) + y.word(i) + carry;
+        value[i] = static_cast<uint32_t>(sum);
+        undef[i] = undefined_from.undef_word(i);
         carry = sum >> 32;
     }
     if (w % 32 == 0) {
@@ -407,11 +424,14 @@ MLIB_UINTEGER MLIB_UINTEGER::operator%(const MLIB_UINTEGER& b) const
 MLIB_UINTEGER MLIB_UINTEGER::operator&(const MLIB_UINTEGER& b) const
 {
     MLIB_UINTEGER r(0, std::max(width_, b.width_));
+    const PlaneReader x(*this), y(b);
+    uint32_t* value = r.value_plane();
+    uint32_t* undef = r.undef_plane();
     for (int i = 0; i < r.words(); ++i) {
-        uint32_t ua = undef_word(i), ub = b.undef_word(i);
-        uint32_t known_a = word(i) & ~ua, known_b = b.word(i) & ~ub;
-        r.value_plane()[i] = known_a & known_b;
-        r.undef_plane()[i] = (ua & known_b) | (ub & known_a);
+        uint32_t ua = x.undef_word(i), ub = y.undef_word(i);
+        uint32_t known_a = x.word(i) & ~ua, known_b = y.word(i) & ~ub;
+        value[i] = known_a & known_b;
+        undef[i] = (ua & known_b) | (ub & known_a);
     }
     return r;
 }
@@ -419,11 +439,14 @@ MLIB_UINTEGER MLIB_UINTEGER::operator&(const MLIB_UINTEGER& b) const
 MLIB_UINTEGER MLIB_UINTEGER::operator|(const MLIB_UINTEGER& b) const
 {
     MLIB_UINTEGER r(0, std::max(width_, b.width_));
+    const PlaneReader x(*this), y(b);
+    uint32_t* value = r.value_plane();
+    uint32_t* undef = r.undef_plane();
     for (int i = 0; i < r.words(); ++i) {
-        uint32_t ua = undef_word(i), ub = b.undef_word(i);
-        uint32_t known_a = word(i) & ~ua, known_b = b.word(i) & ~ub;
-        r.value_plane()[i] = known_a | known_b;
-        r.undef_plane()[i] = (ua & ~known_b) | (ub & ~known_a);
+        uint32_t ua = x.undef_word(i), ub = y.undef_word(i);
+        uint32_t known_a = x.word(i) & ~ua, known_b = y.word(i) & ~ub;
+        value[i] = known_a | known_b;
+        undef[i] = (ua & ~known_b) | (ub & ~known_a);
     }
     r.mask_top();
     return r;
@@ -467,8 +490,9 @@ MLIB_UINTEGER& MLIB_UINTEGER::operator+=(const MLIB_UINTEGER& b)
     }
     uint64_t carry = 0;
     uint32_t* value = value_plane();
+    const PlaneReader y(b);
     for (int i = 0; i < words(); ++i) {
-        uint64_t sum = static_cast<uint64_t>(value[i]) + b.word(i) + carry;
+        uint64_t sum = static_cast<uint64_t>(value[i]) + y.word(i) + carry;
         value[i] = static_cast<uint32_t>(sum);
         carry = sum >> 32;
     }
@@ -583,8 +607,9 @@ MLIB_UINTEGER& MLIB_UINTEGER::operator>>=(int n)
 
 int MLIB_UINTEGER::compare_values(const MLIB_UINTEGER& b) const
 {
+    const PlaneReader first(*this), second(b);
     for (int i = std::max(words(), b.words()) - 1; i >= 0; --i) {
-        uint32_t x = word(i), y = b.word(i);
+        uint32_t x = first.word(i), y = second.word(i);
         if (x != y)
             return x < y ? -1 : 1;
     }
@@ -598,8 +623,9 @@ bool MLIB_UINTEGER::operator==(const MLIB_UINTEGER& b) const
         return false;
     if (width_ <= 32 && b.width_ <= 32)
         return inline_[0] == b.inline_[0] && inline_[kInlineWords] == b.inline_[kInlineWords];
+    const PlaneReader x(*this), y(b);
     for (int i = std::max(words(), b.words()) - 1; i >= 0; --i)
-        if (word(i) != b.word(i) || undef_word(i) != b.undef_word(i))
+        if (x.word(i) != y.word(i) || x.undef_word(i) != y.undef_word(i))
             return false;
     return true;
 }

@@ -55,6 +55,9 @@ public:
     uint32_t word(int i) const { return (i >= 0 && i < words()) ? value_plane()[i] : 0; }
     void set_word(int i, uint32_t w) { value_plane()[i] = w; }
     uint32_t undef_word(int i) const { return (i >= 0 && i < words()) ? undef_plane()[i] : 0; }
+    // Word i of either plane in place; i must be below words().
+    const uint32_t& word_ref(int i) const { return value_plane()[i]; }
+    const uint32_t& undef_ref(int i) const { return undef_plane()[i]; }
     void set_undef_word(int i, uint32_t w) { undef_plane()[i] = w; }
 
     int bit(int pos) const;

@@ -50,6 +50,8 @@ public:
     virtual void Reset() = 0;
     // The port must be clocked by its node.
     virtual bool IsClocked() const = 0;
+    // The value seen through this port can never change (it reads a constant).
+    virtual bool IsFixed() const { return false; }
 
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
@@ -173,6 +175,7 @@ public:
     bool Clock() override { return false; }
     void Reset() override {}
     bool IsClocked() const override { return true; }
+    bool IsFixed() const override { return true; }
 
 protected:
     uint32_t ReadInt() override { return constant.to_uint(); }
@@ -195,6 +198,7 @@ public:
     bool Clock() override { return false; }
     void Reset() override {}
     bool IsClocked() const override { return true; }
+    bool IsFixed() const override { return source->IsFixed(); }
     // Inverts the given bits of every value read; with none, every bit.
     virtual void SetInversion(const MLIB_UINTEGER* bits);
 

@@ -78,10 +78,16 @@ void Node_UnsnCmpLE::CreatePorts(const ParamQuery& query)
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     equ_ok = AddPort(CreateInputPort("equ_ok", 1, 0));
     out = AddPort(CreateOutputPort("out", 1));
+    one_word = dataa->Width() <= 32 && datab->Width() <= 32;
 }
 
+// Comparisons read the value bits only, so one-word operands need no value objects.
 bool Node_UnsnCmpLE::Evaluate()
 {
+    if (one_word) {
+        const uint32_t a = dataa->ValueInt(), b = datab->ValueInt();
+        return out->SetInt((equ_ok->ValueInt() == 0 ? a < b : a <= b) ? 1u : 0u);
+    }
     const MLIB_UINTEGER& a = dataa->Value();
     const MLIB_UINTEGER& b = datab->Value();
     bool result = equ_ok->IsZero() ? a < b : a <= b;

@@ -26,6 +26,7 @@ private:
     Port_Base* datab = nullptr;
     Port_Base* equ_ok = nullptr;
     Port_Base* out = nullptr;
+    bool one_word = false;  // both operands fit one word: compared as plain integers
 };
 
 // The signed form: a negative value is below every non-negative one.

@@ -18,6 +18,17 @@ bool drives_async_control(Node_Base* driver, Port_Base* preset, Port_Base* clear
            Node_Base::DriverOf(preset) == driver;
 }
 
+// The asynchronous controls read constant zeros: most registers of a netlist leave them
+// unconnected, and then the evaluation need not look at them. A connection made later
+// clears the answer until the next scheduler build asks again.
+bool async_controls_idle(Port_Base* preset, Port_Base* clear, Port_Base* aload)
+{
+    for (Port_Base* control : {preset, clear, aload})
+        if (!control->IsFixed() || !control->IsZero())
+            return false;
+    return true;
+}
+
 const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark)
 {
     return value.is_undefined() ? mark : "";
@@ -52,6 +63,12 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
 
 void Node_DFFE::InitHook() { stored = 0u; }
 
+void Node_DFFE::PrepareRun()
+{
+    marked = pending;
+    controls_idle = async_controls_idle(preset, clear, aload);
+}
+
 bool Node_DFFE::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
 
 // A pending register whose differing bits are all disabled would only rewrite its value at
@@ -84,7 +101,10 @@ bool Node_DFFE::Evaluate()
     data_seen = datain->Value();
     // Preset, then clear, then load, each tested on the whole control value: while any bit
     // of "preset" is 1, "clear" and "aload" are ignored in every bit.
-    if (!preset->IsZero()) {
+    if (controls_idle) {
+        SetPending(stored != data_seen);
+        return false;
+    } else if (!preset->IsZero()) {
         stored |= preset->Value();
     } else if (!clear->IsZero()) {
         stored &= ~clear->Value();
@@ -114,7 +134,10 @@ bool Node_DFFE::EvaluateWord()
     enable_seen.set_word(0, ena->ValueInt());
     data_seen.set_word(0, datain->ValueInt());
     uint32_t value = stored.to_uint();
-    if (uint32_t set_bits = preset->ValueInt())
+    if (controls_idle) {
+        SetPending(value != data_seen.to_uint());
+        return false;
+    } else if (uint32_t set_bits = preset->ValueInt())
         value |= set_bits;
     else if (uint32_t clear_bits = clear->ValueInt())
         value &= ~clear_bits;
@@ -184,6 +207,12 @@ void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
 
 void Node_DFFE_Bit::InitHook() { stored = 0; }
 
+void Node_DFFE_Bit::PrepareRun()
+{
+    marked = pending;
+    controls_idle = async_controls_idle(preset, clear, aload);
+}
+
 bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver)
 {
     return drives_async_control(driver, preset, clear, aload);
@@ -215,6 +244,10 @@ bool Node_DFFE_Bit::Evaluate()
 {
     enable_seen = ena->ValueInt();
     data_seen = datain->ValueInt();
+    if (controls_idle) {
+        SetPending(stored != data_seen);
+        return false;
+    }
     if (preset->ValueInt())
         return LoadNow(1);
     if (clear->ValueInt())

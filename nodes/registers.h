@@ -29,7 +29,8 @@ public:
     std::string TraceText() override;
     bool ClockHook() override;
     void InitHook() override;
-    void PrepareRun() override { marked = pending; }
+    void PrepareRun() override;
+    void OnInputConnected(Port_In*) override { controls_idle = false; }
 
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
@@ -59,6 +60,7 @@ private:
     bool pending = true;         // stored differs from data_seen, so an edge may change it
     bool marked = true;          // the scheduler was last asked to give this node clock edges
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
+    bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
     Manager* manager = nullptr;  // the manager holding this node (not owned)
 };
 
@@ -76,7 +78,8 @@ public:
     std::string TraceText() override;
     bool ClockHook() override;
     void InitHook() override;
-    void PrepareRun() override { marked = pending; }
+    void PrepareRun() override;
+    void OnInputConnected(Port_In*) override { controls_idle = false; }
 
 private:
     // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
@@ -99,6 +102,7 @@ private:
     uint32_t enable_seen = 0;    // "ena" at the last evaluation
     bool pending = true;         // stored differs from data_seen
     bool marked = true;          // the scheduler was last asked to give this node clock edges
+    bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
     Manager* manager = nullptr;  // the manager holding this node (not owned)
 };
 

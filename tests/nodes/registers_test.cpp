@@ -332,3 +332,23 @@ TEST(DFFE, DisabledOrJustClockedRegistersSkipEdgesWithoutChangingTheirValue)
         EXPECT_EQ(design.Get("r.dataout"), c.second);
     }
 }
+
+TEST(DFFE, ControlsReadingAFixedNonZeroValueStillAct)
+{
+    // Controls that read constant zeros are not looked at during evaluation; a control whose
+    // constant reaches it inverted is fixed too, but it is not zero and must act.
+    for (int width : {1, 8, 48}) {
+        SCOPED_TRACE(width);
+        TestDesign design;
+        Sim::Node_Base* reg = width == 1 ? static_cast<Sim::Node_Base*>(design.Add<Sim::Node_DFFE_Bit>("r"))
+                                         : design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(width)}});
+        design.Connect("r", {"datain", "ena"}, {"dataout"});
+        auto* preset = dynamic_cast<Sim::Port_In*>(reg->LookupPort("preset"));
+        ASSERT_NE(preset, nullptr);
+        preset->SetInversion(nullptr);  // "(zero)" read inverted: every bit set
+        const uint64_t ones = (uint64_t{1} << width) - 1;
+        design.Set("r.ena", ones);
+        clock_in(design, 0);
+        EXPECT_EQ(design.Get("r.dataout"), ones);
+    }
+}
