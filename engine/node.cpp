@@ -9,10 +9,15 @@ namespace Sim {
 
 Node_Base::~Node_Base() = default;
 
+// Nodes have few ports and lookups happen only while a design is linked, so a scan beats
+// a per-node hash table, which would cost an allocation per port and most of a node's
+// memory. The newest port of a name wins, so a later port replaces an earlier one.
 Port_Base* Node_Base::LookupPort(const std::string& port_name) const
 {
-    auto found = ports.find(port_name);
-    return found == ports.end() ? nullptr : found->second;
+    for (auto port = owned_ports.rbegin(); port != owned_ports.rend(); ++port)
+        if ((*port)->Name() == port_name)
+            return port->get();
+    return nullptr;
 }
 
 Port_Base* Node_Base::FindPort(const std::string& port_name)
@@ -58,7 +63,6 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
         return nullptr;
     }
     owned_ports.emplace_back(port);
-    ports[port->Name()] = port;
     if (port->IsInput())
         inputs.push_back(port);
     if (port->IsOutput() && port->IsClocked())

@@ -36,7 +36,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/param_value.h"
@@ -137,14 +136,13 @@ protected:
     bool idle_clock_hook = false;           // the base ClockHook, which does nothing, has run
     Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
     std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
-    std::unordered_map<std::string, Port_Base*> ports;  // every port by name
-    std::vector<Port_Base*> inputs;                     // ports with IsInput(), creation order
-    std::vector<Port_Base*> clocked;                    // registered outputs, creation order
-    std::string name;                                   // unique within the manager
+    std::vector<Port_Base*> inputs;   // ports with IsInput(), creation order
+    std::vector<Port_Base*> clocked;  // registered outputs, creation order
+    std::string name;                 // unique within the manager
 
 private:
-    // Owns every port ever added, including one replaced in `ports` by a later port of
-    // the same name, so references held in `inputs` or by the node class stay valid.
+    // Every port ever added, in order. A port replaced by a later one of the same name stays
+    // owned, so references held in `inputs` or by the node class stay valid.
     std::vector<std::unique_ptr<Port_Base>> owned_ports;
 
     friend class Scheduler;
