@@ -79,13 +79,22 @@ void Input::ForEachSlice(const std::function<void(Slice&)>& visit) const
 
 // ---- Node ----
 
+namespace {
+// Where a port of that name is or would go in a list sorted by name.
+template <class List> auto PortPlace(List& ports, const std::string& port_name)
+{
+    return std::lower_bound(ports.begin(), ports.end(), port_name,
+                            [](const std::unique_ptr<Port>& port, const std::string& key) { return port->name < key; });
+}
+}  // namespace
+
 Port* Node::NewPort(const std::string& port_name, int direction)
 {
-    auto found = ports_.find(port_name);
-    if (found != ports_.end()) {
+    auto place = PortPlace(ports_, port_name);
+    if (place != ports_.end() && (*place)->name == port_name) {
         report(SEV_ERROR, "Encountered duplicate port name '" + port_name + "' on node '" + name +
                               "'. Ports require unique names.");
-        return found->second.get();
+        return place->get();
     }
     std::unique_ptr<Port> port;
     if (direction == 0)
@@ -97,14 +106,14 @@ Port* Node::NewPort(const std::string& port_name, int direction)
         return nullptr;
     }
     Port* created = port.get();
-    ports_.emplace(port_name, std::move(port));
+    ports_.insert(place, std::move(port));
     return created;
 }
 
 Port* Node::FindPort(const std::string& port_name) const
 {
-    auto found = ports_.find(port_name);
-    return found == ports_.end() ? nullptr : found->second.get();
+    auto place = PortPlace(ports_, port_name);
+    return place != ports_.end() && (*place)->name == port_name ? place->get() : nullptr;
 }
 
 Input* Node::FindInput(const std::string& port_name) const
@@ -115,7 +124,7 @@ Input* Node::FindInput(const std::string& port_name) const
 
 void Node::ForEachPort(const std::function<void(Port&)>& visit) const
 {
-    for (const auto& [port_name, port] : ports_)
+    for (const std::unique_ptr<Port>& port : ports_)
         visit(*port);
 }
 
@@ -123,14 +132,21 @@ Param* Node::SetParam(const std::string& param_name, const ParamValue& value)
 {
     auto param = std::make_unique<Param>(Param{this, param_name, value});
     Param* stored = param.get();
-    params_[param_name] = std::move(param);
+    for (std::unique_ptr<Param>& existing : params_)
+        if (existing->name == param_name) {
+            existing = std::move(param);
+            return stored;
+        }
+    params_.push_back(std::move(param));
     return stored;
 }
 
 Param* Node::GetParam(const std::string& param_name) const
 {
-    auto found = params_.find(param_name);
-    return found == params_.end() ? nullptr : found->second.get();
+    for (const std::unique_ptr<Param>& param : params_)
+        if (param->name == param_name)
+            return param.get();
+    return nullptr;
 }
 
 bool Node::GetParam(const std::string& param_name, ParamValue& value) const
@@ -145,7 +161,7 @@ void Node::ForEachParam(const std::function<void(const Param&)>& visit) const
 {
     std::vector<const Param*> sorted;
     sorted.reserve(params_.size());
-    for (const auto& [param_name, param] : params_)
+    for (const std::unique_ptr<Param>& param : params_)
         sorted.push_back(param.get());
     std::sort(sorted.begin(), sorted.end(), [](const Param* a, const Param* b) { return a->name < b->name; });
     for (const Param* param : sorted)

@@ -145,8 +145,10 @@ public:
     const std::string name;  // instance name, unique in the database
 
 private:
-    std::map<std::string, std::unique_ptr<Port>> ports_;              // ascending byte order
-    std::unordered_map<std::string, std::unique_ptr<Param>> params_;  // by name
+    // Nodes hold a handful of ports and parameters: sorted and plain lists cost far less
+    // memory and time than a tree or hash table per node on designs of many nodes.
+    std::vector<std::unique_ptr<Port>> ports_;    // ascending byte order of name
+    std::vector<std::unique_ptr<Param>> params_;  // creation order
 };
 
 // One loaded or elaborated design; owns every node, port, slice and parameter.
