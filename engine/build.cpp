@@ -228,6 +228,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
     SetModelLibraryDirectory(database.GetTopParamText("dll_path"));
 
     bool failed = false;
+    manager.ReserveNodes(static_cast<size_t>(database.NodeCount()));
     database.ForEachNode([&](KVC::Node& node) {
         if (!create_node(manager, node)) {
             report(SEV_FATAL, "Unrecognized operator code (" + std::to_string(node.operatorCode) + ") for DB node" +

@@ -42,6 +42,8 @@ public:
 
     // The node of that name, or null.
     Node_Base* FindNode(const std::string& node_name) const;
+    // Makes room for that many more nodes, so building a large design does not rehash.
+    void ReserveNodes(size_t count) { nodes.reserve(nodes.size() + count); }
     // The i-th name gets position i in the design-input order.
     void SetInputOrder(const std::vector<std::string>& names);
     // Runs `cycles` clock cycles (0: one settle without a clock edge). Returns the number

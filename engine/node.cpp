@@ -96,8 +96,8 @@ bool Node_Base::ClockEdge()
 
 Node_Base* Node_Base::DriverOf(const Port_Base* input_port)
 {
-    auto* input = dynamic_cast<const Port_In*>(input_port);
-    return input ? input->Source()->Owner() : nullptr;
+    const Port_Base* source = input_port != nullptr ? input_port->Source() : nullptr;
+    return source != nullptr ? source->Owner() : nullptr;
 }
 
 std::vector<Node_Base*> Node_Base::GetDrivers() const

@@ -52,6 +52,8 @@ public:
     virtual bool IsClocked() const = 0;
     // The value seen through this port can never change (it reads a constant).
     virtual bool IsFixed() const { return false; }
+    // The output an input reads; none for other ports.
+    virtual Port_Base* Source() const { return nullptr; }
 
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
@@ -202,7 +204,7 @@ public:
     // Inverts the given bits of every value read; with none, every bit.
     virtual void SetInversion(const MLIB_UINTEGER* bits);
 
-    Port_Base* Source() const { return source; }
+    Port_Base* Source() const override { return source; }
 
 protected:
     uint32_t ReadInt() override { return source->ValueInt() ^ word_invert; }

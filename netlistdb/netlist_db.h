@@ -165,6 +165,12 @@ public:
     // Every node except the top node, in creation order.
     void ForEachNode(const std::function<void(Node&)>& visit) const;
     int NodeCount() const { return static_cast<int>(nodes_.size()); }
+    // Makes room for that many nodes, so loading a large design does not rehash.
+    void ReserveNodes(size_t count)
+    {
+        nodes_.reserve(count);
+        creationOrder_.reserve(count);
+    }
 
     Node* Top() const { return top_.get(); }
     Port* ZeroPort() const;

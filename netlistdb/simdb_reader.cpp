@@ -1,6 +1,7 @@
 // Reading a SimDB file into a netlist database. The file may be truncated, stale or hostile:
 // every loop ends at the end of the file, every length is checked against the bytes left, and
 // widths and bit offsets are bounded so that building a simulation from the result stays sane.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -277,7 +278,12 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
     // Each stage stops at the first sign of damage; whatever was read before stays.
     const bool complete = [&] {
         const int32_t clock_count = reader.ReadInt();
-        reader.ReadInt();  // the node count: the node section ends with its own marker
+        // The node count only sizes the node tables: the node section ends with its own
+        // marker, and as every node record takes more than 16 bytes, a damaged count cannot
+        // ask for more room than the file could fill.
+        const int32_t node_count = reader.ReadInt();
+        if (node_count > 0)
+            ReserveNodes(std::min(static_cast<size_t>(node_count), reader.BytesLeft() / 16));
         // The top node's name: the top node already exists, and links find it as "(top)".
         if (reader.ReadTableName() == "(top)")
             reader.BindLastName(top_.get());
