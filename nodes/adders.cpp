@@ -37,6 +37,7 @@ void Node_UnsnAdd::CreatePorts(const ParamQuery& query)
     accumulator.resize(widths.o + 1);
     sum.resize(widths.o);
     word_path = widths.o <= 32 && widths.a <= 32 && widths.b <= 32;
+    two_word_path = !word_path && widths.o <= 63;
 }
 
 bool Node_UnsnAdd::Evaluate()
@@ -47,6 +48,16 @@ bool Node_UnsnAdd::Evaluate()
         uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + cin->ValueInt();
         bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
         changed |= dataout->SetInt(static_cast<uint32_t>(s) & low_bits(w));
+        return changed;
+    }
+    if (two_word_path) {
+        // As above on 64 bits: the low width_o + 1 bits of the operands' low 64 bits summed
+        // are those of the accumulator, whose undefined state stays clear.
+        const int w = sum.width();
+        uint64_t s = low_64_bits(dataa->Value()) + low_64_bits(datab->Value()) + cin->ValueInt();
+        bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
+        set_low_64_bits(sum, s & ((uint64_t{1} << w) - 1));
+        changed |= dataout->Set(sum);
         return changed;
     }
     // += adds modulo the accumulator's width and keeps its (clear) undefined state.

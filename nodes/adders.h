@@ -26,6 +26,7 @@ private:
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
     bool word_path = false;     // width_o and the inputs fit one word: a 64-bit sum holds the accumulator
+    bool two_word_path = false;  // otherwise width_o is below 64: a 64-bit sum still holds it
     MLIB_UINTEGER accumulator;  // width_o + 1 bits, kept so that wide adders do not allocate
     MLIB_UINTEGER sum;          // width_o bits: the accumulator cut for "dataout"
 };

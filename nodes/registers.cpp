@@ -6,6 +6,7 @@
 #include "engine/manager.h"
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
+#include "nodes/value_helpers.h"
 
 namespace Sim {
 
@@ -80,6 +81,9 @@ void Node_DFFE::SetPending(bool now_pending)
         MarkClockWork(false);
     else if (narrow)
         MarkClockWork((enable_seen.to_uint() & (data_seen.to_uint() ^ stored.to_uint())) != 0);
+    else if (uint64_t e, d, s; plain_64_bits(enable_seen, e) && plain_64_bits(data_seen, d) &&
+                               plain_64_bits(stored, s))
+        MarkClockWork((e & (d ^ s)) != 0);  // NextValue() != stored, on one word
     else
         MarkClockWork(NextValue() != stored);
 }
@@ -125,7 +129,10 @@ bool Node_DFFE::ClockHook()
 {
     if (narrow)
         return ClockHookWord();
-    stored = NextValue();
+    if (uint64_t e, d, s; plain_64_bits(enable_seen, e) && plain_64_bits(data_seen, d) && plain_64_bits(stored, s))
+        set_low_64_bits(stored, (e & d) | (~e & s));  // NextValue(), which is plain too, on one word
+    else
+        stored = NextValue();
     return dataout->Set(stored);
 }
 

@@ -49,6 +49,11 @@ TEST(UnsnAdd, SumModuloOutputWidthWithCarryOutAcrossWordBoundaries)
         {40, 40, 0xFFFFFFFFFF, 1, 1, 1, 1},
         {40, 40, 0x00FFFFFFFF, 1, 0, 0x0100000000, 0},
         {64, 64, 0xFFFFFFFFFFFFFFFF, 0xFFFFFFFFFFFFFFFF, 1, 0xFFFFFFFFFFFFFFFF, 1},
+        // Outputs of 33 to 63 bits sum on one 64-bit word, inputs wider than the output included.
+        {63, 63, 0x7FFFFFFFFFFFFFFF, 0x1, 0, 0x0, 1},
+        {64, 48, 0xFFFFFFFFFFFFFFFF, 0x1, 0, 0x0, 0},
+        {48, 40, 0xFFFFFFFFFF, 0xFFFF00000001, 1, 0xFF00000001, 0},
+        {33, 33, 0x1FFFFFFFF, 0x1FFFFFFFF, 1, 0x1FFFFFFFF, 1},
     });
 }
 
