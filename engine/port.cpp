@@ -46,14 +46,15 @@ bool Port_Out_Con::Set(const MLIB_UINTEGER& x)
 }
 
 Port_Out_Con_Int::Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width)
-    : Port_Out_Con(name, owner, width), mask(LowBitsMask(this->width)), ivalue(0)
+    : Port_Out_Con(name, owner, width)
 {
-    word = &ivalue;
+    word = &word_store;
+    word_mask = LowBitsMask(this->width);
 }
 
 const MLIB_UINTEGER& Port_Out_Con_Int::Value()
 {
-    value = ivalue;
+    value = word_store;
     return value;
 }
 
@@ -61,14 +62,14 @@ const MLIB_UINTEGER& Port_Out_Con_Int::Value()
 // counts as a change, which at worst re-evaluates the readers once more.
 bool Port_Out_Con_Int::SetInt(uint32_t v)
 {
-    bool changed = v != ivalue;
-    ivalue = v & mask;
+    bool changed = v != word_store;
+    word_store = v & word_mask;
     return changed;
 }
 
 void Port_Out_Con_Int::Reset()
 {
-    ivalue = 0;
+    word_store = 0;
     value = 0u;
 }
 
@@ -95,14 +96,15 @@ bool Port_Out_Reg::Clock()
 }
 
 Port_Out_Reg_Int::Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width)
-    : Port_Out_Reg(name, owner, width), icurrent(0), inext(0), mask(LowBitsMask(this->width))
+    : Port_Out_Reg(name, owner, width), inext(0)
 {
-    word = &icurrent;
+    word = &word_store;
+    word_mask = LowBitsMask(this->width);
 }
 
 const MLIB_UINTEGER& Port_Out_Reg_Int::Value()
 {
-    value = icurrent;
+    value = word_store;
     return value;
 }
 
@@ -114,14 +116,14 @@ bool Port_Out_Reg_Int::SetInt(uint32_t v)
 
 bool Port_Out_Reg_Int::Clock()
 {
-    bool changed = icurrent != inext;
-    icurrent = inext & mask;
+    bool changed = word_store != inext;
+    word_store = inext & word_mask;
     return changed;
 }
 
 void Port_Out_Reg_Int::Reset()
 {
-    icurrent = 0;
+    word_store = 0;
     value = 0u;
 }
 

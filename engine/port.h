@@ -67,11 +67,15 @@ protected:
     virtual uint32_t ReadInt() = 0;
 
     // ValueInt reads (*word ^ word_invert) & word_mask. Outputs point at their own stored
-    // word with no inversion and every bit kept, so inputs can take over their pointer.
+    // word, held within their width and never inverted, so inputs can take over the pointer
+    // and apply their own inversion and mask.
     const uint32_t* word = nullptr;
     int width;                         // bits, at least 1
     uint32_t word_invert = 0;          // bits ValueInt inverts
     uint32_t word_mask = 0xFFFFFFFFu;  // bits ValueInt keeps
+    // The stored word of a narrow output, kept in the port's first cache line beside `word`
+    // so that a write and the reads of it touch one line.
+    uint32_t word_store = 0;
     Node_Base* owner;                  // the node that owns this port (not owned)
     std::string name;                  // unique among the ports of one node
 };
@@ -113,17 +117,15 @@ class Port_Out_Con_Int : public Port_Out_Con {
 public:
     Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width);
 
-    bool IsZero() override { return ivalue == 0; }
+    bool IsZero() override { return word_store == 0; }
     const MLIB_UINTEGER& Value() override;
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     void Reset() override;
 
 protected:
-    uint32_t ReadInt() override { return ivalue; }
-
-    uint32_t mask;    // the low `width` bits
-    uint32_t ivalue;  // the stored value, always within `mask`
+    // word_store holds the value, always within word_mask (the low `width` bits).
+    uint32_t ReadInt() override { return word_store; }
 };
 
 // Registered output, 32 bits or more: writes go to `next`, Clock moves them to `value`.
@@ -147,7 +149,7 @@ class Port_Out_Reg_Int : public Port_Out_Reg {
 public:
     Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width);
 
-    bool IsZero() override { return icurrent == 0; }
+    bool IsZero() override { return word_store == 0; }
     const MLIB_UINTEGER& Value() override;
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
@@ -155,11 +157,10 @@ public:
     void Reset() override;
 
 protected:
-    uint32_t ReadInt() override { return icurrent; }
+    // word_store holds the value readers see, within word_mask (the low `width` bits).
+    uint32_t ReadInt() override { return word_store; }
 
-    uint32_t icurrent;  // the value readers see, within `mask`
-    uint32_t inext;     // the value taken at the next clock edge, as written
-    uint32_t mask;      // the low `width` bits
+    uint32_t inext;  // the value taken at the next clock edge, as written
 };
 
 // A fixed value of the shared constant node; writes and connections are ignored.
