@@ -219,14 +219,30 @@ int Scheduler::Settle()
         if (!input->IsSettled())
             Queue(input);
     int64_t count = 0;
-    while (!queue.Empty()) {
-        const int rank = queue.Pop();
-        if (Evaluate(by_rank[rank]))
-            QueueDependents(rank);
-        if (++count > limit) {
-            WarnUnstable();
-            return 0;
+    // The exception handlers sit outside the evaluation loop, so an evaluation costs no call
+    // of its own; after a failure (reported, counted as an unchanged evaluation) the loop
+    // resumes with the next queued node.
+    while (!queue.Empty() && count <= limit) {
+        int rank = -1;
+        try {
+            while (!queue.Empty()) {
+                rank = queue.Pop();
+                if (by_rank[rank]->Evaluate())
+                    QueueDependents(rank);
+                if (++count > limit)
+                    break;
+            }
+        } catch (const std::exception& error) {
+            ReportFailure(by_rank[rank], error.what());
+            ++count;
+        } catch (...) {
+            ReportFailure(by_rank[rank], "unknown exception");
+            ++count;
         }
+    }
+    if (count > limit) {
+        WarnUnstable();
+        return 0;
     }
     return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
 }
@@ -254,18 +270,6 @@ void Scheduler::WarnUnstable()
         report(SEV_INFO, "The following nodes may be unstable: " + names);
         warned = true;
     }
-}
-
-bool Scheduler::Evaluate(Node_Base* node)
-{
-    try {
-        return node->Evaluate();
-    } catch (const std::exception& error) {
-        ReportFailure(node, error.what());
-    } catch (...) {
-        ReportFailure(node, "unknown exception");
-    }
-    return false;
 }
 
 bool Scheduler::ClockEdge(Node_Base* node)

@@ -51,9 +51,8 @@ private:
     // without touching the reader nodes themselves.
     void QueueDependents(int rank);
     void WarnUnstable();
-    // Evaluate and ClockEdge with exceptions caught: a failing node is reported once and
-    // counts as unchanged.
-    bool Evaluate(Node_Base* node);
+    // ClockEdge with exceptions caught: a failing node is reported once and counts as
+    // unchanged (Settle catches the failures of Evaluate itself).
     bool ClockEdge(Node_Base* node);
     void ReportFailure(Node_Base* node, const char* what);
     // Depth-first search through the readers: combinational nodes pass it on, sequential

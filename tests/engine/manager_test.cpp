@@ -243,14 +243,17 @@ TEST_F(ManagerTest, ExceptionFromEvaluateIsReportedOncePerNodeAndLeavesOutputs)
     auto* input = manager.NewNode<Node_Perimeter_In>("in", AnyWidth(8));
     auto* thrower = manager.NewNode<Node_TestThrow>("thrower");
     auto* after = manager.NewNode<Node_TestNot>("after");
+    auto* beside = manager.NewNode<Node_TestNot>("beside");  // ranked after the thrower
     ASSERT_TRUE(Link(manager, "in", "(perimeter io)", "thrower", "a", false));
     ASSERT_TRUE(Link(manager, "thrower", "y", "after", "a", false));
+    ASSERT_TRUE(Link(manager, "in", "(perimeter io)", "beside", "a", false));
     input->SetInput(MLIB_UINTEGER(4, 8));
     manager.Run(1);
     EXPECT_EQ(thrower->y->ValueInt(), 4u);
     for (uint32_t value : {5u, 7u, 9u}) {
         input->SetInput(MLIB_UINTEGER(value, 8));
         manager.Run(1);
+        EXPECT_EQ(beside->y->ValueInt(), ~value & 0xFFu);  // the settle went on after the failure
     }
     EXPECT_EQ(thrower->evaluations, 4);
     EXPECT_EQ(thrower->y->ValueInt(), 4u);
