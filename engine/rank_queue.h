@@ -47,6 +47,16 @@ public:
         return static_cast<int>(cursor * 64) + bit;
     }
 
+    // The smallest queued rank, left queued; -1 when the queue is empty.
+    int Peek()
+    {
+        if (count == 0)
+            return -1;
+        while (words[cursor] == 0)
+            ++cursor;
+        return static_cast<int>(cursor * 64) + __builtin_ctzll(words[cursor]);
+    }
+
     // Refuses the rank from now on, until the next Reset (the rank must not be queued).
     void Freeze(int rank) { frozen[static_cast<size_t>(rank) >> 6] |= uint64_t(1) << (rank & 63); }
 

@@ -18,6 +18,14 @@ constexpr int kRankExchangePasses = 64;
 constexpr int kMaxVisits = 10;  // bounds the reachability search on designs with loops
 
 bool IsTop(const Node_Base* node) { return node == &Node_Constant_Sngl::Instance(); }
+
+// Asks for a node's object ahead of its turn: its first cache line and the one where the
+// fields of most node classes (their port pointers and state) begin.
+void Prefetch(const Node_Base* node)
+{
+    __builtin_prefetch(node);
+    __builtin_prefetch(reinterpret_cast<const char*>(node) + 192);
+}
 }  // namespace
 
 Scheduler::Scheduler(Manager& owner) : manager(owner) {}
@@ -202,6 +210,8 @@ void Scheduler::ClockPhase()
             int bit = __builtin_ctzll(waiting);
             done |= (uint64_t(2) << bit) - 1;
             Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
+            if (uint64_t later = waiting & ~done)  // fetched while this node is clocked
+                Prefetch(table[word * 64 + static_cast<size_t>(__builtin_ctzll(later))]);
             if (ClockEdge(node))
                 QueueDependents(node->rank);
             // Combinational classes answering IsSettled false (adders and the like) have no
@@ -227,6 +237,10 @@ int Scheduler::Settle()
         try {
             while (!queue.Empty()) {
                 rank = queue.Pop();
+                // The next node is fetched while this one evaluates: on large designs the
+                // settle loop waits on memory more than it computes.
+                if (int next = queue.Peek(); next >= 0)
+                    Prefetch(by_rank[next]);
                 if (by_rank[rank]->Evaluate())
                     QueueDependents(rank);
                 if (++count > limit)

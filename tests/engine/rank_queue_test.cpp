@@ -27,6 +27,7 @@ TEST(RankQueueTest, PopsTheSmallestRankFirstAcrossInterleavedPushes)
             expected.insert(rank);
         } else {
             ASSERT_FALSE(queue.Empty());
+            ASSERT_EQ(queue.Peek(), *expected.begin());  // looking leaves the rank queued
             ASSERT_EQ(queue.Pop(), *expected.begin());
             expected.erase(expected.begin());
         }
@@ -36,6 +37,7 @@ TEST(RankQueueTest, PopsTheSmallestRankFirstAcrossInterleavedPushes)
         expected.erase(expected.begin());
     }
     EXPECT_TRUE(queue.Empty());
+    EXPECT_EQ(queue.Peek(), -1);
 }
 
 TEST(RankQueueTest, ResetEmptiesAndCoversTheEdgesOfItsRange)
