@@ -128,17 +128,19 @@ protected:
     // The width a factory may use: at least 1, with a report when the request was not.
     int CheckedPortWidth(const std::string& port_name, int width) const;
 
+    // What the clock phase reads comes first, beside the object's table pointer, so that a
+    // clock edge touches one cache line of the node's bookkeeping.
     int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
     int id = -1;                            // index in the scheduler's node table; -1 before registration
     int visits = 0;                         // visit counter of the input-reachability search
     bool queued = false;                    // frozen by the unstable-loop warning (the queue holds live marks)
     bool failure_reported = false;          // an exception from this node has been reported once
     bool idle_clock_hook = false;           // the base ClockHook, which does nothing, has run
+    std::vector<Port_Base*> clocked;        // registered outputs, creation order
     Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
     std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
-    std::vector<Port_Base*> inputs;   // ports with IsInput(), creation order
-    std::vector<Port_Base*> clocked;  // registered outputs, creation order
-    std::string name;                 // unique within the manager
+    std::vector<Port_Base*> inputs;         // ports with IsInput(), creation order
+    std::string name;                       // unique within the manager
 
 private:
     // Every port ever added, in order. A port replaced by a later one of the same name stays

@@ -44,24 +44,26 @@ private:
     bool EvaluateWord();
     bool ClockHookWord();
 
-    Port_Base* datain = nullptr;
-    Port_Base* dataout = nullptr;
-    Port_Base* adata = nullptr;
-    Port_Base* preset = nullptr;
-    Port_Base* clear = nullptr;
-    Port_Base* aload = nullptr;
-    Port_Base* ena = nullptr;
-    Port_Base* sclr = nullptr;   // linked but never read
-    Port_Base* sload = nullptr;  // linked but never read
-    MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
-    MLIB_UINTEGER
-        data_seen; // "datain" at the last evaluation (the stored value after an asynchronous change)
-    MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
+    // Fields in order of use: every evaluation and edge reads the first ones, so they share
+    // cache lines; the asynchronous controls are read only when connected.
     bool pending = true;         // stored differs from data_seen, so an edge may change it
     bool marked = true;          // the scheduler was last asked to give this node clock edges
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
     bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
     Manager* manager = nullptr;  // the manager holding this node (not owned)
+    Port_Base* datain = nullptr;
+    Port_Base* ena = nullptr;
+    Port_Base* dataout = nullptr;
+    MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
+    // "datain" at the last evaluation (the stored value after an asynchronous change)
+    MLIB_UINTEGER data_seen;
+    MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
+    Port_Base* adata = nullptr;
+    Port_Base* preset = nullptr;
+    Port_Base* clear = nullptr;
+    Port_Base* aload = nullptr;
+    Port_Base* sclr = nullptr;   // linked but never read
+    Port_Base* sload = nullptr;  // linked but never read
 };
 
 class Node_DFFE_Bit : public Node_Concurrent {
