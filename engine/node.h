@@ -80,6 +80,9 @@ public:
     virtual std::string TraceText() { return std::string(); }
     // Told by an input port of this node when it has been connected to a new source.
     virtual void OnInputConnected(Port_In*) {}
+    // Told by an input port of this node after its source or its inversion changed: nodes
+    // that keep InputWords (engine/input_word.h) refresh them here.
+    virtual void OnInputReadChanged(Port_In*) {}
     // Called for every node when a scheduler is built.
     virtual void PrepareRun() {}
     // Clock-edge work beyond the registered ports; true when an output changed. This base

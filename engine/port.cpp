@@ -166,6 +166,7 @@ void Port_In::SetSource(Port_Base* out)
     source = out;
     FollowSourceWord();
     owner->OnInputConnected(this);
+    owner->OnInputReadChanged(this);
 }
 
 bool Port_In::SetInt(uint32_t)
@@ -189,6 +190,7 @@ void Port_In::SetInversion(const MLIB_UINTEGER* bits)
         *inverted = ~*inverted;
     word_invert = inverted->to_uint();
     inversion = std::move(inverted);
+    owner->OnInputReadChanged(this);
 }
 
 Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
@@ -206,6 +208,7 @@ const MLIB_UINTEGER& Port_In_Int::Value()
 void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits)
 {
     word_invert = bits ? bits->to_uint() : 0xFFFFFFFFu;
+    owner->OnInputReadChanged(this);
 }
 
 }  // namespace Sim

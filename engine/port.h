@@ -61,6 +61,13 @@ public:
     // Where an output's low word lives for as long as the port does, or null when the port
     // has no such word (values wider than 64 bits live on the heap and may move).
     const uint32_t* ValueWord() const { return word; }
+    // How ValueInt reads: (*w ^ inv) & m, or through a call when w is null (see InputWord).
+    void CopyReadPath(const uint32_t*& w, uint32_t& inv, uint32_t& m) const
+    {
+        w = word;
+        inv = word_invert;
+        m = word_mask;
+    }
 
 protected:
     // ValueInt when `word` is null.

@@ -86,11 +86,19 @@ void Node_UnsnAdd_Sm::CreatePorts(const ParamQuery& query)
     dataout = AddPort(CreateOutputPort("dataout", widths.o));
     cout = AddPort(CreateOutputPort("cout", 1));
     carry_bit = widths.o % 32;
+    FollowInputs();
+}
+
+void Node_UnsnAdd_Sm::FollowInputs()
+{
+    a.Follow(dataa);
+    b.Follow(datab);
+    carry_in.Follow(cin);
 }
 
 bool Node_UnsnAdd_Sm::Evaluate()
 {
-    uint32_t s = datab->ValueInt() + cin->ValueInt() + dataa->ValueInt();
+    uint32_t s = b.Read() + carry_in.Read() + a.Read();
     bool changed = cout->SetInt((s >> carry_bit) & 1u);
     changed |= dataout->SetInt(s);
     return changed;

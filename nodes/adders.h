@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/input_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -38,14 +39,18 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
 
 private:
-    Port_Base* dataa = nullptr;
-    Port_Base* datab = nullptr;
-    Port_Base* cin = nullptr;
+    void FollowInputs();
+
+    InputWord a, b, carry_in;  // the read paths of dataa, datab and cin
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
     int carry_bit = 0;  // width_o mod 32: the bit of the word sum that "cout" shows
+    Port_Base* dataa = nullptr;
+    Port_Base* datab = nullptr;
+    Port_Base* cin = nullptr;
 };
 
 // Exact signed sum of dataa and datab plus the unsigned cin; its two's-complement pattern,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/input_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -20,13 +21,17 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
 
 private:
+    void FollowInputs();
+
+    bool one_word = false;  // both operands fit one word: compared as plain integers
+    InputWord a, b, or_equal;  // one-word read paths of dataa, datab and equ_ok
+    Port_Base* out = nullptr;
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;
     Port_Base* equ_ok = nullptr;
-    Port_Base* out = nullptr;
-    bool one_word = false;  // both operands fit one word: compared as plain integers
 };
 
 // The signed form: a negative value is below every non-negative one.

@@ -147,11 +147,12 @@ void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
     mask = LowBitsMask(datain->Width());
+    data_word.Follow(datain);
 }
 
 bool Node_CombXor_Sm::Evaluate()
 {
-    uint32_t v = datain->ValueInt() & mask;
+    uint32_t v = data_word.Read() & mask;
     v ^= v >> 16;
     v ^= v >> 8;
     v ^= v >> 4;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_word.h"
 #include "engine/node.h"
 
 namespace Sim {
@@ -87,11 +88,13 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void OnInputReadChanged(Port_In*) override { data_word.Follow(datain); }
 
 private:
-    Port_Base* datain = nullptr;
+    InputWord data_word;  // the read path of "datain"
     Port_Base* dataout = nullptr;
     uint32_t mask = 3;  // the low min(width, 32) bits set
+    Port_Base* datain = nullptr;
 };
 
 // Passes "datain" while "enable" is nonzero; a disabled buffer drives an ordinary 0.

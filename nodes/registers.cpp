@@ -60,6 +60,13 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
     data_seen.resize(width);
     enable_seen.resize(width);
     narrow = width < 32;
+    FollowInputs();
+}
+
+void Node_DFFE::FollowInputs()
+{
+    data_word.Follow(datain);
+    enable_word.Follow(ena);
 }
 
 void Node_DFFE::InitHook() { stored = 0u; }
@@ -138,8 +145,8 @@ bool Node_DFFE::ClockHook()
 
 bool Node_DFFE::EvaluateWord()
 {
-    enable_seen.set_word(0, ena->ValueInt());
-    data_seen.set_word(0, datain->ValueInt());
+    enable_seen.set_word(0, enable_word.Read());
+    data_seen.set_word(0, data_word.Read());
     uint32_t value = stored.to_uint();
     if (controls_idle) {
         SetPending(value != data_seen.to_uint());
@@ -210,6 +217,13 @@ void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
     ena = AddPort(CreateInputPort("ena", 1, 2));
     sclr = AddPort(CreateInputPort("sclr", 1, 1));
     sload = AddPort(CreateInputPort("sload", 1, 1));
+    FollowInputs();
+}
+
+void Node_DFFE_Bit::FollowInputs()
+{
+    data_word.Follow(datain);
+    enable_word.Follow(ena);
 }
 
 void Node_DFFE_Bit::InitHook() { stored = 0; }
@@ -249,8 +263,8 @@ bool Node_DFFE_Bit::LoadNow(uint32_t value)
 
 bool Node_DFFE_Bit::Evaluate()
 {
-    enable_seen = ena->ValueInt();
-    data_seen = datain->ValueInt();
+    enable_seen = enable_word.Read();
+    data_seen = data_word.Read();
     if (controls_idle) {
         SetPending(stored != data_seen);
         return false;

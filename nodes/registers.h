@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -31,6 +32,7 @@ public:
     void InitHook() override;
     void PrepareRun() override;
     void OnInputConnected(Port_In*) override { controls_idle = false; }
+    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
 
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
@@ -39,6 +41,7 @@ private:
     // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
     void MarkClockWork(bool work);
+    void FollowInputs();
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
     // state: the same steps on word 0 of the stored values.
     bool EvaluateWord();
@@ -51,9 +54,11 @@ private:
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
     bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
     Manager* manager = nullptr;  // the manager holding this node (not owned)
+    InputWord data_word;         // the read path of "datain"
+    InputWord enable_word;       // the read path of "ena"
+    Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* ena = nullptr;
-    Port_Base* dataout = nullptr;
     MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
     // "datain" at the last evaluation (the stored value after an asynchronous change)
     MLIB_UINTEGER data_seen;
@@ -82,6 +87,7 @@ public:
     void InitHook() override;
     void PrepareRun() override;
     void OnInputConnected(Port_In*) override { controls_idle = false; }
+    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
 
 private:
     // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
@@ -89,16 +95,9 @@ private:
     // As Node_DFFE: clock edges are asked for only while one can change the stored bit.
     void SetPending(bool now_pending);
     void MarkClockWork(bool work);
+    void FollowInputs();
 
-    Port_Base* datain = nullptr;
-    Port_Base* dataout = nullptr;
-    Port_Base* adata = nullptr;
-    Port_Base* preset = nullptr;
-    Port_Base* clear = nullptr;
-    Port_Base* aload = nullptr;
-    Port_Base* ena = nullptr;
-    Port_Base* sclr = nullptr;   // linked but never read
-    Port_Base* sload = nullptr;  // linked but never read
+    // Fields in order of use, as in Node_DFFE.
     uint32_t stored = 0;         // the register bit
     uint32_t data_seen = 0;      // "datain" at the last evaluation
     uint32_t enable_seen = 0;    // "ena" at the last evaluation
@@ -106,6 +105,17 @@ private:
     bool marked = true;          // the scheduler was last asked to give this node clock edges
     bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
     Manager* manager = nullptr;  // the manager holding this node (not owned)
+    InputWord data_word;         // the read path of "datain"
+    InputWord enable_word;       // the read path of "ena"
+    Port_Base* dataout = nullptr;
+    Port_Base* datain = nullptr;
+    Port_Base* ena = nullptr;
+    Port_Base* adata = nullptr;
+    Port_Base* preset = nullptr;
+    Port_Base* clear = nullptr;
+    Port_Base* aload = nullptr;
+    Port_Base* sclr = nullptr;   // linked but never read
+    Port_Base* sload = nullptr;  // linked but never read
 };
 
 // Priority: clear, then preset, then enable; while nothing is active the output holds.

@@ -125,14 +125,17 @@ void Node_MuxSimple::CreatePorts(const ParamQuery& query)
     datab = AddPort(CreateInputPort("datab", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
     outputselect = AddPort(CreateInputPort("outputselect", 1, 0));
+    FollowInputs();
 }
 
-bool Node_MuxSimple::Evaluate()
+void Node_MuxSimple::FollowInputs()
 {
-    if (outputselect->IsZero())
-        return dataout->SetInt(dataa->ValueInt());
-    return dataout->SetInt(datab->ValueInt());
+    a.Follow(dataa);
+    b.Follow(datab);
+    select.Follow(outputselect);
 }
+
+bool Node_MuxSimple::Evaluate() { return dataout->SetInt(select.Read() == 0 ? a.Read() : b.Read()); }
 
 std::string Node_MuxSimple::TraceText()
 {

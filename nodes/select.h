@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_word.h"
 #include "engine/node.h"
 
 namespace Sim {
@@ -52,11 +53,15 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
 
 private:
+    void FollowInputs();
+
+    InputWord a, b, select;  // the read paths of dataa, datab and outputselect (one bit)
+    Port_Base* dataout = nullptr;
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;
-    Port_Base* dataout = nullptr;
     Port_Base* outputselect = nullptr;
 };
 

@@ -121,17 +121,27 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
     dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
+    data_width = datain->Width();
+    amount_one_word = amount->Width() <= 32;
+    FollowInputs();
+}
+
+void Node_SHL::FollowInputs()
+{
+    data_word.Follow(datain);
+    amount_word.Follow(amount);
+    fill_word.Follow(fill);
 }
 
 bool Node_SHL::Evaluate()
 {
-    uint32_t a = ReadIndex(amount);
-    bool fill_ones = fill->ValueInt() != 0;
+    uint32_t a = amount_one_word ? amount_word.Read() : ReadIndex(amount);
+    bool fill_ones = fill_word.Read() != 0;
     uint32_t m = static_cast<uint32_t>(working);
     if (m < 32) {
-        uint32_t x = datain->ValueInt();
+        uint32_t x = data_word.Read();
         if (signed_form)
-            x = SignExtend(x, datain->Width()) & LowOnes(m);
+            x = SignExtend(x, data_width) & LowOnes(m);
         if (a >= m)
             x = fill_ones ? LowOnes(m) : 0u;
         else
