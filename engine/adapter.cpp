@@ -36,12 +36,12 @@ void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* so
     // positions, empty slices or ends beyond the integer range would make shifts and
     // widths undefined.
     if (defined >= count) {
-        report(SEV_INTERNAL, "Node_Adapter " + name + " was given more inputs than its size; input ignored.");
+        report(SEV_INTERNAL, "Node_Adapter " + Name() + " was given more inputs than its size; input ignored.");
         return;
     }
     if (src_low < 0 || dst_low < 0 || bits < 1 || bits > INT32_MAX - src_low || bits > INT32_MAX - dst_low) {
         report(SEV_INTERNAL,
-               "Node_Adapter " + name +
+               "Node_Adapter " + Name() +
                    " was given a slice with a negative position or no bits, or out of range; input ignored.");
         return;
     }

@@ -14,7 +14,7 @@ Node_Base::~Node_Base() = default;
 // memory. The newest port of a name wins, so a later port replaces an earlier one.
 Port_Base* Node_Base::LookupPort(const std::string& port_name) const
 {
-    for (auto port = owned_ports.rbegin(); port != owned_ports.rend(); ++port)
+    for (auto port = book->owned_ports.rbegin(); port != book->owned_ports.rend(); ++port)
         if ((*port)->Name() == port_name)
             return port->get();
     return nullptr;
@@ -25,7 +25,7 @@ Port_Base* Node_Base::FindPort(const std::string& port_name)
     if (Port_Base* port = LookupPort(port_name))
         return port;
     report(SEV_ERROR, "Referenced non-existent port name '" + port_name + "' on '" + TypeName() + "'node '" +
-                          name + "'. Unable to connect models (using X instead).");
+                          Name() + "'. Unable to connect models (using X instead).");
     return Node_Constant_Sngl::Instance().ConstantPort(0);
 }
 
@@ -34,14 +34,14 @@ void Node_Base::CreatePorts(const ParamQuery&)
     report(SEV_INTERNAL,
            "CreatePorts() reached in abstract class Node_Base. Function should be overridden when "
            "creating node model. Call was on object: " +
-               name);
+               Name());
 }
 
 int Node_Base::CheckedPortWidth(const std::string& port_name, int width) const
 {
     if (width >= 1)
         return width;
-    report(SEV_WARNING, "Port '" + port_name + "' of node '" + name + "' was given width " +
+    report(SEV_WARNING, "Port '" + port_name + "' of node '" + Name() + "' was given width " +
                             std::to_string(width) + "; a width of 1 is used instead.");
     return 1;
 }
@@ -62,9 +62,9 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
                "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
         return nullptr;
     }
-    owned_ports.emplace_back(port);
+    book->owned_ports.emplace_back(port);
     if (port->IsInput())
-        inputs.push_back(port);
+        book->inputs.push_back(port);
     if (port->IsOutput() && port->IsClocked())
         clocked.push_back(port);
     return port;
@@ -72,11 +72,11 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
 
 void Node_Base::Init(const std::string& node_name, const ParamQuery& query, int node_rank)
 {
-    name = node_name;
+    book->name = node_name;
     rank = node_rank;
     queued = false;
-    visits = 0;
-    single_dependent = nullptr;
+    book->visits = 0;
+    book->single_dependent = nullptr;
     CreatePorts(query);
     for (Port_Base* port : clocked) {
         port->Reset();
@@ -103,8 +103,8 @@ Node_Base* Node_Base::DriverOf(const Port_Base* input_port)
 std::vector<Node_Base*> Node_Base::GetDrivers() const
 {
     std::vector<Node_Base*> drivers;
-    drivers.reserve(inputs.size());
-    for (Port_Base* port : inputs)
+    drivers.reserve(book->inputs.size());
+    for (Port_Base* port : book->inputs)
         if (Node_Base* driver = DriverOf(port))
             drivers.push_back(driver);
     return drivers;

@@ -119,10 +119,10 @@ public:
     // The port of that name on this node only, or null; reports nothing.
     Port_Base* LookupPort(const std::string& port_name) const;
 
-    const std::string& Name() const { return name; }
+    const std::string& Name() const { return book->name; }
     int Rank() const { return rank; }
     int Id() const { return id; }
-    const std::vector<Port_Base*>& Inputs() const { return inputs; }
+    const std::vector<Port_Base*>& Inputs() const { return book->inputs; }
 
     // The node whose output the input port reads, or null for a non-input.
     static Node_Base* DriverOf(const Port_Base* input_port);
@@ -131,24 +131,28 @@ protected:
     // The width a factory may use: at least 1, with a report when the request was not.
     int CheckedPortWidth(const std::string& port_name, int width) const;
 
-    // What the clock phase reads comes first, beside the object's table pointer, so that a
-    // clock edge touches one cache line of the node's bookkeeping.
-    int rank = 0;                           // evaluation priority: smaller runs first; distinct per manager
-    int id = -1;                            // index in the scheduler's node table; -1 before registration
-    int visits = 0;                         // visit counter of the input-reachability search
-    bool queued = false;                    // frozen by the unstable-loop warning (the queue holds live marks)
-    bool failure_reported = false;          // an exception from this node has been reported once
-    bool idle_clock_hook = false;           // the base ClockHook, which does nothing, has run
-    std::vector<Port_Base*> clocked;        // registered outputs, creation order
-    Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
-    std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
-    std::vector<Port_Base*> inputs;         // ports with IsInput(), creation order
-    std::string name;                       // unique within the manager
+    // Only what a clock edge reads lives in the object itself: the fields of node classes,
+    // which every evaluation reads, then start in the object's first cache line.
+    int rank = 0;                     // evaluation priority: smaller runs first; distinct per manager
+    int id = -1;                      // index in the scheduler's node table; -1 before registration
+    bool queued = false;              // frozen by the unstable-loop warning (the queue holds live marks)
+    bool failure_reported = false;    // an exception from this node has been reported once
+    bool idle_clock_hook = false;     // the base ClockHook, which does nothing, has run
+    std::vector<Port_Base*> clocked;  // registered outputs, creation order
 
 private:
-    // Every port ever added, in order. A port replaced by a later one of the same name stays
-    // owned, so references held in `inputs` or by the node class stay valid.
-    std::vector<std::unique_ptr<Port_Base>> owned_ports;
+    // What building, linking and preparing a design use, kept out of line.
+    struct Bookkeeping {
+        std::string name;                       // unique within the manager
+        // Every port ever added, in order. A port replaced by a later one of the same name
+        // stays owned, so references held in `inputs` or by the node class stay valid.
+        std::vector<std::unique_ptr<Port_Base>> owned_ports;
+        std::vector<Port_Base*> inputs;         // ports with IsInput(), creation order
+        Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
+        std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
+        int visits = 0;                         // visit counter of the input-reachability search
+    };
+    std::unique_ptr<Bookkeeping> book = std::make_unique<Bookkeeping>();
 
     friend class Scheduler;
     friend class Manager;

@@ -81,14 +81,14 @@ void Node_Perimeter_Out::ReportUndefined()
         run_start = cycle;
         if (run_start >= 0) {
             report(SEV_WARNING,
-                   "Output value on port " + name + " is undefined" + " at cycle:" + std::to_string(cycle));
+                   "Output value on port " + Name() + " is undefined" + " at cycle:" + std::to_string(cycle));
             ++reports;
         }
         in_undefined_run = true;
     } else if (!captured.is_undefined() && in_undefined_run) {
         run_end = cycle - 1;
         if (run_start >= 0 && run_end >= 0 && run_start < run_end) {
-            report(SEV_WARNING, "Output value on port " + name + " is undefined" + " from cycle " +
+            report(SEV_WARNING, "Output value on port " + Name() + " is undefined" + " from cycle " +
                                     std::to_string(run_start) + " to cycle " + std::to_string(run_end));
             ++reports;
         }
@@ -97,7 +97,7 @@ void Node_Perimeter_Out::ReportUndefined()
         run_end = -1;
     }
     if (reports == kMaxUndefinedReports)  // given once: the next call stops at the first test
-        report(SEV_WARNING, "No further undefined values will be reported for port " + name);
+        report(SEV_WARNING, "No further undefined values will be reported for port " + Name());
 }
 
 void Node_Perimeter_Out::ReadValue(MLIB_UINTEGER& out)
