@@ -16,6 +16,8 @@ namespace Sim {
 namespace {
 constexpr int kRankExchangePasses = 64;
 constexpr int kMaxVisits = 10;  // bounds the reachability search on designs with loops
+// Designs of more nodes than this outgrow the caches: their loops fetch nodes ahead.
+constexpr int64_t kPrefetchNodes = 4096;
 
 bool IsTop(const Node_Base* node) { return node == &Node_Constant_Sngl::Instance(); }
 
@@ -139,6 +141,7 @@ void Scheduler::Prepare()
     reader_start[by_rank.size()] = static_cast<uint32_t>(reader_ranks.size());
     int64_t n = static_cast<int64_t>(table.size());
     limit = n * n + 100;
+    prefetch = n > kPrefetchNodes;
     prepared = true;
 }
 
@@ -210,7 +213,7 @@ void Scheduler::ClockPhase()
             int bit = __builtin_ctzll(waiting);
             done |= (uint64_t(2) << bit) - 1;
             Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
-            if (uint64_t later = waiting & ~done)  // fetched while this node is clocked
+            if (uint64_t later = waiting & ~done; later != 0 && prefetch)  // fetched while this node is clocked
                 Prefetch(table[word * 64 + static_cast<size_t>(__builtin_ctzll(later))]);
             if (ClockEdge(node))
                 QueueDependents(node->rank);
@@ -239,7 +242,7 @@ int Scheduler::Settle()
                 rank = queue.Pop();
                 // The next node is fetched while this one evaluates: on large designs the
                 // settle loop waits on memory more than it computes.
-                if (int next = queue.Peek(); next >= 0)
+                if (int next = prefetch ? queue.Peek() : -1; next >= 0)
                     Prefetch(by_rank[next]);
                 if (by_rank[rank]->Evaluate())
                     QueueDependents(rank);

@@ -75,6 +75,7 @@ private:
     std::vector<uint32_t> reader_start;
     std::vector<int> reader_ranks;
     bool prepared = false;                  // Prepare has run
+    bool prefetch = false;                  // the design is large enough to fetch nodes ahead
     int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
     RankQueue queue;                        // ranks of the queued nodes, smallest first
 };
