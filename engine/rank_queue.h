@@ -17,6 +17,7 @@ public:
     {
         words.assign(static_cast<size_t>(max_rank) / 64 + 1, 0);
         frozen.assign(words.size(), 0);
+        any_frozen = false;
         cursor = words.size();
         count = 0;
     }
@@ -28,7 +29,7 @@ public:
     {
         size_t word = static_cast<size_t>(rank) >> 6;
         uint64_t bit = uint64_t(1) << (rank & 63);
-        if ((words[word] | frozen[word]) & bit)
+        if ((words[word] & bit) || (any_frozen && (frozen[word] & bit)))
             return;
         words[word] |= bit;
         if (word < cursor)
@@ -58,11 +59,16 @@ public:
     }
 
     // Refuses the rank from now on, until the next Reset (the rank must not be queued).
-    void Freeze(int rank) { frozen[static_cast<size_t>(rank) >> 6] |= uint64_t(1) << (rank & 63); }
+    void Freeze(int rank)
+    {
+        frozen[static_cast<size_t>(rank) >> 6] |= uint64_t(1) << (rank & 63);
+        any_frozen = true;
+    }
 
 private:
     std::vector<uint64_t> words;   // bit r of word r / 64 set: rank r is queued
     std::vector<uint64_t> frozen;  // the same layout: rank r is never queued again
+    bool any_frozen = false;       // some rank is frozen: pushes must look at `frozen`
     size_t cursor = 0;             // no rank below word `cursor` is queued
     size_t count = 0;              // number of queued ranks
 };
