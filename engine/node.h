@@ -27,6 +27,9 @@
 // port width, so mask computed words (LowBitsMask) or readers re-run needlessly. Values
 // of at most 32 bits never touch the heap.
 //
+// Classes evaluated very often may read narrow inputs through InputWords
+// (engine/input_word.h), refreshed from OnInputReadChanged, instead of the ports.
+//
 // Clocked classes answer IsSettled() false to get ClockEdge (registered outputs, then
 // ClockHook) in every cycle. A register that tracks pending work keeps its manager
 // (SetManager/GetManager) and calls Manager::SetClockWork(this, pending) from Evaluate.
