@@ -62,9 +62,10 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
                "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
         return nullptr;
     }
-    book->owned_ports.emplace_back(port);
-    if (port->IsInput())
-        book->inputs.push_back(port);
+    std::vector<std::unique_ptr<Port_Base>>& owned = book->owned_ports;
+    if (owned.empty())
+        owned.reserve(4);  // most nodes have up to four ports: one allocation instead of three
+    owned.emplace_back(port);
     if (port->IsOutput() && port->IsClocked())
         clocked.push_back(port);
     return port;
@@ -100,13 +101,23 @@ Node_Base* Node_Base::DriverOf(const Port_Base* input_port)
     return source != nullptr ? source->Owner() : nullptr;
 }
 
+std::vector<Port_Base*> Node_Base::Inputs() const
+{
+    std::vector<Port_Base*> list;
+    for (const std::unique_ptr<Port_Base>& port : book->owned_ports)
+        if (port->IsInput())
+            list.push_back(port.get());
+    return list;
+}
+
 std::vector<Node_Base*> Node_Base::GetDrivers() const
 {
     std::vector<Node_Base*> drivers;
-    drivers.reserve(book->inputs.size());
-    for (Port_Base* port : book->inputs)
-        if (Node_Base* driver = DriverOf(port))
-            drivers.push_back(driver);
+    drivers.reserve(book->owned_ports.size());
+    for (const std::unique_ptr<Port_Base>& port : book->owned_ports)
+        if (port->IsInput())
+            if (Node_Base* driver = DriverOf(port.get()))
+                drivers.push_back(driver);
     return drivers;
 }
 

@@ -121,11 +121,12 @@ public:
     Port_Base* AddPort(Port_Base* port);
     // The port of that name on this node only, or null; reports nothing.
     Port_Base* LookupPort(const std::string& port_name) const;
+    // The ports with IsInput(), in creation order.
+    std::vector<Port_Base*> Inputs() const;
 
     const std::string& Name() const { return book->name; }
     int Rank() const { return rank; }
     int Id() const { return id; }
-    const std::vector<Port_Base*>& Inputs() const { return book->inputs; }
 
     // The node whose output the input port reads, or null for a non-input.
     static Node_Base* DriverOf(const Port_Base* input_port);
@@ -148,9 +149,8 @@ private:
     struct Bookkeeping {
         std::string name;                       // unique within the manager
         // Every port ever added, in order. A port replaced by a later one of the same name
-        // stays owned, so references held in `inputs` or by the node class stay valid.
+        // stays owned, so references held by the node class stay valid.
         std::vector<std::unique_ptr<Port_Base>> owned_ports;
-        std::vector<Port_Base*> inputs;         // ports with IsInput(), creation order
         Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
         std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
         int visits = 0;                         // visit counter of the input-reachability search
