@@ -1,7 +1,7 @@
 // InputWord: an input's ValueInt read path kept inside its node. Reading through it touches
 // only the source's stored word, not the input port object: on designs too large for the
 // caches that saves one memory access per input read. A node refreshes its InputWords from
-// OnInputReadChanged, which its input ports call whenever their source or inversion changes.
+// FollowPorts, which its input ports call whenever their source or inversion changes.
 #pragma once
 
 #include <cstdint>

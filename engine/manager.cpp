@@ -39,16 +39,17 @@ Manager::~Manager()
 
 void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQuery& query)
 {
-    auto existing = nodes.find(node_name);
-    if (existing != nodes.end()) {
+    auto [slot, inserted] = nodes.try_emplace(node_name, node);
+    if (!inserted) {
         report(SEV_FATAL,
                "Node name '" + node_name + "' was not unique. This is an unrecoverable design violation.");
-        Node_Base* older = existing->second;
+        Node_Base* older = slot->second;
         creation_order.erase(std::find(creation_order.begin(), creation_order.end(), older));
         if (older->IsDeletable())
             delete older;
+        slot->second = node;
+        ++replacements;
     }
-    nodes[node_name] = node;
     creation_order.push_back(node);
     node->SetManager(this);
     // The rank is the number of nodes now held; after a replacement that number was
@@ -56,7 +57,33 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
     int rank = std::max(static_cast<int>(nodes.size()), last_rank + 1);
     last_rank = rank;
     node->Init(node_name, query ? query : ParamQuery(NoParameters), rank);
+    HouseWords(node);
     DiscardScheduler();
+}
+
+// Narrow outputs move their stored words into the manager's word blocks, in creation order,
+// which is close to evaluation order: a settle then reads and writes a few dense cache lines
+// instead of a line of every port object it touches. Words move only here, before any link,
+// so only the node's own write paths need refreshing. Nodes that outlive the manager (the
+// shared constant node) keep their words at home.
+void Manager::HouseWords(Node_Base* node)
+{
+    constexpr size_t kBlockWords = 4096;
+    if (!node->IsDeletable())
+        return;
+    bool moved = false;
+    for (const std::unique_ptr<Port_Base>& port : node->book->owned_ports) {
+        if (words_left == 0) {
+            word_blocks.push_back(std::make_unique<uint32_t[]>(kBlockWords));
+            words_left = kBlockWords;
+        }
+        if (port->MoveWord(&word_blocks.back()[kBlockWords - words_left])) {
+            --words_left;
+            moved = true;
+        }
+    }
+    if (moved)
+        node->FollowPorts();
 }
 
 Node_Base* Manager::FindNode(const std::string& node_name) const

@@ -42,6 +42,8 @@ public:
 
     // The node of that name, or null.
     Node_Base* FindNode(const std::string& node_name) const;
+    // How many nodes were replaced by a later node of the same name (and deleted).
+    size_t Replacements() const { return replacements; }
     // Makes room for that many more nodes, so building a large design does not rehash.
     void ReserveNodes(size_t count) { nodes.reserve(nodes.size() + count); }
     // The i-th name gets position i in the design-input order.
@@ -72,6 +74,7 @@ private:
     void Adopt(Node_Base* node, const std::string& node_name, const ParamQuery& query);
     void BuildScheduler();
     void DiscardScheduler();
+    void HouseWords(Node_Base* node);
 
     std::unordered_map<std::string, Node_Base*> nodes;  // by name; owned except the constant node
     std::vector<Node_Base*> creation_order;             // the same nodes, in the order they were entered
@@ -81,6 +84,11 @@ private:
     std::string design_directory;                       // the directory of the design file
     std::map<std::string, int> input_order;             // design-input name -> 0-based position
     int last_rank = 0;                                  // highest rank handed out, so ranks stay distinct
+    size_t replacements = 0;                            // see Replacements
+    // Where the nodes' narrow outputs keep their values (see HouseWords): blocks that never
+    // move and outlive the nodes, filled in creation order.
+    std::vector<std::unique_ptr<uint32_t[]>> word_blocks;
+    size_t words_left = 0;                              // unused words at the end of the last block
 };
 
 }  // namespace Sim

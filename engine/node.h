@@ -28,7 +28,8 @@
 // of at most 32 bits never touch the heap.
 //
 // Classes evaluated very often may read narrow inputs through InputWords
-// (engine/input_word.h), refreshed from OnInputReadChanged, instead of the ports.
+// (engine/input_word.h) and write narrow outputs through OutputWords (engine/output_word.h),
+// refreshed from FollowPorts, instead of the ports.
 //
 // Clocked classes answer IsSettled() false to get ClockEdge (registered outputs, then
 // ClockHook) in every cycle. A register that tracks pending work keeps its manager
@@ -83,9 +84,9 @@ public:
     virtual std::string TraceText() { return std::string(); }
     // Told by an input port of this node when it has been connected to a new source.
     virtual void OnInputConnected(Port_In*) {}
-    // Told by an input port of this node after its source or its inversion changed: nodes
-    // that keep InputWords (engine/input_word.h) refresh them here.
-    virtual void OnInputReadChanged(Port_In*) {}
+    // Called after an input's source or inversion changed and after the scheduler moved
+    // output words (Port_Base::MoveWord): nodes keeping InputWords or OutputWords refresh them.
+    virtual void FollowPorts() {}
     // Called for every node when a scheduler is built.
     virtual void PrepareRun() {}
     // Clock-edge work beyond the registered ports; true when an output changed. This base

@@ -54,7 +54,7 @@ Port_Out_Con_Int::Port_Out_Con_Int(const std::string& name, Node_Base* owner, in
 
 const MLIB_UINTEGER& Port_Out_Con_Int::Value()
 {
-    value = word_store;
+    value = *word;
     return value;
 }
 
@@ -62,14 +62,14 @@ const MLIB_UINTEGER& Port_Out_Con_Int::Value()
 // counts as a change, which at worst re-evaluates the readers once more.
 bool Port_Out_Con_Int::SetInt(uint32_t v)
 {
-    bool changed = v != word_store;
-    word_store = v & word_mask;
+    bool changed = v != *word;
+    stored_word() = v & word_mask;
     return changed;
 }
 
 void Port_Out_Con_Int::Reset()
 {
-    word_store = 0;
+    stored_word() = 0;
     value = 0u;
 }
 
@@ -104,7 +104,7 @@ Port_Out_Reg_Int::Port_Out_Reg_Int(const std::string& name, Node_Base* owner, in
 
 const MLIB_UINTEGER& Port_Out_Reg_Int::Value()
 {
-    value = word_store;
+    value = *word;
     return value;
 }
 
@@ -116,14 +116,14 @@ bool Port_Out_Reg_Int::SetInt(uint32_t v)
 
 bool Port_Out_Reg_Int::Clock()
 {
-    bool changed = word_store != inext;
-    word_store = inext & word_mask;
+    bool changed = *word != inext;
+    stored_word() = inext & word_mask;
     return changed;
 }
 
 void Port_Out_Reg_Int::Reset()
 {
-    word_store = 0;
+    stored_word() = 0;
     value = 0u;
 }
 
@@ -166,7 +166,7 @@ void Port_In::SetSource(Port_Base* out)
     source = out;
     FollowSourceWord();
     owner->OnInputConnected(this);
-    owner->OnInputReadChanged(this);
+    owner->FollowPorts();
 }
 
 bool Port_In::SetInt(uint32_t)
@@ -190,7 +190,7 @@ void Port_In::SetInversion(const MLIB_UINTEGER* bits)
         *inverted = ~*inverted;
     word_invert = inverted->to_uint();
     inversion = std::move(inverted);
-    owner->OnInputReadChanged(this);
+    owner->FollowPorts();
 }
 
 Port_In_Int::Port_In_Int(const std::string& name, Node_Base* owner, int width, Port_Base* source)
@@ -208,7 +208,7 @@ const MLIB_UINTEGER& Port_In_Int::Value()
 void Port_In_Int::SetInversion(const MLIB_UINTEGER* bits)
 {
     word_invert = bits ? bits->to_uint() : 0xFFFFFFFFu;
-    owner->OnInputReadChanged(this);
+    owner->FollowPorts();
 }
 
 }  // namespace Sim

@@ -54,6 +54,13 @@ public:
     virtual bool IsFixed() const { return false; }
     // The output an input reads; none for other ports.
     virtual Port_Base* Source() const { return nullptr; }
+    // Narrow outputs keep their value in one word, which their manager moves into its word
+    // blocks before anything links to them (see Manager::HouseWords); `slot` receives the
+    // value and serves every later read and write. False, moving nothing, for other ports.
+    virtual bool MoveWord(uint32_t*) { return false; }
+    // The word a node may write in place of SetInt (see OutputWord): only combinational
+    // narrow outputs have one. It moves with MoveWord.
+    virtual uint32_t* DirectWord() { return nullptr; }
 
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
@@ -68,10 +75,20 @@ public:
         inv = word_invert;
         m = word_mask;
     }
+    uint32_t WordMask() const { return word_mask; }
 
 protected:
     // ValueInt when `word` is null.
     virtual uint32_t ReadInt() = 0;
+    // A narrow output's stored word (its own, so writing it is allowed).
+    uint32_t& stored_word() { return *const_cast<uint32_t*>(word); }
+    // MoveWord for narrow outputs: the value goes along.
+    bool MoveStoredWord(uint32_t* slot)
+    {
+        *slot = *word;
+        word = slot;
+        return true;
+    }
 
     // ValueInt reads (*word ^ word_invert) & word_mask. Outputs point at their own stored
     // word, held within their width and never inverted, so inputs can take over the pointer
@@ -80,8 +97,8 @@ protected:
     int width;                         // bits, at least 1
     uint32_t word_invert = 0;          // bits ValueInt inverts
     uint32_t word_mask = 0xFFFFFFFFu;  // bits ValueInt keeps
-    // The stored word of a narrow output, kept in the port's first cache line beside `word`
-    // so that a write and the reads of it touch one line.
+    // The home of a narrow output's stored word, in the port's first cache line beside
+    // `word`; the value lives wherever `word` points (here, or in its manager's word blocks).
     uint32_t word_store = 0;
     Node_Base* owner;                  // the node that owns this port (not owned)
     std::string name;                  // unique among the ports of one node
@@ -124,15 +141,17 @@ class Port_Out_Con_Int : public Port_Out_Con {
 public:
     Port_Out_Con_Int(const std::string& name, Node_Base* owner, int width);
 
-    bool IsZero() override { return word_store == 0; }
+    bool IsZero() override { return *word == 0; }
     const MLIB_UINTEGER& Value() override;
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     void Reset() override;
+    bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
+    uint32_t* DirectWord() override { return &stored_word(); }
 
 protected:
-    // word_store holds the value, always within word_mask (the low `width` bits).
-    uint32_t ReadInt() override { return word_store; }
+    // *word holds the value, always within word_mask (the low `width` bits).
+    uint32_t ReadInt() override { return *word; }
 };
 
 // Registered output, 32 bits or more: writes go to `next`, Clock moves them to `value`.
@@ -156,16 +175,17 @@ class Port_Out_Reg_Int : public Port_Out_Reg {
 public:
     Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width);
 
-    bool IsZero() override { return word_store == 0; }
+    bool IsZero() override { return *word == 0; }
     const MLIB_UINTEGER& Value() override;
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override { return SetInt(x.to_uint()); }
     bool Clock() override;
     void Reset() override;
+    bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
 
 protected:
-    // word_store holds the value readers see, within word_mask (the low `width` bits).
-    uint32_t ReadInt() override { return word_store; }
+    // *word holds the value readers see, within word_mask (the low `width` bits).
+    uint32_t ReadInt() override { return *word; }
 
     uint32_t inext;  // the value taken at the next clock edge, as written
 };

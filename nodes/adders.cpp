@@ -86,21 +86,23 @@ void Node_UnsnAdd_Sm::CreatePorts(const ParamQuery& query)
     dataout = AddPort(CreateOutputPort("dataout", widths.o));
     cout = AddPort(CreateOutputPort("cout", 1));
     carry_bit = widths.o % 32;
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_UnsnAdd_Sm::FollowInputs()
+void Node_UnsnAdd_Sm::FollowPorts()
 {
     a.Follow(dataa);
     b.Follow(datab);
     carry_in.Follow(cin);
+    sum_word.Attach(dataout);
+    carry_word.Attach(cout);
 }
 
 bool Node_UnsnAdd_Sm::Evaluate()
 {
     uint32_t s = b.Read() + carry_in.Read() + a.Read();
-    bool changed = cout->SetInt((s >> carry_bit) & 1u);
-    changed |= dataout->SetInt(s);
+    bool changed = carry_word.Write((s >> carry_bit) & 1u);
+    changed |= sum_word.Write(s);
     return changed;
 }
 

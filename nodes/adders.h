@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -39,12 +40,11 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
-    void FollowInputs();
-
     InputWord a, b, carry_in;  // the read paths of dataa, datab and cin
+    OutputWord sum_word, carry_word;  // the write paths of dataout and cout
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
     int carry_bit = 0;  // width_o mod 32: the bit of the word sum that "cout" shows

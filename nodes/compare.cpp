@@ -79,14 +79,15 @@ void Node_UnsnCmpLE::CreatePorts(const ParamQuery& query)
     equ_ok = AddPort(CreateInputPort("equ_ok", 1, 0));
     out = AddPort(CreateOutputPort("out", 1));
     one_word = dataa->Width() <= 32 && datab->Width() <= 32;
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_UnsnCmpLE::FollowInputs()
+void Node_UnsnCmpLE::FollowPorts()
 {
     a.Follow(dataa);
     b.Follow(datab);
     or_equal.Follow(equ_ok);
+    out_word.Attach(out);
 }
 
 // Comparisons read the value bits only, so one-word operands need no value objects.
@@ -94,7 +95,7 @@ bool Node_UnsnCmpLE::Evaluate()
 {
     if (one_word) {
         const uint32_t x = a.Read(), y = b.Read();
-        return out->SetInt((or_equal.Read() == 0 ? x < y : x <= y) ? 1u : 0u);
+        return out_word.Write((or_equal.Read() == 0 ? x < y : x <= y) ? 1u : 0u);
     }
     const MLIB_UINTEGER& a = dataa->Value();
     const MLIB_UINTEGER& b = datab->Value();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -21,13 +22,12 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
-    void FollowInputs();
-
     bool one_word = false;  // both operands fit one word: compared as plain integers
     InputWord a, b, or_equal;  // one-word read paths of dataa, datab and equ_ok
+    OutputWord out_word;       // the write path of out
     Port_Base* out = nullptr;
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;

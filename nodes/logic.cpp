@@ -147,7 +147,13 @@ void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
     mask = LowBitsMask(datain->Width());
+    FollowPorts();
+}
+
+void Node_CombXor_Sm::FollowPorts()
+{
     data_word.Follow(datain);
+    out_word.Attach(dataout);
 }
 
 bool Node_CombXor_Sm::Evaluate()
@@ -158,7 +164,7 @@ bool Node_CombXor_Sm::Evaluate()
     v ^= v >> 4;
     v ^= v >> 2;
     v ^= v >> 1;
-    return dataout->SetInt(v & 1u);
+    return out_word.Write(v & 1u);
 }
 
 std::string Node_CombXor_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 
 namespace Sim {
@@ -88,10 +89,11 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
-    void OnInputReadChanged(Port_In*) override { data_word.Follow(datain); }
+    void FollowPorts() override;
 
 private:
     InputWord data_word;  // the read path of "datain"
+    OutputWord out_word;  // the write path of "dataout"
     Port_Base* dataout = nullptr;
     uint32_t mask = 3;  // the low min(width, 32) bits set
     Port_Base* datain = nullptr;

@@ -60,13 +60,14 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
     data_seen.resize(width);
     enable_seen.resize(width);
     narrow = width < 32;
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_DFFE::FollowInputs()
+void Node_DFFE::FollowPorts()
 {
     data_word.Follow(datain);
     enable_word.Follow(ena);
+    out_word.Attach(dataout);
 }
 
 void Node_DFFE::InitHook() { stored = 0u; }
@@ -164,7 +165,7 @@ bool Node_DFFE::EvaluateWord()
     stored.set_word(0, value);
     data_seen.set_word(0, value);
     SetPending(false);
-    return dataout->SetInt(value);
+    return out_word.Write(value);
 }
 
 bool Node_DFFE::ClockHookWord()
@@ -174,7 +175,7 @@ bool Node_DFFE::ClockHookWord()
     stored.set_word(0, value);
     // A second edge on the same data and enable would store the same word again.
     MarkClockWork(false);
-    return dataout->SetInt(value);
+    return out_word.Write(value);
 }
 
 std::string Node_DFFE::TraceText()
@@ -217,13 +218,14 @@ void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
     ena = AddPort(CreateInputPort("ena", 1, 2));
     sclr = AddPort(CreateInputPort("sclr", 1, 1));
     sload = AddPort(CreateInputPort("sload", 1, 1));
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_DFFE_Bit::FollowInputs()
+void Node_DFFE_Bit::FollowPorts()
 {
     data_word.Follow(datain);
     enable_word.Follow(ena);
+    out_word.Attach(dataout);
 }
 
 void Node_DFFE_Bit::InitHook() { stored = 0; }
@@ -258,7 +260,7 @@ bool Node_DFFE_Bit::LoadNow(uint32_t value)
 {
     stored = data_seen = value;
     SetPending(false);
-    return dataout->SetInt(value);
+    return out_word.Write(value);
 }
 
 bool Node_DFFE_Bit::Evaluate()
@@ -286,7 +288,7 @@ bool Node_DFFE_Bit::ClockHook()
     if (enable_seen == 0)
         return false;
     stored = data_seen;
-    return dataout->SetInt(data_seen);
+    return out_word.Write(data_seen);
 }
 
 std::string Node_DFFE_Bit::TraceText()

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
 
@@ -32,7 +33,7 @@ public:
     void InitHook() override;
     void PrepareRun() override;
     void OnInputConnected(Port_In*) override { controls_idle = false; }
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
@@ -41,7 +42,6 @@ private:
     // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
     void MarkClockWork(bool work);
-    void FollowInputs();
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
     // state: the same steps on word 0 of the stored values.
     bool EvaluateWord();
@@ -56,6 +56,7 @@ private:
     Manager* manager = nullptr;  // the manager holding this node (not owned)
     InputWord data_word;         // the read path of "datain"
     InputWord enable_word;       // the read path of "ena"
+    OutputWord out_word;         // the write path of "dataout" (narrow registers)
     Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* ena = nullptr;
@@ -87,7 +88,7 @@ public:
     void InitHook() override;
     void PrepareRun() override;
     void OnInputConnected(Port_In*) override { controls_idle = false; }
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
     // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
@@ -95,7 +96,6 @@ private:
     // As Node_DFFE: clock edges are asked for only while one can change the stored bit.
     void SetPending(bool now_pending);
     void MarkClockWork(bool work);
-    void FollowInputs();
 
     // Fields in order of use, as in Node_DFFE.
     uint32_t stored = 0;         // the register bit
@@ -107,6 +107,7 @@ private:
     Manager* manager = nullptr;  // the manager holding this node (not owned)
     InputWord data_word;         // the read path of "datain"
     InputWord enable_word;       // the read path of "ena"
+    OutputWord out_word;         // the write path of "dataout"
     Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* ena = nullptr;

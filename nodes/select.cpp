@@ -125,17 +125,18 @@ void Node_MuxSimple::CreatePorts(const ParamQuery& query)
     datab = AddPort(CreateInputPort("datab", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
     outputselect = AddPort(CreateInputPort("outputselect", 1, 0));
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_MuxSimple::FollowInputs()
+void Node_MuxSimple::FollowPorts()
 {
     a.Follow(dataa);
     b.Follow(datab);
     select.Follow(outputselect);
+    out_word.Attach(dataout);
 }
 
-bool Node_MuxSimple::Evaluate() { return dataout->SetInt(select.Read() == 0 ? a.Read() : b.Read()); }
+bool Node_MuxSimple::Evaluate() { return out_word.Write(select.Read() == 0 ? a.Read() : b.Read()); }
 
 std::string Node_MuxSimple::TraceText()
 {

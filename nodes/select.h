@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 
 namespace Sim {
@@ -53,12 +54,11 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
-    void FollowInputs();
-
     InputWord a, b, select;  // the read paths of dataa, datab and outputselect (one bit)
+    OutputWord out_word;     // the write path of dataout
     Port_Base* dataout = nullptr;
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;

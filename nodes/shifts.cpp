@@ -123,14 +123,15 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
     work.resize(working);
     data_width = datain->Width();
     amount_one_word = amount->Width() <= 32;
-    FollowInputs();
+    FollowPorts();
 }
 
-void Node_SHL::FollowInputs()
+void Node_SHL::FollowPorts()
 {
     data_word.Follow(datain);
     amount_word.Follow(amount);
     fill_word.Follow(fill);
+    out_word.Attach(dataout);
 }
 
 bool Node_SHL::Evaluate()
@@ -146,7 +147,7 @@ bool Node_SHL::Evaluate()
             x = fill_ones ? LowOnes(m) : 0u;
         else
             x = ((x << a) | (fill_ones ? LowOnes(a) : 0u)) & LowOnes(m);
-        return dataout->SetInt(x);
+        return out_word.Write(x);
     }
     if (fill_ones && a >= m) {
         SetAllOnes(work);

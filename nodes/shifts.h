@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/input_word.h"
+#include "engine/output_word.h"
 #include "engine/node.h"
 
 namespace Sim {
@@ -20,16 +21,15 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
-    void OnInputReadChanged(Port_In*) override { FollowInputs(); }
+    void FollowPorts() override;
 
 private:
-    void FollowInputs();
-
     int working = 6;         // max(width_in, width_out): the width the shift happens in
     int data_width = 1;      // width of "datain"
     bool signed_form = false;  // "fill" parameter 1: "datain" is sign-extended to `working`
     bool amount_one_word = false;  // "amount" has at most 32 bits: read through amount_word
     InputWord data_word, amount_word, fill_word;  // the read paths of datain, amount and fill
+    OutputWord out_word;                          // the write path of dataout
     Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* amount = nullptr;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/constant_node.h"
+#include "engine/link.h"
+#include "engine/output_word.h"
 #include "test_nodes.h"
 
 namespace Sim::testing {
@@ -92,6 +94,49 @@ TEST_F(PortTest, NarrowWriteReportsChangeBeforeMasking)
     EXPECT_EQ(out->ValueInt(), 0xFFu);
     EXPECT_TRUE(out->Set(MLIB_UINTEGER(0x12, 8)));
     EXPECT_EQ(out->Value().to_uint(), 0x12u);
+}
+
+// Narrow outputs of adopted nodes keep their words in the manager's blocks, one after the
+// other in creation order, and everything that reads or writes them follows.
+TEST_F(PortTest, NarrowOutputsOfAdoptedNodesShareDenseWords)
+{
+    auto* first = manager.NewNode<Node_TestNot>("first", AnyWidth(8));
+    auto* second = manager.NewNode<Node_TestNot>("second", AnyWidth(8));
+    auto* reg = manager.NewNode<Node_TestRegister>("reg", AnyWidth(8));
+    EXPECT_EQ(second->y->ValueWord(), first->y->ValueWord() + 1);
+    EXPECT_EQ(reg->q->ValueWord(), second->y->ValueWord() + 1);
+
+    ASSERT_TRUE(Link(manager, "first", "y", "second", "a", false));
+    manager.Run(0);  // first.a reads "(unused)" = 0: first.y = 0xFF, second.y = 0x00
+    EXPECT_EQ(first->y->ValueInt(), 0xFFu);
+    EXPECT_EQ(second->a->ValueInt(), 0xFFu);
+    EXPECT_EQ(second->y->Value().to_uint(), 0u);
+    EXPECT_FALSE(reg->q->SetInt(0x5A));  // registered: the write waits for the clock
+    EXPECT_TRUE(reg->q->Clock());
+    EXPECT_EQ(*reg->q->ValueWord(), 0x5Au);
+    EXPECT_FALSE(reg->q->IsZero());
+}
+
+// OutputWord writes exactly as SetInt does, straight into the word when the port has one.
+TEST_F(PortTest, OutputWordWritesLikeSetInt)
+{
+    Port_Base* direct = Output("direct", 8);
+    Port_Base* wide = Output("wide", 40);
+    auto* reg = manager.NewNode<Node_TestRegister>("reg", AnyWidth(8));
+    for (Port_Base* port : {direct, wide, reg->q}) {
+        SCOPED_TRACE(port->Name());
+        OutputWord out;
+        out.Attach(port);
+        EXPECT_EQ(out.Write(0xFF), port != reg->q);
+        EXPECT_FALSE(out.Write(0xFF));
+        EXPECT_EQ(out.Write(0x1FF), port != reg->q);  // judged before masking, as SetInt
+        if (port == reg->q)
+            reg->q->Clock();
+        EXPECT_EQ(port->ValueInt(), port == wide ? 0x1FFu : 0xFFu);
+    }
+    EXPECT_NE(direct->DirectWord(), nullptr);
+    EXPECT_EQ(wide->DirectWord(), nullptr);
+    EXPECT_EQ(reg->q->DirectWord(), nullptr);
 }
 
 TEST_F(PortTest, NarrowPortsDropUndefinedState)
