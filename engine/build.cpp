@@ -1,6 +1,8 @@
 // The build's passes and its table from operator codes to node classes.
 #include "engine/build.h"
 
+#include <vector>
+
 #include "engine/adapter.h"
 #include "engine/link.h"
 #include "engine/manager.h"
@@ -168,10 +170,51 @@ bool is_constant_name(const std::string& name)
     return name == "(one)" || name == "(zero)" || name == "(unused)";
 }
 
-}  // namespace
+// The simulation node built for each database node, found by the database node's index
+// rather than by hashing its name for every link. Nodes of the top (the perimeter) and,
+// once any node was replaced by a later one of the same name, every node are found by name.
+class BuiltNodes {
+public:
+    BuiltNodes(Manager& manager, size_t count)
+        : manager(manager), by_index(count, nullptr), replacements(manager.Replacements())
+    {
+    }
+    void Record(const KVC::Node& node, Node_Base* built)
+    {
+        if (node.index >= 0 && static_cast<size_t>(node.index) < by_index.size())
+            by_index[static_cast<size_t>(node.index)] = built;
+    }
+    // The node, or null when the manager has none of that name.
+    Node_Base* Find(const KVC::Node& node) const
+    {
+        if (node.index >= 0 && static_cast<size_t>(node.index) < by_index.size() &&
+            manager.Replacements() == replacements)
+            if (Node_Base* built = by_index[static_cast<size_t>(node.index)])
+                return built;
+        return manager.FindNode(node.name);
+    }
+    Manager& Owner() const { return manager; }
 
-bool LinkInput(Manager& manager, const KVC::Input* in)
+private:
+    Manager& manager;
+    std::vector<Node_Base*> by_index;  // by KVC::Node::index
+    size_t replacements;               // the manager's count when the nodes were recorded
+};
+
+// Links source to target when both nodes exist, with the linker's reports otherwise.
+bool LinkNodes(const BuiltNodes& built, const KVC::Node& source, const std::string& source_port,
+               const KVC::Node& target, const std::string& target_port, bool invert)
 {
+    Node_Base* source_node = built.Find(source);
+    Node_Base* target_node = source_node != nullptr ? built.Find(target) : nullptr;
+    if (source_node == nullptr || target_node == nullptr)  // the name-based form reports which
+        return Link(built.Owner(), source.name, source_port, target.name, target_port, invert);
+    return Link(source_node, source_port, target_node, target_port, invert);
+}
+
+bool LinkInputOf(const BuiltNodes& built, const KVC::Input* in)
+{
+    Manager& manager = built.Owner();
     if (!in) {
         report(SEV_INTERNAL, "Port linking pass was given a null pointer");
         return true;
@@ -186,9 +229,9 @@ bool LinkInput(Manager& manager, const KVC::Input* in)
         const std::string& source_node = slice->source->owner->name;
         const std::string& source_port = slice->source->name;
         if (slice->srcLow == 0)
-            return !Link(manager, source_node, source_port, owner, in->name, slice->inverted);
+            return !LinkNodes(built, *slice->source->owner, source_port, *in->owner, in->name, slice->inverted);
 
-        Node_Base* node = manager.FindNode(source_node);
+        Node_Base* node = built.Find(*slice->source->owner);
         if (!node) {
             report(SEV_INTERNAL, "Linker could not find downshifted output node " + source_node);
             return true;
@@ -212,7 +255,7 @@ bool LinkInput(Manager& manager, const KVC::Input* in)
     Node_Adapter* adapter = manager.NewNode<Node_Adapter>(name);
     adapter->SetSize(static_cast<int>(in->SliceCount()), in->width);
     in->ForEachSlice([&](KVC::Slice& slice) {
-        Node_Base* node = manager.FindNode(slice.source->owner->name);
+        Node_Base* node = built.Find(*slice.source->owner);
         Port_Base* port = node ? node->FindPort(slice.source->name) : nullptr;
         if (!port)  // a source missing from the simulation reads undefined
             port = manager.FindNode("(top)")->FindPort("(unused)");
@@ -220,6 +263,10 @@ bool LinkInput(Manager& manager, const KVC::Input* in)
     });
     return !Link(manager, name, "out", owner, in->name, false);
 }
+
+}  // namespace
+
+bool LinkInput(Manager& manager, const KVC::Input* in) { return LinkInputOf(BuiltNodes(manager, 0), in); }
 
 bool Build(const KVC::NetlistDB& database, Manager& manager)
 {
@@ -229,8 +276,11 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
 
     bool failed = false;
     manager.ReserveNodes(static_cast<size_t>(database.NodeCount()));
+    BuiltNodes built(manager, static_cast<size_t>(database.NodeCount()));
     database.ForEachNode([&](KVC::Node& node) {
-        if (!create_node(manager, node)) {
+        Node_Base* created = create_node(manager, node);
+        built.Record(node, created);
+        if (!created) {
             report(SEV_FATAL, "Unrecognized operator code (" + std::to_string(node.operatorCode) + ") for DB node" +
                                   node.name);
             failed = true;
@@ -247,7 +297,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
         top.ForEachPort([&](KVC::Port& port) {
             if (!is_constant_name(port.name) && port.AsInput()) {
                 manager.NewNode<Node_Perimeter_Out>(port.name, width_query(port.width));
-                LinkInput(manager, port.AsInput());
+                LinkInputOf(built, port.AsInput());
             }
         });
     }
@@ -255,7 +305,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
         database.ForEachNode([&](KVC::Node& node) {
             node.ForEachPort([&](KVC::Port& port) {
                 if (const KVC::Input* input = port.AsInput())
-                    LinkInput(manager, input);
+                    LinkInputOf(built, input);
             });
         });
     }

@@ -19,14 +19,20 @@ bool Link(Manager& manager, const std::string& out_node, const std::string& out_
         report(SEV_ERROR, "Linker could not find input node " + in_node);
         return false;
     }
+    return Link(source_node, out_port, target_node, in_port, invert);
+}
+
+bool Link(Node_Base* source_node, const std::string& out_port, Node_Base* target_node, const std::string& in_port,
+          bool invert)
+{
     Port_Base* source = source_node->FindPort(out_port);
     if (source == nullptr) {
-        report(SEV_ERROR, "Linker could not find output port " + out_node + "." + out_port);
+        report(SEV_ERROR, "Linker could not find output port " + source_node->Name() + "." + out_port);
         return false;
     }
     Port_Base* target = target_node->FindPort(in_port);
     if (target == nullptr) {
-        report(SEV_ERROR, "Linker could not find input port " + in_node + "." + in_port);
+        report(SEV_ERROR, "Linker could not find input port " + target_node->Name() + "." + in_port);
         return false;
     }
     if (invert) {

@@ -203,6 +203,7 @@ Node* NetlistDB::CreateNode(const std::string& name)
         return slot->second.get();
     }
     slot->second = std::make_unique<Node>(this, name);
+    slot->second->index = static_cast<int>(creationOrder_.size());
     creationOrder_.push_back(slot->second.get());
     return slot->second.get();
 }

@@ -141,6 +141,7 @@ public:
 
     int clockDomain = -1;    // clock domain number; -1 until elaboration sets it
     int operatorCode = 0;    // simulator operator code from the XML map
+    int index = -1;          // position in creation order (ForEachNode); -1 for the top node
     NetlistDB* const owner;  // the database holding this node
     const std::string name;  // instance name, unique in the database
 

@@ -162,6 +162,25 @@ TEST_F(BuildTest, DesignRunsThroughDownshiftersAndAdapters)
     EXPECT_EQ(out_w->ReadUInt64(), 0xAu);  // the same downshifter serves both
 }
 
+// A database node named like a design input is replaced by the perimeter node: links to
+// and from the replaced node must find what the manager holds now, never the deleted node.
+TEST_F(BuildTest, NodeReplacedByAPerimeterNodeIsLinkedByName)
+{
+    KVC::Port* a = input("a", 8);
+    KVC::Node* clash = node("a", 22, {{"width", 8}});
+    node_input(clash, "dataa", 8)->NewSlice(0, 8, a, 0);
+    KVC::Port* clash_out = node_output(clash, "dataout", 8);
+    KVC::Node* reader = node("reader", 22, {{"width", 8}});
+    node_input(reader, "dataa", 8)->NewSlice(0, 8, clash_out, 0);
+    output("y", 8)->NewSlice(0, 8, node_output(reader, "dataout", 8), 0);
+
+    Sim::Build(db, manager);
+    EXPECT_TRUE(
+        has_message(SEV_FATAL, "Node name 'a' was not unique. This is an unrecoverable design violation."));
+    EXPECT_NE(dynamic_cast<Sim::Node_Perimeter_In*>(manager.FindNode("a")), nullptr);
+    manager.Run(1);  // the reader's input went to whatever "a" now offers; nothing dangles
+}
+
 TEST_F(BuildTest, FloatingInputReadsUndefined)
 {
     input("a", 40);
