@@ -70,7 +70,11 @@ void Node_DFFE::FollowPorts()
     out_word.Attach(dataout);
 }
 
-void Node_DFFE::InitHook() { stored = 0u; }
+void Node_DFFE::InitHook()
+{
+    stored = 0u;
+    narrow_stored = 0;
+}
 
 void Node_DFFE::PrepareRun()
 {
@@ -88,7 +92,7 @@ void Node_DFFE::SetPending(bool now_pending)
     if (!pending)
         MarkClockWork(false);
     else if (narrow)
-        MarkClockWork((enable_seen.to_uint() & (data_seen.to_uint() ^ stored.to_uint())) != 0);
+        MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
     else if (uint64_t e, d, s; plain_64_bits(enable_seen, e) && plain_64_bits(data_seen, d) &&
                                plain_64_bits(stored, s))
         MarkClockWork((e & (d ^ s)) != 0);  // NextValue() != stored, on one word
@@ -146,11 +150,11 @@ bool Node_DFFE::ClockHook()
 
 bool Node_DFFE::EvaluateWord()
 {
-    enable_seen.set_word(0, enable_word.Read());
-    data_seen.set_word(0, data_word.Read());
-    uint32_t value = stored.to_uint();
+    narrow_enable_seen = enable_word.Read();
+    narrow_data_seen = data_word.Read();
+    uint32_t value = narrow_stored;
     if (controls_idle) {
-        SetPending(value != data_seen.to_uint());
+        SetPending(value != narrow_data_seen);
         return false;
     } else if (uint32_t set_bits = preset->ValueInt())
         value |= set_bits;
@@ -159,20 +163,20 @@ bool Node_DFFE::EvaluateWord()
     else if (aload->ValueInt())
         value = adata->ValueInt();
     else {
-        SetPending(value != data_seen.to_uint());
+        SetPending(value != narrow_data_seen);
         return false;
     }
-    stored.set_word(0, value);
-    data_seen.set_word(0, value);
+    narrow_stored = value;
+    narrow_data_seen = value;
     SetPending(false);
     return out_word.Write(value);
 }
 
 bool Node_DFFE::ClockHookWord()
 {
-    const uint32_t enable = enable_seen.to_uint();
-    const uint32_t value = (enable & data_seen.to_uint()) | (~enable & stored.to_uint());
-    stored.set_word(0, value);
+    const uint32_t enable = narrow_enable_seen;
+    const uint32_t value = (enable & narrow_data_seen) | (~enable & narrow_stored);
+    narrow_stored = value;
     // A second edge on the same data and enable would store the same word again.
     MarkClockWork(false);
     return out_word.Write(value);
@@ -180,6 +184,11 @@ bool Node_DFFE::ClockHookWord()
 
 std::string Node_DFFE::TraceText()
 {
+    if (narrow) {
+        stored.set_word(0, narrow_stored);
+        data_seen.set_word(0, narrow_data_seen);
+        enable_seen.set_word(0, narrow_enable_seen);
+    }
     const MLIB_UINTEGER& in = datain->Value();
     const MLIB_UINTEGER& out = dataout->Value();
     const bool wide = dataout->Width() > 16;

@@ -43,20 +43,26 @@ private:
     void SetPending(bool now_pending);
     void MarkClockWork(bool work);
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
-    // state: the same steps on word 0 of the stored values.
+    // state: the same steps on the narrow_ words.
     bool EvaluateWord();
     bool ClockHookWord();
 
-    // Fields in order of use: every evaluation and edge reads the first ones, so they share
-    // cache lines; the asynchronous controls are read only when connected.
+    // Fields in order of use: every evaluation and edge of a narrow register reads only the
+    // first ones, which fill the object's first two cache lines; the asynchronous controls
+    // are read only when connected.
     bool pending = true;         // stored differs from data_seen, so an edge may change it
     bool marked = true;          // the scheduler was last asked to give this node clock edges
     bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
     bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
+    // Narrow registers keep stored, data_seen and enable_seen in these words; the value
+    // objects below serve the wide path (traces copy the words into them first).
+    uint32_t narrow_stored = 0;
+    uint32_t narrow_data_seen = 0;
+    uint32_t narrow_enable_seen = 0;
     Manager* manager = nullptr;  // the manager holding this node (not owned)
+    OutputWord out_word;         // the write path of "dataout" (narrow registers)
     InputWord data_word;         // the read path of "datain"
     InputWord enable_word;       // the read path of "ena"
-    OutputWord out_word;         // the write path of "dataout" (narrow registers)
     Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* ena = nullptr;
