@@ -30,7 +30,7 @@ Manager::~Manager()
         node->BeforeDelete();
     for (Node_Base* node : creation_order)
         if (node->IsDeletable())
-            delete node;
+            Destroy(node);
     // The shared constant node outlives this manager and must not look names up in it.
     Node_Constant_Sngl& top = Node_Constant_Sngl::Instance();
     if (top.GetManager() == this)
@@ -46,7 +46,7 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
         Node_Base* older = slot->second;
         creation_order.erase(std::find(creation_order.begin(), creation_order.end(), older));
         if (older->IsDeletable())
-            delete older;
+            Destroy(older);
         slot->second = node;
         ++replacements;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/node.h"
+#include "engine/node_arena.h"
 
 namespace Sim {
 
@@ -35,7 +36,8 @@ public:
     template <class T> T* NewNode(const std::string& node_name, const ParamQuery& query = ParamQuery())
     {
         static_assert(std::is_base_of_v<Node_Base, T>, "Failed in Mgr::NewNode when provided non-Node class");
-        T* node = new T();
+        static_assert(alignof(T) <= 64, "node classes are placed on cache-line boundaries");
+        T* node = new (node_arena.Allocate(sizeof(T))) T();
         Adopt(node, node_name, query);
         return node;
     }
@@ -76,6 +78,10 @@ private:
     void DiscardScheduler();
     void HouseWords(Node_Base* node);
 
+    // Destroys a node made by NewNode; its memory stays with the arena.
+    static void Destroy(Node_Base* node) { node->~Node_Base(); }
+
+    NodeArena node_arena;                               // holds every node NewNode made
     std::unordered_map<std::string, Node_Base*> nodes;  // by name; owned except the constant node
     std::vector<Node_Base*> creation_order;             // the same nodes, in the order they were entered
     std::unique_ptr<Scheduler> scheduler;               // built lazily by Run; none after a change of nodes
