@@ -9,6 +9,25 @@
 
 namespace Sim {
 
+// The index (64 * word + bit) of the n-th set bit (n >= 1) of `bits`, which stand for
+// words[word], then of words[word + 1]; -1 when those hold fewer.
+inline int64_t NthBitAhead(const std::vector<uint64_t>& words, size_t word, uint64_t bits, int n)
+{
+    for (int looked = 0; looked < 2; ++looked) {
+        int count = __builtin_popcountll(bits);
+        if (count >= n) {
+            for (int i = 1; i < n; ++i)
+                bits &= bits - 1;
+            return static_cast<int64_t>(word * 64) + __builtin_ctzll(bits);
+        }
+        n -= count;
+        if (++word >= words.size())
+            break;
+        bits = words[word];
+    }
+    return -1;
+}
+
 class RankQueue {
 public:
     // Makes room for ranks 0 .. max_rank and empties the queue. Allocates; the other
@@ -56,6 +75,15 @@ public:
         while (words[cursor] == 0)
             ++cursor;
         return static_cast<int>(cursor * 64) + __builtin_ctzll(words[cursor]);
+    }
+
+    // The n-th smallest queued rank above `rank` (n >= 1), looking no further than the word
+    // after the one holding `rank`; -1 when not found there. A cheap look ahead for fetching
+    // nodes early, not an exact search.
+    int PeekAhead(int rank, int n) const
+    {
+        size_t word = static_cast<size_t>(rank) >> 6;
+        return static_cast<int>(NthBitAhead(words, word, words[word] & ~((uint64_t(2) << (rank & 63)) - 1), n));
     }
 
     // Refuses the rank from now on, until the next Reset (the rank must not be queued).

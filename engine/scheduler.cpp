@@ -18,6 +18,8 @@ constexpr int kRankExchangePasses = 64;
 constexpr int kMaxVisits = 10;  // bounds the reachability search on designs with loops
 // Designs of more nodes than this outgrow the caches: their loops fetch nodes ahead.
 constexpr int64_t kPrefetchNodes = 4096;
+// How many turns ahead those loops fetch a node: far enough for memory to answer in time.
+constexpr int kPrefetchDistance = 2;
 
 bool IsTop(const Node_Base* node) { return node == &Node_Constant_Sngl::Instance(); }
 
@@ -213,8 +215,9 @@ void Scheduler::ClockPhase()
             int bit = __builtin_ctzll(waiting);
             done |= (uint64_t(2) << bit) - 1;
             Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
-            if (uint64_t later = waiting & ~done; later != 0 && prefetch)  // fetched while this node is clocked
-                Prefetch(table[word * 64 + static_cast<size_t>(__builtin_ctzll(later))]);
+            if (prefetch)  // a node a few turns ahead is fetched while this one is clocked
+                if (int64_t ahead = NthBitAhead(clock_work, word, waiting & ~done, kPrefetchDistance); ahead >= 0)
+                    Prefetch(table[static_cast<size_t>(ahead)]);
             if (ClockEdge(node))
                 QueueDependents(node->rank);
             // Combinational classes answering IsSettled false (adders and the like) have no
@@ -240,10 +243,10 @@ int Scheduler::Settle()
         try {
             while (!queue.Empty()) {
                 rank = queue.Pop();
-                // The next node is fetched while this one evaluates: on large designs the
-                // settle loop waits on memory more than it computes.
-                if (int next = prefetch ? queue.Peek() : -1; next >= 0)
-                    Prefetch(by_rank[next]);
+                // A node a few turns ahead is fetched while this one evaluates: on large
+                // designs the settle loop waits on memory more than it computes.
+                if (int ahead = prefetch ? queue.PeekAhead(rank, kPrefetchDistance) : -1; ahead >= 0)
+                    Prefetch(by_rank[ahead]);
                 if (by_rank[rank]->Evaluate())
                     QueueDependents(rank);
                 if (++count > limit)

@@ -1,5 +1,5 @@
 // RankQueue: smallest rank first whatever the push order, repeated pushes ignored, and
-// pushes below the cursor after pops, frozen ranks refused.
+// pushes below the cursor after pops, frozen ranks refused, the bounded look ahead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,6 +75,26 @@ TEST(RankQueueTest, FrozenRanksAreRefusedUntilTheNextReset)
     queue.Reset(200);
     queue.Push(3);
     EXPECT_EQ(queue.Pop(), 3);
+}
+
+// The look ahead finds the n-th queued rank above a given one within that rank's word and
+// the next; beyond them it answers -1 rather than searching on.
+TEST(RankQueueTest, PeekAheadCountsQueuedRanksWithinTwoWords)
+{
+    RankQueue queue;
+    queue.Reset(300);
+    for (int rank : {5, 63, 64, 100, 127, 128, 250})
+        queue.Push(rank);
+    EXPECT_EQ(queue.PeekAhead(5, 1), 63);
+    EXPECT_EQ(queue.PeekAhead(5, 2), 64);
+    EXPECT_EQ(queue.PeekAhead(5, 4), 127);
+    EXPECT_EQ(queue.PeekAhead(5, 5), -1);   // 128 lies two words on
+    EXPECT_EQ(queue.PeekAhead(63, 1), 64);  // the last bit of a word looks into the next
+    EXPECT_EQ(queue.PeekAhead(0, 1), 5);
+    EXPECT_EQ(queue.PeekAhead(127, 1), 128);
+    EXPECT_EQ(queue.PeekAhead(128, 1), 250);
+    EXPECT_EQ(queue.PeekAhead(250, 1), -1);  // the last word has no next
+    EXPECT_EQ(queue.PeekAhead(299, 1), -1);
 }
 
 }  // namespace
