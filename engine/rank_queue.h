@@ -13,14 +13,12 @@ namespace Sim {
 // words[word], then of words[word + 1]; -1 when those hold fewer.
 inline int64_t NthBitAhead(const std::vector<uint64_t>& words, size_t word, uint64_t bits, int n)
 {
+    // Counted one bit at a time: n is small, and a population count would be a library call
+    // on baseline x86-64.
     for (int looked = 0; looked < 2; ++looked) {
-        int count = __builtin_popcountll(bits);
-        if (count >= n) {
-            for (int i = 1; i < n; ++i)
-                bits &= bits - 1;
-            return static_cast<int64_t>(word * 64) + __builtin_ctzll(bits);
-        }
-        n -= count;
+        for (; bits != 0; bits &= bits - 1)
+            if (--n == 0)
+                return static_cast<int64_t>(word * 64) + __builtin_ctzll(bits);
         if (++word >= words.size())
             break;
         bits = words[word];
