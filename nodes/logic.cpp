@@ -1,7 +1,6 @@
 // Reduction gates, tri-state and open-drain buffers, and the decoder.
 #include "nodes/logic.h"
 
-#include <bit>
 
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
@@ -11,6 +10,18 @@
 namespace Sim {
 
 namespace {
+
+// 1 when the word holds an odd number of ones; folded by shifts, since a population count
+// is a library call on baseline x86-64.
+uint32_t Parity(uint32_t v)
+{
+    v ^= v >> 16;
+    v ^= v >> 8;
+    v ^= v >> 4;
+    v ^= v >> 2;
+    v ^= v >> 1;
+    return v & 1u;
+}
 
 // The reduction gates' input width: "width", overridden by "width_datain".
 int32_t ReadGateWidth(const ParamQuery& query)
@@ -127,12 +138,12 @@ void Node_CombXor::CreatePorts(const ParamQuery& query)
 bool Node_CombXor::Evaluate()
 {
     if (datain->Width() <= 32)
-        return dataout->SetInt(std::popcount(datain->ValueInt()) & 1);
+        return dataout->SetInt(Parity(datain->ValueInt()));
     const MLIB_UINTEGER& value = datain->Value();
-    int ones = 0;
+    uint32_t folded = 0;  // the parity of the XOR of all words is the parity of all bits
     for (int i = 0; i < value.words(); ++i)
-        ones += std::popcount(value.word(i));
-    return dataout->SetInt(ones & 1);
+        folded ^= value.word(i);
+    return dataout->SetInt(Parity(folded));
 }
 
 std::string Node_CombXor::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
@@ -156,16 +167,7 @@ void Node_CombXor_Sm::FollowPorts()
     out_word.Attach(dataout);
 }
 
-bool Node_CombXor_Sm::Evaluate()
-{
-    uint32_t v = data_word.Read() & mask;
-    v ^= v >> 16;
-    v ^= v >> 8;
-    v ^= v >> 4;
-    v ^= v >> 2;
-    v ^= v >> 1;
-    return out_word.Write(v & 1u);
-}
+bool Node_CombXor_Sm::Evaluate() { return out_word.Write(Parity(data_word.Read() & mask)); }
 
 std::string Node_CombXor_Sm::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
 
