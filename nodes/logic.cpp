@@ -1,7 +1,6 @@
 // Reduction gates, tri-state and open-drain buffers, and the decoder.
 #include "nodes/logic.h"
 
-
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
