@@ -56,6 +56,7 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
     // already given out, so the next unused rank is taken instead.
     int rank = std::max(static_cast<int>(nodes.size()), last_rank + 1);
     last_rank = rank;
+    node->book->port_arena = &port_arena;
     node->Init(node_name, query ? query : ParamQuery(NoParameters), rank);
     HouseWords(node);
     DiscardScheduler();
@@ -72,7 +73,7 @@ void Manager::HouseWords(Node_Base* node)
     if (!node->IsDeletable())
         return;
     bool moved = false;
-    for (const std::unique_ptr<Port_Base>& port : node->book->owned_ports) {
+    for (const Node_Base::OwnedPort& port : node->book->owned_ports) {
         if (words_left == 0) {
             word_blocks.push_back(std::make_unique<uint32_t[]>(kBlockWords));
             words_left = kBlockWords;

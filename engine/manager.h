@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/node.h"
-#include "engine/node_arena.h"
+#include "engine/arena.h"
 
 namespace Sim {
 
@@ -37,7 +37,7 @@ public:
     {
         static_assert(std::is_base_of_v<Node_Base, T>, "Failed in Mgr::NewNode when provided non-Node class");
         static_assert(alignof(T) <= 64, "node classes are placed on cache-line boundaries");
-        T* node = new (node_arena.Allocate(sizeof(T))) T();
+        T* node = new (node_arena.Allocate(sizeof(T), 64)) T();
         Adopt(node, node_name, query);
         return node;
     }
@@ -81,7 +81,9 @@ private:
     // Destroys a node made by NewNode; its memory stays with the arena.
     static void Destroy(Node_Base* node) { node->~Node_Base(); }
 
-    NodeArena node_arena;                               // holds every node NewNode made
+    // Every node NewNode made, each on a cache-line boundary, and the ports they created.
+    Arena node_arena;
+    Arena port_arena;
     std::unordered_map<std::string, Node_Base*> nodes;  // by name; owned except the constant node
     std::vector<Node_Base*> creation_order;             // the same nodes, in the order they were entered
     std::unique_ptr<Scheduler> scheduler;               // built lazily by Run; none after a change of nodes

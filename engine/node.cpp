@@ -9,6 +9,23 @@ namespace Sim {
 
 Node_Base::~Node_Base() = default;
 
+void Node_Base::PortRelease::operator()(Port_Base* port) const
+{
+    if (port->in_arena)
+        port->~Port_Base();
+    else
+        delete port;
+}
+
+template <class P, class... Args> Port_Base* Node_Base::MakePort(Args&&... args)
+{
+    if (book->port_arena == nullptr)
+        return new P(std::forward<Args>(args)...);
+    P* port = new (book->port_arena->Allocate(sizeof(P), alignof(P))) P(std::forward<Args>(args)...);
+    port->in_arena = true;
+    return port;
+}
+
 // Nodes have few ports and lookups happen only while a design is linked, so a scan beats
 // a per-node hash table, which would cost an allocation per port and most of a node's
 // memory. The newest port of a name wins, so a later port replaces an earlier one.
@@ -51,8 +68,8 @@ Port_Base* Node_Base::CreateInputPort(const std::string& port_name, int width, i
     width = CheckedPortWidth(port_name, width);
     Port_Base* source = Node_Constant_Sngl::Instance().ConstantPort(default_kind);
     if (width >= 32)
-        return new Port_In(port_name, this, width, source);
-    return new Port_In_Int(port_name, this, width, source);
+        return MakePort<Port_In>(port_name, this, width, source);
+    return MakePort<Port_In_Int>(port_name, this, width, source);
 }
 
 Port_Base* Node_Base::AddPort(Port_Base* port)
@@ -62,7 +79,7 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
                "Attempted to add null ptr to a port list (INTERNAL ERROR - WILL ATTEMPT TO CONTINUE)");
         return nullptr;
     }
-    std::vector<std::unique_ptr<Port_Base>>& owned = book->owned_ports;
+    std::vector<OwnedPort>& owned = book->owned_ports;
     if (owned.empty())
         owned.reserve(4);  // most nodes have up to four ports: one allocation instead of three
     owned.emplace_back(port);
@@ -104,7 +121,7 @@ Node_Base* Node_Base::DriverOf(const Port_Base* input_port)
 std::vector<Port_Base*> Node_Base::Inputs() const
 {
     std::vector<Port_Base*> list;
-    for (const std::unique_ptr<Port_Base>& port : book->owned_ports)
+    for (const OwnedPort& port : book->owned_ports)
         if (port->IsInput())
             list.push_back(port.get());
     return list;
@@ -114,7 +131,7 @@ std::vector<Node_Base*> Node_Base::GetDrivers() const
 {
     std::vector<Node_Base*> drivers;
     drivers.reserve(book->owned_ports.size());
-    for (const std::unique_ptr<Port_Base>& port : book->owned_ports)
+    for (const OwnedPort& port : book->owned_ports)
         if (port->IsInput())
             if (Node_Base* driver = DriverOf(port.get()))
                 drivers.push_back(driver);
@@ -125,16 +142,16 @@ Port_Base* Node_Concurrent::CreateOutputPort(const std::string& port_name, int w
 {
     width = CheckedPortWidth(port_name, width);
     if (width >= 32)
-        return new Port_Out_Con(port_name, this, width);
-    return new Port_Out_Con_Int(port_name, this, width);
+        return MakePort<Port_Out_Con>(port_name, this, width);
+    return MakePort<Port_Out_Con_Int>(port_name, this, width);
 }
 
 Port_Base* Node_Concurrent::CreateRegisteredOutputPort(const std::string& port_name, int width)
 {
     width = CheckedPortWidth(port_name, width);
     if (width >= 32)
-        return new Port_Out_Reg(port_name, this, width);
-    return new Port_Out_Reg_Int(port_name, this, width);
+        return MakePort<Port_Out_Reg>(port_name, this, width);
+    return MakePort<Port_Out_Reg_Int>(port_name, this, width);
 }
 
 }  // namespace Sim

@@ -42,6 +42,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/arena.h"
 #include "engine/param_value.h"
 #include "engine/port.h"
 
@@ -135,6 +136,9 @@ public:
 protected:
     // The width a factory may use: at least 1, with a report when the request was not.
     int CheckedPortWidth(const std::string& port_name, int width) const;
+    // For the port factories: a port of class P, placed in the manager's port arena when the
+    // node has a manager (ports then lie dense, in creation order), else made with new.
+    template <class P, class... Args> Port_Base* MakePort(Args&&... args);
 
     // Only what a clock edge reads lives in the object itself: the fields of node classes,
     // which every evaluation reads, then start in the object's first cache line.
@@ -146,15 +150,22 @@ protected:
     std::vector<Port_Base*> clocked;  // registered outputs, creation order
 
 private:
+    // Ports placed in an arena are destroyed in place; the others were made with new.
+    struct PortRelease {
+        void operator()(Port_Base* port) const;
+    };
+    using OwnedPort = std::unique_ptr<Port_Base, PortRelease>;
+
     // What building, linking and preparing a design use, kept out of line.
     struct Bookkeeping {
         std::string name;                       // unique within the manager
         // Every port ever added, in order. A port replaced by a later one of the same name
         // stays owned, so references held by the node class stay valid.
-        std::vector<std::unique_ptr<Port_Base>> owned_ports;
+        std::vector<OwnedPort> owned_ports;
         Node_Base* single_dependent = nullptr;  // the only reader of this node's outputs, if exactly one
         std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
         int visits = 0;                         // visit counter of the input-reachability search
+        Arena* port_arena = nullptr;            // where the port factories place ports, if anywhere
     };
     std::unique_ptr<Bookkeeping> book = std::make_unique<Bookkeeping>();
 

@@ -102,6 +102,10 @@ protected:
     uint32_t word_store = 0;
     Node_Base* owner;                  // the node that owns this port (not owned)
     std::string name;                  // unique among the ports of one node
+
+private:
+    friend class Node_Base;
+    bool in_arena = false;             // placed in its manager's arena: destroyed, never deleted
 };
 
 // Abstract root of outputs: holds the driven value.
