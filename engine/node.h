@@ -20,8 +20,9 @@
 //       Port_Base* y = nullptr;
 //   };
 //
-// Nodes are created only by Manager::NewNode<T>, which calls Init. Every port a factory
-// returns must be handed to AddPort, which takes ownership. Evaluate reads inputs with
+// Nodes are created only by Manager::NewNode<T>, which places them in its arena (they are
+// destroyed by the manager, never deleted) and calls Init. Every port a factory returns must
+// be handed to AddPort, which takes ownership. Evaluate reads inputs with
 // Value/ValueInt/IsZero, writes every output once with Set/SetInt and returns true when
 // any write reported a change. SetInt judges the change before cutting the value to the
 // port width, so mask computed words (LowBitsMask) or readers re-run needlessly. Values
