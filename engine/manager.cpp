@@ -127,12 +127,6 @@ void Manager::InputInventory(std::vector<InputInfo>& list)
     DiscardScheduler();
 }
 
-void Manager::SetClockWork(Node_Base* node, bool has_work)
-{
-    if (scheduler && node)
-        scheduler->SetClockWork(node, has_work);
-}
-
 int Manager::Cycle() const { return scheduler ? scheduler->Cycle() : 0; }
 
 }  // namespace Sim

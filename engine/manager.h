@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "engine/node.h"
+#include "engine/scheduler.h"
 #include "engine/arena.h"
 
 namespace Sim {
 
-class Scheduler;
 
 // One design input as seen by InputInventory.
 struct InputInfo {
@@ -59,7 +59,11 @@ public:
 
     // A node's clock-edge mark (a register announcing pending work, even from inside its
     // own Evaluate). Ignored before the scheduler exists or for a node it does not hold.
-    void SetClockWork(Node_Base* node, bool has_work);
+    void SetClockWork(Node_Base* node, bool has_work)
+    {
+        if (scheduler && node)
+            scheduler->SetClockWork(node, has_work);
+    }
 
     bool HasScheduler() const { return scheduler != nullptr; }
     // Clock cycles run by the current scheduler; 0 without one.

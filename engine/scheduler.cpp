@@ -57,20 +57,6 @@ void Scheduler::SortDesignInputs(const std::map<std::string, int>& input_order)
                      [&](const Node_Base* a, const Node_Base* b) { return position(a) < position(b); });
 }
 
-bool Scheduler::IsRegistered(const Node_Base* node) const
-{
-    return node->id >= 0 && static_cast<size_t>(node->id) < table.size() && table[node->id] == node;
-}
-
-void Scheduler::SetClockWork(Node_Base* node, bool has_work)
-{
-    if (!IsRegistered(node))
-        return;
-    uint64_t bit = uint64_t(1) << (node->id & 63);
-    uint64_t& word = clock_work[static_cast<size_t>(node->id) >> 6];
-    word = has_work ? (word | bit) : (word & ~bit);
-}
-
 std::vector<std::vector<Node_Base*>> Scheduler::ReadersById() const
 {
     std::vector<std::vector<Node_Base*>> readers(table.size());

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/node.h"
 #include "engine/rank_queue.h"
 
 namespace Sim {
 
 class Manager;
-class Node_Base;
 struct InputInfo;
 
 class Scheduler {
@@ -27,7 +27,15 @@ public:
     void SortDesignInputs(const std::map<std::string, int>& input_order);
     // See Manager::Run.
     int RunCycles(int cycles);
-    void SetClockWork(Node_Base* node, bool has_work);
+    // Inline: registers call it twice a cycle each while their data keeps changing.
+    void SetClockWork(Node_Base* node, bool has_work)
+    {
+        if (!IsRegistered(node))
+            return;
+        uint64_t bit = uint64_t(1) << (node->id & 63);
+        uint64_t& word = clock_work[static_cast<size_t>(node->id) >> 6];
+        word = has_work ? (word | bit) : (word & ~bit);
+    }
     // One entry per design input, in design-input order: whether any design output
     // depends on it (see ReachesOutput).
     void Inventory(std::vector<InputInfo>& list);
@@ -36,7 +44,10 @@ public:
     const std::vector<Node_Base*>& DesignInputs() const { return design_inputs; }
 
 private:
-    bool IsRegistered(const Node_Base* node) const;
+    bool IsRegistered(const Node_Base* node) const
+    {
+        return node->id >= 0 && static_cast<size_t>(node->id) < table.size() && table[node->id] == node;
+    }
     // For every registered node, by id, the registered nodes reading its outputs (one
     // entry per input read); the constant node "(top)" is left out on both sides.
     std::vector<std::vector<Node_Base*>> ReadersById() const;
