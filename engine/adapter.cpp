@@ -97,10 +97,24 @@ void Node_Downshifter::CreatePorts(const ParamQuery& query)
     int width = PerimeterWidth(query);
     from = AddPort(CreateInputPort("from", width, 0));
     to = AddPort(CreateOutputPort("to", width));
+    narrow = from->Width() < 32 && to->Width() < 32;
+    FollowPorts();
+}
+
+void Node_Downshifter::FollowPorts()
+{
+    from_word.Follow(from);
+    from_value.Follow(from);
+    to_word.Attach(to);
 }
 
 void Node_Downshifter::SetShift(int bits) { shift = static_cast<uint16_t>(std::clamp(bits, 0, 0xFFFF)); }
 
-bool Node_Downshifter::Evaluate() { return to->Set(from->Value() >> shift); }
+bool Node_Downshifter::Evaluate()
+{
+    if (narrow)
+        return to_word.Write(shift < 32 ? from_word.Read() >> shift : 0u);
+    return to->Set(from_value.Read() >> shift);
+}
 
 }  // namespace Sim

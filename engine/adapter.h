@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/input_value.h"
+#include "engine/input_word.h"
 #include "engine/node.h"
+#include "engine/output_word.h"
 
 namespace Sim {
 
@@ -52,9 +55,14 @@ public:
 
     void SetShift(int bits);
     int Shift() const { return shift; }
+    void FollowPorts() override;
 
 private:
     uint16_t shift = 0;         // source bits dropped at the bottom
+    bool narrow = false;        // below 32 bits: shifted as one word (no undefined state)
+    InputWord from_word;        // the read paths of "from"
+    InputValue from_value;
+    OutputWord to_word;         // the write path of "to" (narrow)
     Port_Base* from = nullptr;  // the input "from"
     Port_Base* to = nullptr;    // the output "to"
 };

@@ -61,6 +61,9 @@ public:
     // The word a node may write in place of SetInt (see OutputWord): only combinational
     // narrow outputs have one. It moves with MoveWord.
     virtual uint32_t* DirectWord() { return nullptr; }
+    // The object Value() returns when that object always holds the current value, so a node
+    // may read it without a call (see InputValue); null when Value() computes its answer.
+    virtual const MLIB_UINTEGER* ValueObject() { return nullptr; }
 
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
@@ -133,6 +136,7 @@ public:
 
     bool IsZero() override { return value.is_zero(); }
     const MLIB_UINTEGER& Value() override { return value; }
+    const MLIB_UINTEGER* ValueObject() override { return &value; }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override;
     bool Clock() override { return false; }
@@ -152,6 +156,7 @@ public:
     void Reset() override;
     bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
     uint32_t* DirectWord() override { return &stored_word(); }
+    const MLIB_UINTEGER* ValueObject() override { return nullptr; }  // `value` is refreshed by Value()
 
 protected:
     // *word holds the value, always within word_mask (the low `width` bits).
@@ -165,6 +170,7 @@ public:
 
     bool IsZero() override { return value.is_zero(); }
     const MLIB_UINTEGER& Value() override { return value; }
+    const MLIB_UINTEGER* ValueObject() override { return &value; }
     bool SetInt(uint32_t v) override;
     bool Set(const MLIB_UINTEGER& x) override;
     bool Clock() override;
@@ -186,6 +192,7 @@ public:
     bool Clock() override;
     void Reset() override;
     bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
+    const MLIB_UINTEGER* ValueObject() override { return nullptr; }  // `value` is refreshed by Value()
 
 protected:
     // *word holds the value readers see, within word_mask (the low `width` bits).
@@ -203,6 +210,7 @@ public:
     bool IsInput() const override { return true; }
     bool IsZero() override { return constant.is_zero(); }
     const MLIB_UINTEGER& Value() override { return constant; }
+    const MLIB_UINTEGER* ValueObject() override { return &constant; }
     void SetSource(Port_Base*) override {}
     bool SetInt(uint32_t) override { return false; }
     bool Set(const MLIB_UINTEGER&) override { return false; }
@@ -237,6 +245,11 @@ public:
     virtual void SetInversion(const MLIB_UINTEGER* bits);
 
     Port_Base* Source() const override { return source; }
+    // The source's own value object when Value() returns it (same width, no inversion).
+    const MLIB_UINTEGER* ValueObject() override
+    {
+        return !inversion && source->Width() == width ? source->ValueObject() : nullptr;
+    }
 
 protected:
     uint32_t ReadInt() override { return source->ValueInt() ^ word_invert; }
@@ -255,6 +268,7 @@ public:
 
     bool IsZero() override { return ValueInt() == 0; }
     const MLIB_UINTEGER& Value() override;
+    const MLIB_UINTEGER* ValueObject() override { return nullptr; }  // `read` is refreshed by Value()
     void SetInversion(const MLIB_UINTEGER* bits) override;
 
 protected:

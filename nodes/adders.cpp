@@ -38,6 +38,13 @@ void Node_UnsnAdd::CreatePorts(const ParamQuery& query)
     sum.resize(widths.o);
     word_path = widths.o <= 32 && widths.a <= 32 && widths.b <= 32;
     two_word_path = !word_path && widths.o <= 63;
+    FollowPorts();
+}
+
+void Node_UnsnAdd::FollowPorts()
+{
+    a.Follow(dataa);
+    b.Follow(datab);
 }
 
 bool Node_UnsnAdd::Evaluate()
@@ -54,7 +61,7 @@ bool Node_UnsnAdd::Evaluate()
         // As above on 64 bits: the low width_o + 1 bits of the operands' low 64 bits summed
         // are those of the accumulator, whose undefined state stays clear.
         const int w = sum.width();
-        uint64_t s = low_64_bits(dataa->Value()) + low_64_bits(datab->Value()) + cin->ValueInt();
+        uint64_t s = low_64_bits(a.Read()) + low_64_bits(b.Read()) + cin->ValueInt();
         bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
         set_low_64_bits(sum, s & ((uint64_t{1} << w) - 1));
         changed |= dataout->Set(sum);
@@ -62,8 +69,8 @@ bool Node_UnsnAdd::Evaluate()
     }
     // += adds modulo the accumulator's width and keeps its (clear) undefined state.
     accumulator = 0u;
-    accumulator += dataa->Value();
-    accumulator += datab->Value();
+    accumulator += a.Read();
+    accumulator += b.Read();
     accumulator += cin->Value();
     bool changed = cout->SetInt(static_cast<uint32_t>(accumulator.bit(sum.width())));
     sum = accumulator;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/input_value.h"
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
@@ -20,8 +21,10 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void FollowPorts() override;
 
 private:
+    InputValue a, b;  // the read paths of dataa and datab (wide paths)
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;
     Port_Base* cin = nullptr;

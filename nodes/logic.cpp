@@ -132,13 +132,14 @@ void Node_CombXor::CreatePorts(const ParamQuery& query)
     int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
+    FollowPorts();
 }
 
 bool Node_CombXor::Evaluate()
 {
     if (datain->Width() <= 32)
         return dataout->SetInt(Parity(datain->ValueInt()));
-    const MLIB_UINTEGER& value = datain->Value();
+    const MLIB_UINTEGER& value = data_value.Read();
     uint32_t folded = 0;  // the parity of the XOR of all words is the parity of all bits
     for (int i = 0; i < value.words(); ++i)
         folded ^= value.word(i);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_value.h"
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
@@ -76,8 +77,10 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+    void FollowPorts() override { data_value.Follow(datain); }
 
 private:
+    InputValue data_value;  // the read path of "datain" (beyond one word)
     Port_Base* datain = nullptr;
     Port_Base* dataout = nullptr;
 };

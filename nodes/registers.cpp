@@ -67,6 +67,8 @@ void Node_DFFE::FollowPorts()
 {
     data_word.Follow(datain);
     enable_word.Follow(ena);
+    data_value.Follow(datain);
+    enable_value.Follow(ena);
     out_word.Attach(dataout);
 }
 
@@ -113,8 +115,8 @@ bool Node_DFFE::Evaluate()
 {
     if (narrow)
         return EvaluateWord();
-    enable_seen = ena->Value();
-    data_seen = datain->Value();
+    enable_seen = enable_value.Read();
+    data_seen = data_value.Read();
     // Preset, then clear, then load, each tested on the whole control value: while any bit
     // of "preset" is 1, "clear" and "aload" are ignored in every bit.
     if (controls_idle) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_value.h"
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
@@ -63,6 +64,8 @@ private:
     OutputWord out_word;         // the write path of "dataout" (narrow registers)
     InputWord data_word;         // the read path of "datain"
     InputWord enable_word;       // the read path of "ena"
+    InputValue data_value;       // the read paths of "datain" and "ena" (wide registers)
+    InputValue enable_value;
     Port_Base* dataout = nullptr;
     Port_Base* datain = nullptr;
     Port_Base* ena = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/constant_node.h"
+#include "engine/input_value.h"
 #include "engine/link.h"
 #include "engine/output_word.h"
 #include "test_nodes.h"
@@ -137,6 +138,34 @@ TEST_F(PortTest, OutputWordWritesLikeSetInt)
     EXPECT_NE(direct->DirectWord(), nullptr);
     EXPECT_EQ(wide->DirectWord(), nullptr);
     EXPECT_EQ(reg->q->DirectWord(), nullptr);
+}
+
+// InputValue reads the source's value object itself only while Value() would return it
+// (same width, no inversion), and follows relinking and inversion through FollowPorts.
+TEST_F(PortTest, InputValueReadsTheSourceObjectOnlyWhenValueWould)
+{
+    Port_Base* wide = Output("wide", 40);
+    Port_Base* wider = Output("wider", 48);
+    Port_Base* in = Input("in", 40);
+    in->SetSource(wide);
+    wide->Set(MLIB_UINTEGER(0x12345, 40));
+    InputValue read;
+    read.Follow(in);
+    EXPECT_EQ(&read.Read(), &wide->Value());  // the object itself, no copy
+    wide->Set(MLIB_UINTEGER(0x777, 40));
+    EXPECT_EQ(read.Read(), MLIB_UINTEGER(0x777, 40));
+
+    in->SetSource(wider);  // other width: the input's own resized copy
+    wider->Set(MLIB_UINTEGER(0xABCDEF, 48));
+    read.Follow(in);
+    EXPECT_NE(&read.Read(), &wider->Value());
+    EXPECT_EQ(read.Read(), in->Value());
+
+    in->SetSource(wide);
+    dynamic_cast<Port_In*>(in)->SetInversion(nullptr);  // inverted: computed by Value()
+    read.Follow(in);
+    EXPECT_EQ(read.Read(), ~MLIB_UINTEGER(0x777, 40));
+    EXPECT_EQ(Output("narrow", 8)->ValueObject(), nullptr);  // refreshed only by Value()
 }
 
 TEST_F(PortTest, NarrowPortsDropUndefinedState)
