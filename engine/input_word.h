@@ -12,21 +12,30 @@ namespace Sim {
 
 class InputWord {
 public:
-    // Takes over the port's current read path; the port stays the fallback for sources
-    // without a word in memory.
+    // Takes over the port's current read path; sources without a word in memory are read
+    // through the port.
     void Follow(Port_Base* input)
     {
-        port = input;
-        input->CopyReadPath(word, invert, mask);
+        const uint32_t* w = nullptr;
+        input->CopyReadPath(w, invert, mask);
+        if (w != nullptr) {
+            word = w;
+        } else {
+            port = input;
+            mask = 0;  // no port reads with an empty mask, so 0 marks the fallback
+        }
     }
     // The same as port->ValueInt().
-    uint32_t Read() const { return word != nullptr ? (*word ^ invert) & mask : port->ValueInt(); }
+    uint32_t Read() const { return mask != 0 ? (*word ^ invert) & mask : port->ValueInt(); }
 
 private:
-    const uint32_t* word = nullptr;
+    // 16 bytes, so that the hot fields of the busiest node classes fit two cache lines.
+    union {
+        const uint32_t* word = nullptr;  // while mask != 0
+        Port_Base* port;                 // while mask == 0
+    };
     uint32_t invert = 0;
-    uint32_t mask = 0xFFFFFFFFu;
-    Port_Base* port = nullptr;
+    uint32_t mask = 0;
 };
 
 }  // namespace Sim

@@ -83,8 +83,10 @@ Port_Base* Node_Base::AddPort(Port_Base* port)
     if (owned.empty())
         owned.reserve(4);  // most nodes have up to four ports: one allocation instead of three
     owned.emplace_back(port);
-    if (port->IsOutput() && port->IsClocked())
-        clocked.push_back(port);
+    if (port->IsOutput() && port->IsClocked()) {
+        book->clocked.push_back(port);
+        has_clocked = true;
+    }
     return port;
 }
 
@@ -96,7 +98,7 @@ void Node_Base::Init(const std::string& node_name, const ParamQuery& query, int 
     book->visits = 0;
     book->single_dependent = nullptr;
     CreatePorts(query);
-    for (Port_Base* port : clocked) {
+    for (Port_Base* port : book->clocked) {
         port->Reset();
         port->Clock();
     }
@@ -106,8 +108,9 @@ void Node_Base::Init(const std::string& node_name, const ParamQuery& query, int 
 bool Node_Base::ClockEdge()
 {
     bool changed = false;
-    for (Port_Base* port : clocked)
-        changed |= port->Clock();
+    if (has_clocked)
+        for (Port_Base* port : book->clocked)
+            changed |= port->Clock();
     changed |= ClockHook();
     return changed;
 }

@@ -141,14 +141,14 @@ protected:
     // node has a manager (ports then lie dense, in creation order), else made with new.
     template <class P, class... Args> Port_Base* MakePort(Args&&... args);
 
-    // Only what a clock edge reads lives in the object itself: the fields of node classes,
-    // which every evaluation reads, then start in the object's first cache line.
+    // Only what every evaluation or clock edge reads lives in the object itself: the fields
+    // of node classes then start 32 bytes into the object's first cache line.
     int rank = 0;                     // evaluation priority: smaller runs first; distinct per manager
     int id = -1;                      // index in the scheduler's node table; -1 before registration
     bool queued = false;              // frozen by the unstable-loop warning (the queue holds live marks)
     bool failure_reported = false;    // an exception from this node has been reported once
     bool idle_clock_hook = false;     // the base ClockHook, which does nothing, has run
-    std::vector<Port_Base*> clocked;  // registered outputs, creation order
+    bool has_clocked = false;         // the node has registered outputs (Bookkeeping::clocked)
 
 private:
     // Ports placed in an arena are destroyed in place; the others were made with new.
@@ -167,6 +167,7 @@ private:
         std::vector<Node_Base*> dependents;     // the readers when there are several (else empty)
         int visits = 0;                         // visit counter of the input-reachability search
         Arena* port_arena = nullptr;            // where the port factories place ports, if anywhere
+        std::vector<Port_Base*> clocked;        // registered outputs, creation order (see has_clocked)
     };
     std::unique_ptr<Bookkeeping> book = std::make_unique<Bookkeeping>();
 

@@ -209,7 +209,7 @@ void Scheduler::ClockPhase()
             // Combinational classes answering IsSettled false (adders and the like) have no
             // registered ports and keep the base ClockHook: their edge can never do anything,
             // so they are not clocked again by this scheduler.
-            if (node->idle_clock_hook && node->clocked.empty())
+            if (node->idle_clock_hook && !node->has_clocked)
                 clock_work[word] &= ~(uint64_t(1) << bit);
         }
     }

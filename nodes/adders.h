@@ -46,11 +46,12 @@ public:
     void FollowPorts() override;
 
 private:
+    // The fields every evaluation reads come first: they fit the object's first two cache lines.
     InputWord a, b, carry_in;  // the read paths of dataa, datab and cin
     OutputWord sum_word, carry_word;  // the write paths of dataout and cout
+    int carry_bit = 0;  // width_o mod 32: the bit of the word sum that "cout" shows
     Port_Base* dataout = nullptr;
     Port_Base* cout = nullptr;
-    int carry_bit = 0;  // width_o mod 32: the bit of the word sum that "cout" shows
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;
     Port_Base* cin = nullptr;
