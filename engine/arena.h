@@ -1,6 +1,6 @@
 // Arena: where a manager places its node and port objects, one after the other in creation
-// order. Creation order is close to evaluation order, so a settle streams through a few
-// dense megabytes instead of objects scattered across the heap between names and tables.
+// order, from which the evaluation order is derived: a settle then moves through a few dense
+// megabytes instead of objects scattered across the heap between names and tables.
 // Objects are destroyed by their owners; the memory goes back only with the arena.
 #pragma once
 

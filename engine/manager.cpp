@@ -63,8 +63,8 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
 }
 
 // Narrow outputs move their stored words into the manager's word blocks, in creation order,
-// which is close to evaluation order: a settle then reads and writes a few dense cache lines
-// instead of a line of every port object it touches. Words move only here, before any link,
+// from which the evaluation order is derived: a settle then reads and writes a few dense
+// cache lines instead of a line of every port object it touches. Words move only here, before any link,
 // so only the node's own write paths need refreshing. Nodes that outlive the manager (the
 // shared constant node) keep their words at home.
 void Manager::HouseWords(Node_Base* node)

@@ -10,12 +10,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/arena.h"
 #include "engine/node.h"
 #include "engine/scheduler.h"
-#include "engine/arena.h"
 
 namespace Sim {
-
 
 // One design input as seen by InputInventory.
 struct InputInfo {
