@@ -1,4 +1,4 @@
-// Arena: aligned, disjoint places in creation order, large objects in blocks of their own,
+// Arena: aligned, disjoint places in creation order, growing blocks, large objects apart,
 // and nodes and ports of a manager placed there and destroyed with it.
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@ TEST(ArenaTest, PlacesAreAlignedDisjointAndFollowEachOther)
     EXPECT_TRUE(Aligned(second, 64));
     EXPECT_GE(second, first + 24);
     EXPECT_EQ(third, second + 100 + 4);  // 100 bytes, then up to the next multiple of 8
-    // Far more than one block's worth, and objects larger than a quarter block: every place
-    // stays aligned and writable (the sanitizer build checks the bounds).
-    for (int i = 0; i < 5000; ++i) {
+    // Enough to reach the 2 MB huge-page blocks, and objects larger than a first block:
+    // every place stays aligned and writable (the sanitizer build checks the bounds).
+    for (int i = 0; i < 40000; ++i) {
         size_t size = i % 97 == 0 ? 100000 : 40 + i % 200;
         auto* place = static_cast<unsigned char*>(arena.Allocate(size, 16));
         ASSERT_TRUE(Aligned(place, 16));
