@@ -19,7 +19,7 @@ constexpr int kMaxVisits = 10;  // bounds the reachability search on designs wit
 // Designs of more nodes than this outgrow the caches: their loops fetch nodes ahead.
 constexpr int64_t kPrefetchNodes = 4096;
 // How many turns ahead those loops fetch a node: far enough for memory to answer in time.
-constexpr int kPrefetchDistance = 2;
+constexpr int kPrefetchDistance = 4;
 
 bool IsTop(const Node_Base* node) { return node == &Node_Constant_Sngl::Instance(); }
 
