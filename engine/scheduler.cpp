@@ -195,22 +195,35 @@ void Scheduler::ClockPhase()
     // Nodes are visited in table order. The marks are read from the live words at the
     // moment each node's turn comes, so a register that changes its own mark affects only
     // the following cycles, and a mark changed for a later node during the phase counts.
-    for (size_t word = 0; word < clock_work.size(); ++word) {
-        uint64_t done = 0;  // bits of this word already visited
-        while (uint64_t waiting = clock_work[word] & ~done) {
-            int bit = __builtin_ctzll(waiting);
-            done |= (uint64_t(2) << bit) - 1;
-            Node_Base* node = table[word * 64 + static_cast<size_t>(bit)];
-            if (prefetch)  // a node a few turns ahead is fetched while this one is clocked
-                if (int64_t ahead = NthBitAhead(clock_work, word, waiting & ~done, kPrefetchDistance); ahead >= 0)
-                    Prefetch(table[static_cast<size_t>(ahead)]);
-            if (ClockEdge(node))
-                QueueDependents(node->rank);
-            // Combinational classes answering IsSettled false (adders and the like) have no
-            // registered ports and keep the base ClockHook: their edge can never do anything,
-            // so they are not clocked again by this scheduler.
-            if (node->idle_clock_hook && !node->has_clocked)
-                clock_work[word] &= ~(uint64_t(1) << bit);
+    // As in Settle, the exception handlers sit outside the loop: a failing node is reported
+    // (its edge counts as unchanged) and the phase resumes with the next marked node.
+    size_t word = 0;
+    uint64_t done = 0;  // bits of clock_work[word] already visited
+    Node_Base* node = nullptr;
+    while (word < clock_work.size()) {
+        try {
+            for (; word < clock_work.size(); ++word, done = 0) {
+                while (uint64_t waiting = clock_work[word] & ~done) {
+                    int bit = __builtin_ctzll(waiting);
+                    done |= (uint64_t(2) << bit) - 1;
+                    node = table[word * 64 + static_cast<size_t>(bit)];
+                    if (prefetch)  // a node a few turns ahead is fetched while this one is clocked
+                        if (int64_t ahead = NthBitAhead(clock_work, word, waiting & ~done, kPrefetchDistance);
+                            ahead >= 0)
+                            Prefetch(table[static_cast<size_t>(ahead)]);
+                    if (node->ClockEdge())
+                        QueueDependents(node->rank);
+                    // Combinational classes answering IsSettled false (adders and the like) have no
+                    // registered ports and keep the base ClockHook: their edge can never do anything,
+                    // so they are not clocked again by this scheduler.
+                    if (node->idle_clock_hook && !node->has_clocked)
+                        clock_work[word] &= ~(uint64_t(1) << bit);
+                }
+            }
+        } catch (const std::exception& error) {
+            ReportFailure(node, error.what());
+        } catch (...) {
+            ReportFailure(node, "unknown exception");
         }
     }
 }
@@ -276,18 +289,6 @@ void Scheduler::WarnUnstable()
         report(SEV_INFO, "The following nodes may be unstable: " + names);
         warned = true;
     }
-}
-
-bool Scheduler::ClockEdge(Node_Base* node)
-{
-    try {
-        return node->ClockEdge();
-    } catch (const std::exception& error) {
-        ReportFailure(node, error.what());
-    } catch (...) {
-        ReportFailure(node, "unknown exception");
-    }
-    return false;
 }
 
 // A node whose operation raises is reported once in its lifetime, so a node failing in

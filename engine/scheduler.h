@@ -62,9 +62,6 @@ private:
     // without touching the reader nodes themselves.
     void QueueDependents(int rank);
     void WarnUnstable();
-    // ClockEdge with exceptions caught: a failing node is reported once and counts as
-    // unchanged (Settle catches the failures of Evaluate itself).
-    bool ClockEdge(Node_Base* node);
     void ReportFailure(Node_Base* node, const char* what);
     // Depth-first search through the readers: combinational nodes pass it on, sequential
     // ones only when they forward the driving node's inputs. Each node is entered at most
