@@ -62,24 +62,21 @@ void Manager::Adopt(Node_Base* node, const std::string& node_name, const ParamQu
     DiscardScheduler();
 }
 
-// Narrow outputs move their stored words into the manager's word blocks, in creation order,
+// Narrow outputs move their stored words into the manager's word arena, in creation order,
 // from which the evaluation order is derived: a settle then reads and writes a few dense
-// cache lines instead of a line of every port object it touches. Words move only here, before any link,
-// so only the node's own write paths need refreshing. Nodes that outlive the manager (the
-// shared constant node) keep their words at home.
+// cache lines instead of a line of every port object it touches. Words move only here,
+// before any link, so only the node's own write paths need refreshing. Nodes that outlive
+// the manager (the shared constant node) keep their words at home.
 void Manager::HouseWords(Node_Base* node)
 {
-    constexpr size_t kBlockWords = 4096;
     if (!node->IsDeletable())
         return;
     bool moved = false;
     for (const Node_Base::OwnedPort& port : node->book->owned_ports) {
-        if (words_left == 0) {
-            word_blocks.push_back(std::make_unique<uint32_t[]>(kBlockWords));
-            words_left = kBlockWords;
-        }
-        if (port->MoveWord(&word_blocks.back()[kBlockWords - words_left])) {
-            --words_left;
+        if (spare_word == nullptr)
+            spare_word = static_cast<uint32_t*>(word_arena.Allocate(sizeof(uint32_t), alignof(uint32_t)));
+        if (port->MoveWord(spare_word)) {
+            spare_word = nullptr;
             moved = true;
         }
     }

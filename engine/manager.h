@@ -96,10 +96,10 @@ private:
     std::map<std::string, int> input_order;             // design-input name -> 0-based position
     int last_rank = 0;                                  // highest rank handed out, so ranks stay distinct
     size_t replacements = 0;                            // see Replacements
-    // Where the nodes' narrow outputs keep their values (see HouseWords): blocks that never
-    // move and outlive the nodes, filled in creation order.
-    std::vector<std::unique_ptr<uint32_t[]>> word_blocks;
-    size_t words_left = 0;                              // unused words at the end of the last block
+    // Where the nodes' narrow outputs keep their values (see HouseWords), in creation order;
+    // it outlives the nodes. The spare word is taken but not yet given to a port.
+    Arena word_arena;
+    uint32_t* spare_word = nullptr;
 };
 
 }  // namespace Sim

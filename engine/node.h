@@ -86,8 +86,9 @@ public:
     virtual std::string TraceText() { return std::string(); }
     // Told by an input port of this node when it has been connected to a new source.
     virtual void OnInputConnected(Port_In*) {}
-    // Called after an input's source or inversion changed and after the scheduler moved
-    // output words (Port_Base::MoveWord): nodes keeping InputWords or OutputWords refresh them.
+    // Called after an input's source or inversion changed and after the manager moved the
+    // node's output words (Port_Base::MoveWord): nodes keeping InputWords, InputValues or
+    // OutputWords refresh them.
     virtual void FollowPorts() {}
     // Called for every node when a scheduler is built.
     virtual void PrepareRun() {}

@@ -1,5 +1,5 @@
 // OutputWord: a narrow combinational output's write path kept inside its node. Writing
-// through it touches only the stored word, which lives in the manager's dense word blocks,
+// through it touches only the stored word, which lives in the manager's dense word arena,
 // not the port object: on designs too large for the caches that saves one memory access
 // per write. A node refreshes its OutputWords from FollowPorts.
 #pragma once

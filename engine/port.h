@@ -55,7 +55,7 @@ public:
     // The output an input reads; none for other ports.
     virtual Port_Base* Source() const { return nullptr; }
     // Narrow outputs keep their value in one word, which their manager moves into its word
-    // blocks before anything links to them (see Manager::HouseWords); `slot` receives the
+    // arena before anything links to them (see Manager::HouseWords); `slot` receives the
     // value and serves every later read and write. False, moving nothing, for other ports.
     virtual bool MoveWord(uint32_t*) { return false; }
     // The word a node may write in place of SetInt (see OutputWord): only combinational
@@ -101,7 +101,7 @@ protected:
     uint32_t word_invert = 0;          // bits ValueInt inverts
     uint32_t word_mask = 0xFFFFFFFFu;  // bits ValueInt keeps
     // The home of a narrow output's stored word, in the port's first cache line beside
-    // `word`; the value lives wherever `word` points (here, or in its manager's word blocks).
+    // `word`; the value lives wherever `word` points (here, or in its manager's word arena).
     uint32_t word_store = 0;
     Node_Base* owner;                  // the node that owns this port (not owned)
     std::string name;                  // unique among the ports of one node
