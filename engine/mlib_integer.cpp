@@ -185,6 +185,11 @@ MLIB_UINTEGER& MLIB_UINTEGER::operator=(uint32_t v)
 
 void MLIB_UINTEGER::copy_planes_from(const MLIB_UINTEGER& b)
 {
+    if (!heap_ && !b.heap_) {  // the common case of values up to 64 bits: no loop
+        set_inline64(b.inline_value64(), b.inline_undef64());
+        flags_ = b.flags_;
+        return;
+    }
     if (width_ <= 32) {
         inline_[0] = b.value_plane()[0];
         inline_[kInlineWords] = b.undef_plane()[0];
@@ -621,8 +626,8 @@ bool MLIB_UINTEGER::operator==(const MLIB_UINTEGER& b) const
     const uint32_t relevant = FLAG_UNDEFINED | FLAG_HIGH_Z;
     if ((flags_ & relevant) != (b.flags_ & relevant))
         return false;
-    if (width_ <= 32 && b.width_ <= 32)
-        return inline_[0] == b.inline_[0] && inline_[kInlineWords] == b.inline_[kInlineWords];
+    if (!heap_ && !b.heap_)
+        return inline_value64() == b.inline_value64() && inline_undef64() == b.inline_undef64();
     const PlaneReader x(*this), y(b);
     for (int i = std::max(words(), b.words()) - 1; i >= 0; --i)
         if (x.word(i) != y.word(i) || x.undef_word(i) != y.undef_word(i))

@@ -58,6 +58,16 @@ public:
     // Word i of either plane in place; i must be below words().
     const uint32_t& word_ref(int i) const { return value_plane()[i]; }
     const uint32_t& undef_ref(int i) const { return undef_plane()[i]; }
+    // A value of at most 64 bits with no undefined bit and no flag: its value bits into
+    // `bits`, true. False for any other value. Such values let wide nodes compute on one
+    // machine word.
+    bool plain_low_64(uint64_t& bits) const
+    {
+        if (heap_ || flags_ != 0 || inline_undef64() != 0)
+            return false;
+        bits = inline_value64();
+        return true;
+    }
     void set_undef_word(int i, uint32_t w) { undef_plane()[i] = w; }
 
     int bit(int pos) const;
@@ -114,6 +124,25 @@ protected:
     // common wide datapaths without an allocation per operation).
     static constexpr int kInlineWords = 2;
     static constexpr int kInlineBits = 32 * kInlineWords;
+
+    // The planes of a value kept inline, as one word each; a one-word value's second word
+    // may be stale, so it reads as 0.
+    uint64_t inline_value64() const { return inline_[0] | (width_ > 32 ? uint64_t{inline_[1]} << 32 : 0); }
+    uint64_t inline_undef64() const
+    {
+        return inline_[kInlineWords] | (width_ > 32 ? uint64_t{inline_[kInlineWords + 1]} << 32 : 0);
+    }
+    // Stores both planes of a value kept inline, cut to its width.
+    void set_inline64(uint64_t value, uint64_t undef)
+    {
+        const uint64_t keep = width_ >= 64 ? ~uint64_t{0} : (uint64_t{1} << width_) - 1;
+        value &= keep;
+        undef &= keep;
+        inline_[0] = static_cast<uint32_t>(value);
+        inline_[1] = static_cast<uint32_t>(value >> 32);
+        inline_[kInlineWords] = static_cast<uint32_t>(undef);
+        inline_[kInlineWords + 1] = static_cast<uint32_t>(undef >> 32);
+    }
 
     // Out-of-line halves of the constructors for values wider than kInlineBits.
     void allocate_wide(uint32_t v);

@@ -94,21 +94,12 @@ void Node_DFFE::SetPending(bool now_pending)
     if (!pending)
         MarkClockWork(false);
     else if (narrow)
-        MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
-    else if (uint64_t e, d, s; plain_64_bits(enable_seen, e) && plain_64_bits(data_seen, d) &&
-                               plain_64_bits(stored, s))
+        SetPendingWord(true);
+    else if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) &&
+                               stored.plain_low_64(s))
         MarkClockWork((e & (d ^ s)) != 0);  // NextValue() != stored, on one word
     else
         MarkClockWork(NextValue() != stored);
-}
-
-void Node_DFFE::MarkClockWork(bool work)
-{
-    if (work == marked)
-        return;
-    marked = work;
-    if (manager)
-        manager->SetClockWork(this, work);
 }
 
 bool Node_DFFE::Evaluate()
@@ -143,7 +134,7 @@ bool Node_DFFE::ClockHook()
 {
     if (narrow)
         return ClockHookWord();
-    if (uint64_t e, d, s; plain_64_bits(enable_seen, e) && plain_64_bits(data_seen, d) && plain_64_bits(stored, s))
+    if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s))
         set_low_64_bits(stored, (e & d) | (~e & s));  // NextValue(), which is plain too, on one word
     else
         stored = NextValue();
@@ -156,7 +147,7 @@ bool Node_DFFE::EvaluateWord()
     narrow_data_seen = data_word.Read();
     uint32_t value = narrow_stored;
     if (controls_idle) {
-        SetPending(value != narrow_data_seen);
+        SetPendingWord(value != narrow_data_seen);
         return false;
     } else if (uint32_t set_bits = preset->ValueInt())
         value |= set_bits;
@@ -165,12 +156,12 @@ bool Node_DFFE::EvaluateWord()
     else if (aload->ValueInt())
         value = adata->ValueInt();
     else {
-        SetPending(value != narrow_data_seen);
+        SetPendingWord(value != narrow_data_seen);
         return false;
     }
     narrow_stored = value;
     narrow_data_seen = value;
-    SetPending(false);
+    SetPendingWord(false);
     return out_word.Write(value);
 }
 
@@ -250,21 +241,6 @@ void Node_DFFE_Bit::PrepareRun()
 bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver)
 {
     return drives_async_control(driver, preset, clear, aload);
-}
-
-void Node_DFFE_Bit::SetPending(bool now_pending)
-{
-    pending = now_pending;
-    MarkClockWork(pending && enable_seen != 0);
-}
-
-void Node_DFFE_Bit::MarkClockWork(bool work)
-{
-    if (work == marked)
-        return;
-    marked = work;
-    if (manager)
-        manager->SetClockWork(this, work);
 }
 
 bool Node_DFFE_Bit::LoadNow(uint32_t value)

@@ -8,6 +8,7 @@
 
 #include "engine/input_value.h"
 #include "engine/input_word.h"
+#include "engine/manager.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
 #include "nodes/type_names.h"
@@ -42,7 +43,21 @@ private:
     // Sets the pending flag and asks the scheduler for clock edges only while an edge can
     // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
-    void MarkClockWork(bool work);
+    // SetPending for narrow registers: inline, as the evaluations of most registers end here.
+    void SetPendingWord(bool now_pending)
+    {
+        pending = now_pending;
+        MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
+    }
+    // Inline: a register changing in every cycle calls it twice per cycle.
+    void MarkClockWork(bool work)
+    {
+        if (work == marked)
+            return;
+        marked = work;
+        if (manager)
+            manager->SetClockWork(this, work);
+    }
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
     // state: the same steps on the narrow_ words.
     bool EvaluateWord();
@@ -103,8 +118,19 @@ private:
     // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
     bool LoadNow(uint32_t value);
     // As Node_DFFE: clock edges are asked for only while one can change the stored bit.
-    void SetPending(bool now_pending);
-    void MarkClockWork(bool work);
+    void SetPending(bool now_pending)
+    {
+        pending = now_pending;
+        MarkClockWork(pending && enable_seen != 0);
+    }
+    void MarkClockWork(bool work)
+    {
+        if (work == marked)
+            return;
+        marked = work;
+        if (manager)
+            manager->SetClockWork(this, work);
+    }
 
     // Fields in order of use, as in Node_DFFE.
     uint32_t stored = 0;         // the register bit

@@ -42,16 +42,6 @@ inline void set_low_word_like(MLIB_UINTEGER& scratch, const MLIB_UINTEGER& like,
 // The low 64 value bits of a value.
 inline uint64_t low_64_bits(const MLIB_UINTEGER& v) { return v.word(0) | (uint64_t{v.word(1)} << 32); }
 
-// A value of at most 64 bits with no undefined bit and no flag, read into `bits`; false for
-// any other value. Such values let wide nodes compute on one machine word.
-inline bool plain_64_bits(const MLIB_UINTEGER& v, uint64_t& bits)
-{
-    if (v.width() > 64 || v.flags() != 0 || v.undef_word(0) != 0 || v.undef_word(1) != 0)
-        return false;
-    bits = low_64_bits(v);
-    return true;
-}
-
 // The value bits of a value of at most 64 bits := bits (already within its width).
 inline void set_low_64_bits(MLIB_UINTEGER& v, uint64_t bits)
 {

@@ -372,6 +372,42 @@ TEST(MlibInteger, ResizeAcrossInlineAndHeapStorageKeepsNoStaleBits)
     EXPECT_EQ((c + make(48, 0xFFFFFFFFFFFFull)).width(), 49);
 }
 
+TEST(MlibInteger, InlineCopiesAndEqualityIgnoreWordsAboveTheWidth)
+{
+    // A value shrunk to one word keeps its old second word inline; copying it into or
+    // comparing it with a two-word value must read that word as zero, in both planes.
+    MLIB_UINTEGER shrunk = make(64, 0xAAAA0000'00001234ull);
+    shrunk.set_undef_word(1, 0xFFFFFFFF);
+    shrunk.resize(16);
+    MLIB_UINTEGER wide = make(48, ~0ull);
+    wide = shrunk;
+    EXPECT_EQ(low64(wide), 0x1234ull);
+    EXPECT_EQ(wide.undef_word(1), 0u);
+    EXPECT_TRUE(wide == shrunk);
+    EXPECT_TRUE(shrunk == make(40, 0x1234));
+    EXPECT_FALSE(shrunk == make(40, 0x100001234ull));
+    // Copies into a narrower inline value cut both planes at its width.
+    MLIB_UINTEGER x = make(64, ~0ull);
+    x.set_undef_word(1, 0x80000000u);
+    MLIB_UINTEGER cut(0, 33);
+    cut = x;
+    EXPECT_EQ(low64(cut), 0x1FFFFFFFFull);
+    EXPECT_EQ(cut.undef_word(1), 0u);
+    EXPECT_FALSE(cut == x);
+    // Only plain values (no undefined bit, no flag, at most 64 bits) read as one word.
+    uint64_t bits = 0;
+    EXPECT_TRUE(make(48, 0xBEEF00000001ull).plain_low_64(bits));
+    EXPECT_EQ(bits, 0xBEEF00000001ull);
+    EXPECT_FALSE(x.plain_low_64(bits));
+    EXPECT_FALSE(undefined(8).plain_low_64(bits));
+    EXPECT_FALSE(make(65, 1).plain_low_64(bits));
+    MLIB_UINTEGER z(1, 40);
+    z.set_high_z();
+    EXPECT_FALSE(z.plain_low_64(bits));
+    EXPECT_TRUE(shrunk.plain_low_64(bits));  // the stale mask word lies above its width
+    EXPECT_EQ(bits, 0x1234ull);
+}
+
 TEST(MlibInteger, TextForm)
 {
     EXPECT_EQ(MLIB_UINTEGER(0xABC, 12).to_hex(), "ABC");
