@@ -151,13 +151,6 @@ MLIB_UINTEGER::MLIB_UINTEGER(MLIB_UINTEGER&& other) noexcept
     std::fill(std::begin(other.inline_), std::end(other.inline_), 0u);
 }
 
-MLIB_UINTEGER& MLIB_UINTEGER::operator=(const MLIB_UINTEGER& other)
-{
-    if (this != &other)
-        copy_planes_from(other);
-    return *this;
-}
-
 MLIB_UINTEGER& MLIB_UINTEGER::operator=(MLIB_UINTEGER&& other) noexcept
 {
     if (this == &other)
@@ -621,13 +614,11 @@ int MLIB_UINTEGER::compare_values(const MLIB_UINTEGER& b) const
     return 0;
 }
 
-bool MLIB_UINTEGER::operator==(const MLIB_UINTEGER& b) const
+bool MLIB_UINTEGER::equal_planes(const MLIB_UINTEGER& b) const
 {
     const uint32_t relevant = FLAG_UNDEFINED | FLAG_HIGH_Z;
     if ((flags_ & relevant) != (b.flags_ & relevant))
         return false;
-    if (!heap_ && !b.heap_)
-        return inline_value64() == b.inline_value64() && inline_undef64() == b.inline_undef64();
     const PlaneReader x(*this), y(b);
     for (int i = std::max(words(), b.words()) - 1; i >= 0; --i)
         if (x.word(i) != y.word(i) || x.undef_word(i) != y.undef_word(i))

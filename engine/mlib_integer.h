@@ -41,7 +41,16 @@ public:
     ~MLIB_UINTEGER() { delete[] heap_; }
 
     // Assignment keeps the target's width: the source is zero-extended or truncated.
-    MLIB_UINTEGER& operator=(const MLIB_UINTEGER& other);
+    MLIB_UINTEGER& operator=(const MLIB_UINTEGER& other)
+    {
+        if (!heap_ && !other.heap_) {  // both up to 64 bits: inline, the common case
+            set_inline64(other.inline_value64(), other.inline_undef64());
+            flags_ = other.flags_;
+        } else if (this != &other) {
+            copy_planes_from(other);
+        }
+        return *this;
+    }
     MLIB_UINTEGER& operator=(MLIB_UINTEGER&& other) noexcept;
     MLIB_UINTEGER& operator=(uint32_t v);
 
@@ -105,7 +114,13 @@ public:
     bool operator>(const MLIB_UINTEGER& b) const { return compare_values(b) > 0; }
     bool operator>=(const MLIB_UINTEGER& b) const { return compare_values(b) >= 0; }
     // Equality also compares the undefined masks and the undefined and Z flags.
-    bool operator==(const MLIB_UINTEGER& b) const;
+    bool operator==(const MLIB_UINTEGER& b) const
+    {
+        if (!heap_ && !b.heap_)
+            return ((flags_ ^ b.flags_) & (FLAG_UNDEFINED | FLAG_HIGH_Z)) == 0 &&
+                   inline_value64() == b.inline_value64() && inline_undef64() == b.inline_undef64();
+        return equal_planes(b);
+    }
     bool operator!=(const MLIB_UINTEGER& b) const { return !(*this == b); }
     bool operator==(uint32_t v) const;
     bool operator!=(uint32_t v) const { return !(*this == v); }
@@ -153,6 +168,8 @@ protected:
     void mask_top();
     // -1, 0 or 1 comparing the value planes as unsigned numbers.
     int compare_values(const MLIB_UINTEGER& b) const;
+    // operator== for values of which at least one is stored on the heap.
+    bool equal_planes(const MLIB_UINTEGER& b) const;
     // Copies the planes of b (zero-extended or truncated) and its flags, keeping the width.
     void copy_planes_from(const MLIB_UINTEGER& b);
     void shift_left_within(int n);

@@ -1,7 +1,8 @@
 // RankQueue: the scheduler's event queue, a set of node ranks that always yields its
 // smallest member first. Ranks are small, dense and distinct, so one bit per rank with a
 // cursor at the lowest possibly occupied word beats a binary heap: push is one OR, pop
-// one count-trailing-zeros after skipping empty words.
+// one count-trailing-zeros after skipping empty words. No count is kept: an end mark above
+// the ranks stops the scan.
 #pragma once
 
 #include <cstdint>
@@ -28,18 +29,23 @@ inline int64_t NthBitAhead(const std::vector<uint64_t>& words, size_t word, uint
 
 class RankQueue {
 public:
+    RankQueue() { Reset(0); }
+
     // Makes room for ranks 0 .. max_rank and empties the queue. Allocates; the other
     // operations never do.
     void Reset(int max_rank)
     {
-        words.assign(static_cast<size_t>(max_rank) / 64 + 1, 0);
+        // One word more than the ranks need, whose bit 0 stays set: the scans of Pop and Peek
+        // stop there without a bound check, and find the queue empty when they reach it.
+        words.assign(static_cast<size_t>(max_rank) / 64 + 2, 0);
+        last = words.size() - 1;
+        words[last] = 1;
         frozen.assign(words.size(), 0);
         any_frozen = false;
-        cursor = words.size();
-        count = 0;
+        cursor = last;
     }
 
-    bool Empty() const { return count == 0; }
+    bool Empty() { return Peek() < 0; }
 
     // The rank must lie within the Reset range; pushing a queued or frozen rank changes nothing.
     void Push(int rank)
@@ -51,28 +57,26 @@ public:
         words[word] |= bit;
         if (word < cursor)
             cursor = word;
-        ++count;
     }
 
-    // The smallest queued rank, removed. The queue must not be empty.
+    // The smallest queued rank, removed; -1 when the queue is empty.
     int Pop()
     {
         while (words[cursor] == 0)
             ++cursor;
-        int bit = __builtin_ctzll(words[cursor]);
-        words[cursor] &= words[cursor] - 1;
-        --count;
-        return static_cast<int>(cursor * 64) + bit;
+        if (cursor == last)
+            return -1;
+        const uint64_t bits = words[cursor];
+        words[cursor] = bits & (bits - 1);
+        return static_cast<int>(cursor * 64) + __builtin_ctzll(bits);
     }
 
     // The smallest queued rank, left queued; -1 when the queue is empty.
     int Peek()
     {
-        if (count == 0)
-            return -1;
         while (words[cursor] == 0)
             ++cursor;
-        return static_cast<int>(cursor * 64) + __builtin_ctzll(words[cursor]);
+        return cursor == last ? -1 : static_cast<int>(cursor * 64) + __builtin_ctzll(words[cursor]);
     }
 
     // The n-th smallest queued rank above `rank` (n >= 1), looking no further than the word
@@ -81,7 +85,8 @@ public:
     int PeekAhead(int rank, int n) const
     {
         size_t word = static_cast<size_t>(rank) >> 6;
-        return static_cast<int>(NthBitAhead(words, word, words[word] & ~((uint64_t(2) << (rank & 63)) - 1), n));
+        int64_t ahead = NthBitAhead(words, word, words[word] & ~((uint64_t(2) << (rank & 63)) - 1), n);
+        return ahead < static_cast<int64_t>(last * 64) ? static_cast<int>(ahead) : -1;  // not the end mark
     }
 
     // Refuses the rank from now on, until the next Reset (the rank must not be queued).
@@ -92,11 +97,11 @@ public:
     }
 
 private:
-    std::vector<uint64_t> words;   // bit r of word r / 64 set: rank r is queued
+    std::vector<uint64_t> words;   // bit r of word r / 64 set: rank r is queued; then the end mark
     std::vector<uint64_t> frozen;  // the same layout: rank r is never queued again
     bool any_frozen = false;       // some rank is frozen: pushes must look at `frozen`
     size_t cursor = 0;             // no rank below word `cursor` is queued
-    size_t count = 0;              // number of queued ranks
+    size_t last = 0;               // the word holding the end mark (bit 0), above every rank
 };
 
 }  // namespace Sim

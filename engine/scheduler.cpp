@@ -183,7 +183,8 @@ void Scheduler::ExchangeRanks()
 // until it is popped, and the ranks frozen by the unstable-loop warning never again.
 void Scheduler::Queue(Node_Base* node) { queue.Push(node->rank); }
 
-void Scheduler::QueueDependents(int rank)
+// Inlined into both loops: it runs after most evaluations at high activity.
+[[gnu::always_inline]] inline void Scheduler::QueueDependents(int rank)
 {
     const uint32_t end = reader_start[static_cast<size_t>(rank) + 1];
     for (uint32_t i = reader_start[static_cast<size_t>(rank)]; i < end; ++i)
@@ -237,11 +238,10 @@ int Scheduler::Settle()
     // The exception handlers sit outside the evaluation loop, so an evaluation costs no call
     // of its own; after a failure (reported, counted as an unchanged evaluation) the loop
     // resumes with the next queued node.
-    while (!queue.Empty() && count <= limit) {
+    for (bool drained = false; !drained && count <= limit;) {
         int rank = -1;
         try {
-            while (!queue.Empty()) {
-                rank = queue.Pop();
+            while ((rank = queue.Pop()) >= 0) {
                 // A node a few turns ahead is fetched while this one evaluates: on large
                 // designs the settle loop waits on memory more than it computes.
                 if (int ahead = prefetch ? queue.PeekAhead(rank, kPrefetchDistance) : -1; ahead >= 0)
@@ -251,6 +251,7 @@ int Scheduler::Settle()
                 if (++count > limit)
                     break;
             }
+            drained = true;  // or over the limit, which ends the loop as well
         } catch (const std::exception& error) {
             ReportFailure(by_rank[rank], error.what());
             ++count;
@@ -277,8 +278,7 @@ void Scheduler::WarnUnstable()
     }
     // The nodes left in the queue keep their queued mark: they are frozen for the
     // lifetime of this scheduler.
-    while (!queue.Empty()) {
-        const int rank = queue.Pop();
+    for (int rank; (rank = queue.Pop()) >= 0;) {
         Node_Base* node = by_rank[rank];
         node->queued = true;
         queue.Freeze(rank);

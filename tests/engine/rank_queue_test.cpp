@@ -95,6 +95,17 @@ TEST(RankQueueTest, PeekAheadCountsQueuedRanksWithinTwoWords)
     EXPECT_EQ(queue.PeekAhead(128, 1), 250);
     EXPECT_EQ(queue.PeekAhead(250, 1), -1);  // the last word has no next
     EXPECT_EQ(queue.PeekAhead(299, 1), -1);
+    // Ranks filling whole words end where the end mark starts: it is never a rank.
+    queue.Reset(127);
+    queue.Push(127);
+    EXPECT_EQ(queue.PeekAhead(100, 1), 127);
+    EXPECT_EQ(queue.PeekAhead(100, 2), -1);
+    EXPECT_EQ(queue.PeekAhead(127, 1), -1);
+    EXPECT_EQ(queue.Pop(), 127);
+    EXPECT_EQ(queue.Pop(), -1);
+    EXPECT_EQ(queue.Pop(), -1);  // an empty queue stays empty
+    EXPECT_EQ(queue.Peek(), -1);
+    EXPECT_TRUE(RankQueue().Empty());
 }
 
 }  // namespace
