@@ -102,10 +102,8 @@ void Node_DFFE::SetPending(bool now_pending)
         MarkClockWork(NextValue() != stored);
 }
 
-bool Node_DFFE::Evaluate()
+bool Node_DFFE::EvaluateWide()
 {
-    if (narrow)
-        return EvaluateWord();
     enable_seen = enable_value.Read();
     data_seen = data_value.Read();
     // Preset, then clear, then load, each tested on the whole control value: while any bit
@@ -130,10 +128,8 @@ bool Node_DFFE::Evaluate()
 
 MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | (~enable_seen & stored); }
 
-bool Node_DFFE::ClockHook()
+bool Node_DFFE::ClockHookWide()
 {
-    if (narrow)
-        return ClockHookWord();
     if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s))
         set_low_64_bits(stored, (e & d) | (~e & s));  // NextValue(), which is plain too, on one word
     else
@@ -174,6 +170,10 @@ bool Node_DFFE::ClockHookWord()
     MarkClockWork(false);
     return out_word.Write(value);
 }
+
+bool Node_DFFE::Evaluate() { return narrow ? EvaluateWord() : EvaluateWide(); }
+
+bool Node_DFFE::ClockHook() { return narrow ? ClockHookWord() : ClockHookWide(); }
 
 std::string Node_DFFE::TraceText()
 {
