@@ -30,10 +30,11 @@ public:
     // Inline: registers call it twice a cycle each while their data keeps changing.
     void SetClockWork(Node_Base* node, bool has_work)
     {
-        if (!IsRegistered(node))
+        const size_t id = static_cast<size_t>(node->id);  // -1, unregistered, is out of range
+        if (id >= table.size() || table[id] != node)
             return;
-        uint64_t bit = uint64_t(1) << (node->id & 63);
-        uint64_t& word = clock_work[static_cast<size_t>(node->id) >> 6];
+        const uint64_t bit = uint64_t(1) << (id & 63);
+        uint64_t& word = clock_work[id >> 6];
         word = has_work ? (word | bit) : (word & ~bit);
     }
     // One entry per design input, in design-input order: whether any design output
