@@ -48,6 +48,18 @@ void BM_ShiftLeftWithin(benchmark::State& s)
 void BM_ShiftRight(benchmark::State& s) { run(s, [](const auto& a, const auto&) { return a >> 3; }); }
 void BM_Less(benchmark::State& s) { run(s, [](const auto& a, const auto& b) { return a < b; }); }
 void BM_Equal(benchmark::State& s) { run(s, [](const auto& a, const auto& b) { return a == b; }); }
+// Assignment into a value of the same width, as a wide output port stores each new value.
+void BM_Assign(benchmark::State& state)
+{
+    int width = static_cast<int>(state.range(0));
+    MLIB_UINTEGER a = operand(width, 1), b = operand(width, 2), target(0, width);
+    bool odd = false;
+    for (auto _ : state) {
+        target = odd ? a : b;
+        odd = !odd;
+        benchmark::DoNotOptimize(target);
+    }
+}
 
 }  // namespace
 
@@ -61,4 +73,5 @@ BENCHMARK(BM_ShiftLeftWithin)->WIDTHS;
 BENCHMARK(BM_ShiftRight)->WIDTHS;
 BENCHMARK(BM_Less)->WIDTHS;
 BENCHMARK(BM_Equal)->WIDTHS;
+BENCHMARK(BM_Assign)->WIDTHS;
 BENCHMARK_MAIN();
