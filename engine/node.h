@@ -150,6 +150,11 @@ protected:
     bool failure_reported = false;    // an exception from this node has been reported once
     bool idle_clock_hook = false;     // the base ClockHook, which does nothing, has run
     bool has_clocked = false;         // the node has registered outputs (Bookkeeping::clocked)
+    // Set by classes tracking their clock work: the scheduler clears the node's clock-edge
+    // mark just before its edge, and the class's ClockHook asks for it again (through
+    // Manager::SetClockWork) only if work remains. A register's edge usually ends its work,
+    // so this spares it a call to the scheduler per edge.
+    bool mark_cleared_at_edge = false;
 
 private:
     // Ports placed in an arena are destroyed in place; the others were made with new.

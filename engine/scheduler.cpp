@@ -212,6 +212,8 @@ void Scheduler::ClockPhase()
                         if (int64_t ahead = NthBitAhead(clock_work, word, waiting & ~done, kPrefetchDistance);
                             ahead >= 0)
                             Prefetch(table[static_cast<size_t>(ahead)]);
+                    if (node->mark_cleared_at_edge)
+                        clock_work[word] &= ~(uint64_t(1) << bit);
                     if (node->ClockEdge())
                         QueueDependents(node->rank);
                     // Combinational classes answering IsSettled false (adders and the like) have no

@@ -130,10 +130,14 @@ MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | 
 
 bool Node_DFFE::ClockHookWide()
 {
+    marked = false;  // the scheduler cleared the mark (mark_cleared_at_edge)
     if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s))
         set_low_64_bits(stored, (e & d) | (~e & s));  // NextValue(), which is plain too, on one word
     else
         stored = NextValue();
+    // Asks for the next edge only if it could change the stored value again, so a wide
+    // register whose data stays put costs nothing per cycle.
+    SetPending(stored != data_seen);
     return dataout->Set(stored);
 }
 
@@ -166,8 +170,9 @@ bool Node_DFFE::ClockHookWord()
     const uint32_t enable = narrow_enable_seen;
     const uint32_t value = (enable & narrow_data_seen) | (~enable & narrow_stored);
     narrow_stored = value;
-    // A second edge on the same data and enable would store the same word again.
-    MarkClockWork(false);
+    // A second edge on the same data and enable would store the same word again, so the
+    // mark the scheduler cleared (mark_cleared_at_edge) stays clear.
+    marked = false;
     return out_word.Write(value);
 }
 
@@ -270,8 +275,9 @@ bool Node_DFFE_Bit::Evaluate()
 
 bool Node_DFFE_Bit::ClockHook()
 {
-    // A second edge on the same data and enable would change nothing.
-    MarkClockWork(false);
+    // A second edge on the same data and enable would change nothing, so the mark the
+    // scheduler cleared (mark_cleared_at_edge) stays clear.
+    marked = false;
     if (enable_seen == 0)
         return false;
     stored = data_seen;

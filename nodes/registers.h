@@ -21,6 +21,7 @@ namespace Sim {
 // (the pending flag), so idle registers cost nothing per cycle.
 class Node_DFFE : public Node_Concurrent {
 public:
+    Node_DFFE() { mark_cleared_at_edge = true; }
     std::string TypeName() const override { return TypeNames::DFFE; }
     void SetManager(Manager* owner) override { manager = owner; }
     Manager* GetManager() override { return manager; }
@@ -102,6 +103,7 @@ private:
 
 class Node_DFFE_Bit : public Node_Concurrent {
 public:
+    Node_DFFE_Bit() { mark_cleared_at_edge = true; }
     std::string TypeName() const override { return TypeNames::DFFE_Bit; }
     void SetManager(Manager* owner) override { manager = owner; }
     Manager* GetManager() override { return manager; }

@@ -356,6 +356,60 @@ TEST(DFFE, DisabledOrJustClockedRegistersSkipEdgesWithoutChangingTheirValue)
     }
 }
 
+// Counts the clock edges the scheduler gives a register.
+template <class Register>
+struct EdgeCounting : Register {
+    int edges = 0;
+    bool ClockHook() override
+    {
+        ++edges;
+        return Register::ClockHook();
+    }
+};
+
+// After taking its data a register gets no further edge until an input changes: for the
+// one-word, the wide (plain and undefined data) and the one-bit register alike.
+TEST(DFFE, TakingTheDataEndsTheClockEdgesUntilAnInputChanges)
+{
+    struct Case {
+        const char* what;
+        int width;  // 0: the one-bit class
+        bool undefined_data;
+    };
+    for (const Case& c : {Case{"narrow", 8, false}, Case{"wide", 48, false}, Case{"wide undefined", 48, true},
+                          Case{"bit", 0, false}}) {
+        SCOPED_TRACE(c.what);
+        TestDesign design;
+        int* edges = nullptr;
+        if (c.width == 0) {
+            edges = &design.Add<EdgeCounting<Sim::Node_DFFE_Bit>>("r")->edges;
+        } else {
+            edges = &design.Add<EdgeCounting<Sim::Node_DFFE>>("r", {{"width", ParamValue(c.width)}})->edges;
+        }
+        design.Connect("r", kRegisterInputs, {"dataout"});
+        for (const std::string& port : kRegisterInputs)
+            design.Set("r." + port, 0);
+        design.Set("r.ena", c.width == 0 ? 1 : (uint64_t{1} << c.width) - 1);
+        design.Set("r.datain", 1);
+        if (c.undefined_data) {
+            MLIB_UINTEGER data(1, c.width);
+            data.set_undefined();
+            design.SetValue("r.datain", data);
+        }
+        design.Run(0);
+        design.Run(1);
+        const int taken = *edges;
+        EXPECT_GE(taken, 1);
+        design.Run(5);
+        EXPECT_EQ(*edges, taken);  // nothing left to take
+        design.Set("r.datain", 0);
+        design.Run(0);
+        design.Run(3);
+        EXPECT_EQ(*edges, taken + 1);  // the change is taken at the next edge, once
+        EXPECT_EQ(design.Get("r.dataout"), 0u);
+    }
+}
+
 TEST(DFFE, ControlsReadingAFixedNonZeroValueStillAct)
 {
     // Controls that read constant zeros are not looked at during evaluation; a control whose
