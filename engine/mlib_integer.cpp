@@ -221,10 +221,10 @@ void MLIB_UINTEGER::change_width(int w)
             }
             delete[] heap_;
             heap_ = nullptr;
-        } else {
-            for (int i = old_words; i < new_words; ++i)
-                inline_[i] = inline_[kInlineWords + i] = 0;
         }
+        // Words above the width stay zero, so that both planes read as one machine word each.
+        for (int i = new_words; i < kInlineWords; ++i)
+            inline_[i] = inline_[kInlineWords + i] = 0;
     } else if (!heap_ || new_words != old_words) {
         uint32_t* planes = new uint32_t[2 * static_cast<size_t>(new_words)]();
         int keep = std::min(old_words, new_words);

@@ -140,13 +140,9 @@ protected:
     static constexpr int kInlineWords = 2;
     static constexpr int kInlineBits = 32 * kInlineWords;
 
-    // The planes of a value kept inline, as one word each; a one-word value's second word
-    // may be stale, so it reads as 0.
-    uint64_t inline_value64() const { return inline_[0] | (width_ > 32 ? uint64_t{inline_[1]} << 32 : 0); }
-    uint64_t inline_undef64() const
-    {
-        return inline_[kInlineWords] | (width_ > 32 ? uint64_t{inline_[kInlineWords + 1]} << 32 : 0);
-    }
+    // The planes of a value kept inline, as one word each (the words above the width are zero).
+    uint64_t inline_value64() const { return inline_[0] | uint64_t{inline_[1]} << 32; }
+    uint64_t inline_undef64() const { return inline_[kInlineWords] | uint64_t{inline_[kInlineWords + 1]} << 32; }
     // Stores both planes of a value kept inline, cut to its width.
     void set_inline64(uint64_t value, uint64_t undef)
     {
@@ -178,7 +174,7 @@ protected:
     int width_;               // bits, at least 1
     uint32_t flags_;          // FLAG_UNDEFINED | FLAG_HIGH_Z
     // The planes when width_ <= kInlineBits: value words, then mask words. Words at and
-    // above words() may hold stale bits; every reader stops at words().
+    // above words() are zero (writers stay below words(), resizing clears the rest).
     uint32_t inline_[2 * kInlineWords];
     uint32_t* heap_;          // 2 * words(): value plane then mask plane, when width_ > kInlineBits
 };

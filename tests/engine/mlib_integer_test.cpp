@@ -386,6 +386,18 @@ TEST(MlibInteger, InlineCopiesAndEqualityIgnoreWordsAboveTheWidth)
     EXPECT_TRUE(wide == shrunk);
     EXPECT_TRUE(shrunk == make(40, 0x1234));
     EXPECT_FALSE(shrunk == make(40, 0x100001234ull));
+    // The same after a stay on the heap: the inline words left from before must not return.
+    MLIB_UINTEGER travelled = make(64, ~0ull);
+    travelled.set_undef_word(1, 0xFFFFFFFF);
+    travelled.resize(100);
+    travelled.set_word(0, 7);
+    travelled.set_undef_word(1, 0);
+    travelled.resize(20);
+    EXPECT_TRUE(travelled == make(40, 7));
+    MLIB_UINTEGER target = make(48, ~0ull);
+    target = travelled;
+    EXPECT_EQ(low64(target), 7ull);
+    EXPECT_EQ(target.undef_word(1), 0u);
     // Copies into a narrower inline value cut both planes at its width.
     MLIB_UINTEGER x = make(64, ~0ull);
     x.set_undef_word(1, 0x80000000u);
