@@ -15,6 +15,18 @@
 
 namespace Sim {
 
+// Asks the manager for clock edges for the register, or stops asking, when that differs from
+// its last request (`marked`). Inline: a register changing in every cycle comes here on each
+// evaluation.
+inline void mark_clock_work(Node_Base& node, Manager* manager, bool& marked, bool work)
+{
+    if (work == marked)
+        return;
+    marked = work;
+    if (manager)
+        manager->SetClockWork(&node, work);
+}
+
 // The registers split their work: Evaluate reacts at once to the asynchronous controls and
 // remembers the data and enable to be taken at the next edge; ClockHook takes them at the
 // edge. A register asks the scheduler for clock edges only while the edge could change it
@@ -50,15 +62,7 @@ private:
         pending = now_pending;
         MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
     }
-    // Inline: a register changing in every cycle calls it twice per cycle.
-    void MarkClockWork(bool work)
-    {
-        if (work == marked)
-            return;
-        marked = work;
-        if (manager)
-            manager->SetClockWork(this, work);
-    }
+    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
     // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
     // state: the same steps on the narrow_ words. They are inlined into Evaluate and
     // ClockHook and the wide versions are not, so that the calls for narrow registers, the
@@ -129,14 +133,7 @@ private:
         pending = now_pending;
         MarkClockWork(pending && enable_seen != 0);
     }
-    void MarkClockWork(bool work)
-    {
-        if (work == marked)
-            return;
-        marked = work;
-        if (manager)
-            manager->SetClockWork(this, work);
-    }
+    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
 
     // Fields in order of use, as in Node_DFFE.
     uint32_t stored = 0;         // the register bit
