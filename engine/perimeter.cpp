@@ -25,18 +25,24 @@ void Node_Perimeter_In::CreatePorts(const ParamQuery& query)
     port = AddPort(CreateOutputPort("(perimeter io)", width));
     stored.resize(port->Width());
     stored.set_undefined();
+    CompareWithPort();
 }
-
-bool Node_Perimeter_In::IsSettled() { return port == nullptr || stored == port->Value(); }
 
 bool Node_Perimeter_In::Evaluate()
 {
     if (port)
         port->Set(stored);
+    // A port without undefined state cannot show an undefined value: such an input stays
+    // unsettled, as the comparison says.
+    CompareWithPort();
     return true;
 }
 
-void Node_Perimeter_In::SetInput(const MLIB_UINTEGER& value) { stored = value; }
+void Node_Perimeter_In::SetInput(const MLIB_UINTEGER& value)
+{
+    stored = value;
+    CompareWithPort();
+}
 
 void Node_Perimeter_In::SetInput(uint32_t low, uint32_t high)
 {
@@ -45,6 +51,7 @@ void Node_Perimeter_In::SetInput(uint32_t low, uint32_t high)
         uint32_t top = stored.words() == 2 ? MLIB_UINTEGER::top_mask(stored.width()) : 0xFFFFFFFFu;
         stored.set_word(1, high & top);
     }
+    CompareWithPort();
 }
 
 void Node_Perimeter_Out::CreatePorts(const ParamQuery& query)

@@ -22,7 +22,7 @@ public:
     // Asks the query without a name for the width (32 when it answers nothing).
     void CreatePorts(const ParamQuery& query) override;
     // Settled while the port already shows the stored value.
-    bool IsSettled() override;
+    bool IsSettled() override { return shown; }
     bool Evaluate() override;
     std::string TypeName() const override { return "PERIM IO"; }
     // The value cut or zero-extended to the input's width, flags copied.
@@ -35,6 +35,14 @@ public:
 protected:
     MLIB_UINTEGER stored;       // the value written by the caller, the port's width
     Port_Base* port = nullptr;  // the output "(perimeter io)"
+
+private:
+    // Compares the port with the stored value. Only writes of the caller and evaluations
+    // change either, so the answer is kept for IsSettled, which every settle asks: an input
+    // written once and left alone then costs nothing per cycle.
+    void CompareWithPort() { shown = port == nullptr || stored == port->Value(); }
+
+    bool shown = true;  // the port shows the stored value
 };
 
 class Node_Perimeter_Out : public Node_Concurrent {

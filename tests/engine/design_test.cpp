@@ -201,6 +201,11 @@ TEST_F(DesignTest, SetInputFromTwoWordsCutsToTheWidth)
         EXPECT_EQ(value.word(0), c.word0);
         EXPECT_EQ(value.word(1), c.word1);
         EXPECT_EQ(value.word(2), 0u);
+        in->SetInput(c.low + 1, c.high);
+        EXPECT_FALSE(in->IsSettled());
+        in->SetInput(c.low, c.high);  // back to what the port shows: nothing to pass on
+        EXPECT_TRUE(in->IsSettled());
+        EXPECT_EQ(manager.Run(0), 0);
     }
 }
 
