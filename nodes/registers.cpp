@@ -109,7 +109,14 @@ bool Node_DFFE::EvaluateWide()
     // Preset, then clear, then load, each tested on the whole control value: while any bit
     // of "preset" is 1, "clear" and "aload" are ignored in every bit.
     if (controls_idle) {
-        SetPending(stored != data_seen);
+        // SetPending(stored != data_seen) on one word each, for the usual values of up to
+        // 64 bits without undefined bits.
+        if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s)) {
+            pending = d != s;
+            MarkClockWork((e & (d ^ s)) != 0);
+        } else {
+            SetPending(stored != data_seen);
+        }
         return false;
     } else if (!preset->IsZero()) {
         stored |= preset->Value();
@@ -131,13 +138,16 @@ MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | 
 bool Node_DFFE::ClockHookWide()
 {
     marked = false;  // the scheduler cleared the mark (mark_cleared_at_edge)
-    if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s))
-        set_low_64_bits(stored, (e & d) | (~e & s));  // NextValue(), which is plain too, on one word
-    else
-        stored = NextValue();
     // Asks for the next edge only if it could change the stored value again, so a wide
     // register whose data stays put costs nothing per cycle.
-    SetPending(stored != data_seen);
+    if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s)) {
+        const uint64_t next = (e & d) | (~e & s);  // NextValue(), which is plain too, on one word
+        set_low_64_bits(stored, next);
+        pending = d != next;  // the enabled bits now equal the data: no further edge is asked for
+    } else {
+        stored = NextValue();
+        SetPending(stored != data_seen);
+    }
     return dataout->Set(stored);
 }
 
