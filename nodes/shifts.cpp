@@ -7,6 +7,7 @@
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
 #include "nodes/type_names.h"
+#include "nodes/value_helpers.h"
 
 namespace Sim {
 
@@ -36,6 +37,9 @@ ShiftConfig ReadShiftConfig(const ParamQuery& query, bool with_fill)
 
 // The low `count` bits set, for 0 <= count <= 32.
 uint32_t LowOnes(uint32_t count) { return LowBitsMask(static_cast<int>(count)); }
+
+// The low `count` bits set, for any count (64 and more give every bit).
+uint64_t LowOnes64(uint32_t count) { return count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1; }
 
 // Sets value bits [from, to) of x to 1; the caller keeps `to` within the width.
 void SetOnes(MLIB_UINTEGER& x, int from, int to)
@@ -129,6 +133,7 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
 void Node_SHL::FollowPorts()
 {
     data_word.Follow(datain);
+    data_value.Follow(datain);
     amount_word.Follow(amount);
     fill_word.Follow(fill);
     out_word.Attach(dataout);
@@ -148,6 +153,20 @@ bool Node_SHL::Evaluate()
         else
             x = ((x << a) | (fill_ones ? LowOnes(a) : 0u)) & LowOnes(m);
         return out_word.Write(x);
+    }
+    uint64_t x;
+    if (m <= 64 && data_value.Read().plain_low_64(x)) {
+        // The same steps on one word, for the usual input of up to 64 bits without undefined
+        // bits (the result then has none either).
+        const uint64_t keep = LowOnes64(m);
+        if (signed_form && ((x >> (data_width - 1)) & 1u))
+            x |= ~LowOnes64(static_cast<uint32_t>(data_width));
+        x = a >= m ? 0 : x << a;
+        if (fill_ones)
+            x |= LowOnes64(a);
+        work = 0u;
+        set_low_64_bits(work, x & keep);
+        return dataout->Set(work);
     }
     if (fill_ones && a >= m) {
         SetAllOnes(work);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_value.h"
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
@@ -34,6 +35,7 @@ private:
     Port_Base* datain = nullptr;
     Port_Base* amount = nullptr;
     Port_Base* fill = nullptr;
+    InputValue data_value;   // the read path of datain (wide path)
     MLIB_UINTEGER work;      // the shifted value at `working` bits, reused (wide path only)
 };
 
