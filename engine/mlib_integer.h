@@ -67,6 +67,8 @@ public:
     // Word i of either plane in place; i must be below words().
     const uint32_t& word_ref(int i) const { return value_plane()[i]; }
     const uint32_t& undef_ref(int i) const { return undef_plane()[i]; }
+    // The low 64 value bits (the value plane only).
+    uint64_t low_64() const { return heap_ ? heap_[0] | uint64_t{heap_[1]} << 32 : inline_value64(); }
     // A value of at most 64 bits with no undefined bit and no flag: its value bits into
     // `bits`, true. False for any other value. Such values let wide nodes compute on one
     // machine word.

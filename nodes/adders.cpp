@@ -45,6 +45,8 @@ void Node_UnsnAdd::FollowPorts()
 {
     a.Follow(dataa);
     b.Follow(datab);
+    carry_in.Follow(cin);
+    carry_word.Attach(cout);
 }
 
 bool Node_UnsnAdd::Evaluate()
@@ -52,8 +54,8 @@ bool Node_UnsnAdd::Evaluate()
     if (word_path) {
         // The low width_o + 1 bits of a 64-bit sum are those of the accumulator.
         const int w = sum.width();
-        uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + cin->ValueInt();
-        bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
+        uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + carry_in.Read();
+        bool changed = carry_word.Write(static_cast<uint32_t>(s >> w) & 1u);
         changed |= dataout->SetInt(static_cast<uint32_t>(s) & low_bits(w));
         return changed;
     }
@@ -61,8 +63,8 @@ bool Node_UnsnAdd::Evaluate()
         // As above on 64 bits: the low width_o + 1 bits of the operands' low 64 bits summed
         // are those of the accumulator, whose undefined state stays clear.
         const int w = sum.width();
-        uint64_t s = low_64_bits(a.Read()) + low_64_bits(b.Read()) + cin->ValueInt();
-        bool changed = cout->SetInt(static_cast<uint32_t>(s >> w) & 1u);
+        uint64_t s = a.Read().low_64() + b.Read().low_64() + carry_in.Read();
+        bool changed = carry_word.Write(static_cast<uint32_t>(s >> w) & 1u);
         set_low_64_bits(sum, s & ((uint64_t{1} << w) - 1));
         changed |= dataout->Set(sum);
         return changed;

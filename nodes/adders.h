@@ -25,6 +25,8 @@ public:
 
 private:
     InputValue a, b;  // the read paths of dataa and datab (wide paths)
+    InputWord carry_in;     // the read path of cin
+    OutputWord carry_word;  // the write path of cout
     Port_Base* dataa = nullptr;
     Port_Base* datab = nullptr;
     Port_Base* cin = nullptr;

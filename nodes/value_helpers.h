@@ -39,9 +39,6 @@ inline void set_low_word_like(MLIB_UINTEGER& scratch, const MLIB_UINTEGER& like,
     scratch.set_word(0, low);
 }
 
-// The low 64 value bits of a value.
-inline uint64_t low_64_bits(const MLIB_UINTEGER& v) { return v.word(0) | (uint64_t{v.word(1)} << 32); }
-
 // The value bits of a value of at most 64 bits := bits (already within its width).
 inline void set_low_64_bits(MLIB_UINTEGER& v, uint64_t bits)
 {
