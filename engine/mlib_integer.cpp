@@ -164,7 +164,7 @@ MLIB_UINTEGER& MLIB_UINTEGER::operator=(MLIB_UINTEGER&& other) noexcept
     return *this;
 }
 
-MLIB_UINTEGER& MLIB_UINTEGER::operator=(uint32_t v)
+MLIB_UINTEGER& MLIB_UINTEGER::assign_wide(uint32_t v)
 {
     uint32_t* value = value_plane();
     uint32_t* undef = undef_plane();

@@ -52,7 +52,14 @@ public:
         return *this;
     }
     MLIB_UINTEGER& operator=(MLIB_UINTEGER&& other) noexcept;
-    MLIB_UINTEGER& operator=(uint32_t v);
+    MLIB_UINTEGER& operator=(uint32_t v)
+    {
+        if (heap_)
+            return assign_wide(v);
+        set_inline64(v, 0);
+        flags_ = 0;
+        return *this;
+    }
 
     int width() const { return width_; }
     int words() const { return word_count(width_); }
@@ -166,6 +173,8 @@ protected:
     void mask_top();
     // -1, 0 or 1 comparing the value planes as unsigned numbers.
     int compare_values(const MLIB_UINTEGER& b) const;
+    // operator=(uint32_t) for values stored on the heap.
+    MLIB_UINTEGER& assign_wide(uint32_t v);
     // operator== for values of which at least one is stored on the heap.
     bool equal_planes(const MLIB_UINTEGER& b) const;
     // Copies the planes of b (zero-extended or truncated) and its flags, keeping the width.
