@@ -95,8 +95,7 @@ void Node_DFFE::SetPending(bool now_pending)
         MarkClockWork(false);
     else if (narrow)
         SetPendingWord(true);
-    else if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) &&
-                               stored.plain_low_64(s))
+    else if (uint64_t e, d, s; PlainWords(e, d, s))
         MarkClockWork((e & (d ^ s)) != 0);  // NextValue() != stored, on one word
     else
         MarkClockWork(NextValue() != stored);
@@ -111,7 +110,7 @@ bool Node_DFFE::EvaluateWide()
     if (controls_idle) {
         // SetPending(stored != data_seen) on one word each, for the usual values of up to
         // 64 bits without undefined bits.
-        if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s)) {
+        if (uint64_t e, d, s; PlainWords(e, d, s)) {
             pending = d != s;
             MarkClockWork((e & (d ^ s)) != 0);
         } else {
@@ -140,7 +139,7 @@ bool Node_DFFE::ClockHookWide()
     marked = false;  // the scheduler cleared the mark (mark_cleared_at_edge)
     // Asks for the next edge only if it could change the stored value again, so a wide
     // register whose data stays put costs nothing per cycle.
-    if (uint64_t e, d, s; enable_seen.plain_low_64(e) && data_seen.plain_low_64(d) && stored.plain_low_64(s)) {
+    if (uint64_t e, d, s; PlainWords(e, d, s)) {
         const uint64_t next = (e & d) | (~e & s);  // NextValue(), which is plain too, on one word
         set_low_64_bits(stored, next);
         pending = d != next;  // the enabled bits now equal the data: no further edge is asked for

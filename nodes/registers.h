@@ -53,6 +53,12 @@ public:
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.
     MLIB_UINTEGER NextValue() const;
+    // enable_seen, data_seen and stored as one word each, when all three are plain values
+    // (up to 64 bits, no undefined bit, no flag): the usual case of the wide path.
+    bool PlainWords(uint64_t& enable, uint64_t& data, uint64_t& value) const
+    {
+        return enable_seen.plain_low_64(enable) && data_seen.plain_low_64(data) && stored.plain_low_64(value);
+    }
     // Sets the pending flag and asks the scheduler for clock edges only while an edge can
     // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
