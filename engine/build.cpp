@@ -272,7 +272,9 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
 {
     const std::string& design = manager.DesignName();
     report(SEV_TRACE, "(" + design + " build begins)");
-    SetModelLibraryDirectory(database.GetTopParamText("dll_path"));
+    // The path's own text: the text form of an empty path would be "0", a directory name.
+    const KVC::Param* library_path = database.Top()->GetParam("dll_path");
+    SetModelLibraryDirectory(library_path != nullptr ? library_path->value.text() : std::string());
 
     bool failed = false;
     manager.ReserveNodes(static_cast<size_t>(database.NodeCount()));

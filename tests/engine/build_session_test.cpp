@@ -11,6 +11,7 @@
 #include "engine/perimeter.h"
 #include "engine/session.h"
 #include "host/messages.h"
+#include "models/library_search.h"
 #include "netlistdb/netlist_db.h"
 
 namespace {
@@ -343,4 +344,14 @@ TEST_F(SessionTest, MissingDatabaseFailsTheLoad)
     EXPECT_TRUE(session.error_seen);
     ASSERT_NE(session.manager(), nullptr);  // a manager exists, built from the empty database
     EXPECT_FALSE(session.Run(1));
+}
+
+TEST_F(SessionTest, LoadHandsTheModelLibraryPathToTheBuild)
+{
+    SimSession session;
+    ASSERT_FALSE(session.Load(design, directory, false, {}));
+    EXPECT_EQ(Sim::ModelLibraryDirectory(), directory);
+    // No path means no directory (the text form of an empty text parameter would be "0").
+    ASSERT_FALSE(session.Load(design, "", false, {}));
+    EXPECT_EQ(Sim::ModelLibraryDirectory(), "");
 }
