@@ -99,12 +99,13 @@ bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER
     low_part <<= static_cast<int>(a);
     high_part = x;
     high_part >>= n - static_cast<int>(a);
-    // The two parts never overlap, so their OR is the union of both planes, with the
-    // fresh flags of an OR.
+    // The two parts never overlap, so their OR keeps the known ones of both and the union
+    // of their masks, with the fresh flags of an OR.
     rotated = 0u;
     for (int i = 0; i < rotated.words(); ++i) {
-        rotated.set_word(i, low_part.word(i) | high_part.word(i));
-        rotated.set_undef_word(i, low_part.undef_word(i) | high_part.undef_word(i));
+        const uint32_t low_undef = low_part.undef_word(i), high_undef = high_part.undef_word(i);
+        rotated.set_word(i, (low_part.word(i) & ~low_undef) | (high_part.word(i) & ~high_undef));
+        rotated.set_undef_word(i, low_undef | high_undef);
     }
     return dataout->Set(rotated);
 }

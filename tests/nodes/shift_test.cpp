@@ -249,6 +249,16 @@ TEST(Rotators, WideRotationCarriesUndefinedBitsAround)
     EXPECT_EQ(out.word(0), 0x2u);       // bit 39 moved to bit 1
     EXPECT_EQ(out.undef_word(0), 0x1u);  // bit 38 moved to bit 0, still undefined
     EXPECT_EQ(out.undef_word(1), 0x0u);
+
+    // The parts are joined by an OR, which keeps only known ones: undefined bits whose
+    // value bit is 1 read 0 under their mask, in both parts.
+    MLIB_UINTEGER ones = Wide(40, {0x000000FF, 0xC0});
+    ones.set_undef_word(0, 0x0F);
+    ones.set_undef_word(1, 0x80);
+    out = RunShift<Sim::Node_ROL>(c, ones, 6, false);  // bits 38 and 39 wrap to bits 0 and 1
+    EXPECT_EQ(out.word(0), 0x3C1u);
+    EXPECT_EQ(out.undef_word(0), 0x3Eu);
+    EXPECT_FALSE(out.is_undefined());
 }
 
 TEST(Rotators, WidthZeroIsReportedTakenAsOneBitAndPassesTheInput)
