@@ -96,6 +96,8 @@ public:
     void set_undefined();
     bool is_undefined() const { return (flags_ & FLAG_UNDEFINED) != 0; }
     void set_high_z() { flags_ |= FLAG_HIGH_Z; }
+    // Clears the undefined and Z flags; the undefined mask stays.
+    void clear_flags() { flags_ = 0; }
     bool is_high_z() const { return (flags_ & FLAG_HIGH_Z) != 0; }
     std::string to_hex() const;
 

@@ -68,12 +68,16 @@ bool Node_MrvShiftTaps::ClockHook()
         changed = shiftout->SetInt(oldest.to_uint());
         changed |= taps->SetInt(word);
     } else {
-        taps_value = 0u;
-        for (int tap = 0; tap < taps_count; ++tap) {
+        // Tap 0 as it is, then an OR with each further tap in its place: the OR keeps the known
+        // ones and the masks, and its result has fresh flags.
+        taps_value = ring[static_cast<size_t>(TapIndex(0))];
+        for (int tap = 1; tap < taps_count; ++tap) {
             shifted = ring[static_cast<size_t>(TapIndex(tap))];
             shifted <<= tap * entry_width;
             taps_value |= shifted;
         }
+        if (taps_count > 1)
+            taps_value.clear_flags();
         changed = shiftout->Set(oldest);
         changed |= taps->Set(taps_value);
     }

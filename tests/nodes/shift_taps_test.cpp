@@ -95,6 +95,21 @@ TEST(MrvShiftTaps, WideTapsAndEntriesCarryEveryBitAndUndefinedState)
     shift_in(wide, 0x12345678);
     EXPECT_EQ(wide.GetValue("s.taps").to_hex(), "XXXXXXXX12345678");
     EXPECT_TRUE(wide.GetValue("s.shiftout").is_undefined());
+    // Several taps are joined by an OR, whose result has fresh flags: the undefined tap
+    // shows in the mask alone. A single tap is the entry itself, flags included.
+    EXPECT_FALSE(wide.GetValue("s.taps").is_undefined());
+
+    TestDesign single;
+    single.Add<Sim::Node_MrvShiftTaps>(
+        "s", {{"number_of_taps", ParamValue(1)}, {"tap_distance", ParamValue(2)}, {"width", ParamValue(40)}});
+    single.Connect("s", {"shiftin"}, {"shiftout", "taps"});
+    MLIB_UINTEGER high_z(5, 40);
+    high_z.set_high_z();
+    single.SetValue("s.shiftin", high_z);
+    single.Run(0);
+    single.Run(2);
+    EXPECT_TRUE(single.GetValue("s.taps").is_high_z());
+    EXPECT_EQ(single.GetValue("s.taps").to_uint(), 5u);
 }
 
 TEST(MrvShiftTaps, InvalidCountsAndWidthsAreReportedAndReplacedByOne)
