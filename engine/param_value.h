@@ -12,6 +12,9 @@ public:
     ParamValue() = default;
     explicit ParamValue(int32_t integer) : integer_(integer) {}
     explicit ParamValue(std::string text) : text_(std::move(text)) {}
+    // Both parts as stored, e.g. read back from a file: (7, "abc") is a text value whose
+    // integer part is still 7.
+    ParamValue(int32_t integer, std::string text) : integer_(integer), text_(std::move(text)) {}
 
     int32_t integer() const { return integer_; }
     const std::string& text() const { return text_; }

@@ -154,8 +154,7 @@ bool ReadNodeRecord(SimDBReader& reader, Node& node)
         const std::string text = reader.ReadString();
         if (reader.Ended())
             return false;
-        // A text value has the integer 0 by construction, so the text decides.
-        node.SetParam(name, text.empty() ? ParamValue(integer) : ParamValue(text));
+        node.SetParam(name, ParamValue(integer, text));
     }
     return !reader.Ended();
 }

@@ -123,6 +123,7 @@ void BuildSample(KVC::NetlistDB& db, bool reversed_creation = false)
     add->SetParam("lpm_width", ParamValue(8));
     add->SetParam("lpm_direction", ParamValue(std::string("ADD")));
     add->SetParam("offset", ParamValue(-12));
+    add->SetParam("mixed", ParamValue(7, "abc"));  // a text value that keeps an integer part
     KVC::Input* d = reg->NewPort("d", 0)->AsInput();
     d->width = 8;
     d->NewSlice(0, 8, sum, 0);
@@ -276,6 +277,10 @@ TEST_F(SimDBTest, RoundTripKeepsEverythingTheDatabaseHolds)
     EXPECT_EQ(Describe(loaded), Describe(original));
     EXPECT_EQ(loaded.NodeCount(), 4);
     EXPECT_EQ(loaded.GetTopParamText("top_level_name"), "sample");
+    const KVC::Param* mixed = loaded.FindNode("add1")->GetParam("mixed");
+    ASSERT_NE(mixed, nullptr);
+    EXPECT_EQ(mixed->value.integer(), 7);
+    EXPECT_EQ(mixed->value.text(), "abc");
     // Saving the loaded database gives the same bytes again.
     EXPECT_EQ(SaveToBytes(loaded, "again.simdb"), ReadFile(path));
     std::remove(path.c_str());
