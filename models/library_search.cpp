@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+
 #include "host/messages.h"
 #include "models/modlib_interface.h"
 
@@ -93,7 +95,10 @@ void* FindModelExport(void* handle, const char* symbol)
 }  // namespace Sim
 
 // Model libraries look this up at run time to put their warnings into the message store.
+// Codes outside the known severities are taken as the nearest one: the flush would never
+// print a negative code, and such messages would pile up in the store.
 extern "C" __attribute__((visibility("default"))) void blocktide_model_report(int severity, const char* text)
 {
-    report(severity, text == nullptr ? std::string() : std::string(text));
+    report(std::clamp(severity, static_cast<int>(SEV_INFO), static_cast<int>(SEV_INTERNAL)),
+           text == nullptr ? std::string() : std::string(text));
 }

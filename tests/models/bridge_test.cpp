@@ -10,6 +10,7 @@
 
 #include "model_design.h"
 #include "models/library_search.h"
+#include "models/modlib_interface.h"
 #include "models/node_mmdl.h"
 
 namespace {
@@ -261,3 +262,19 @@ TEST(LibrarySearch, ModelDirectoryComesFirstThenTheSimulatorsOwnDirectory)
 }
 
 }  // namespace
+
+TEST(ModelReports, ReachTheStoreAtTheNearestKnownSeverity)
+{
+    clear_messages();
+    blocktide_model_report(SEV_WARNING, "as given");
+    blocktide_model_report(-1, "below");
+    blocktide_model_report(9, "above");
+    blocktide_model_report(SEV_INFO, nullptr);
+    const std::vector<Message> messages = pending_messages();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].severity, SEV_WARNING);
+    EXPECT_EQ(messages[1].severity, SEV_INFO);
+    EXPECT_EQ(messages[2].severity, SEV_INTERNAL);
+    EXPECT_EQ(messages[3].text, "");
+    clear_messages();
+}
