@@ -134,18 +134,20 @@ bool Node_DFFE::EvaluateWide()
 
 MLIB_UINTEGER Node_DFFE::NextValue() const { return (enable_seen & data_seen) | (~enable_seen & stored); }
 
+// The edge leaves the pending flag alone (the next evaluation recomputes it) and asks for the
+// next edge only if that could change the stored value again, so a wide register whose data
+// stays put costs nothing per cycle.
 bool Node_DFFE::ClockHookWide()
 {
     marked = false;  // the scheduler cleared the mark (mark_cleared_at_edge)
-    // Asks for the next edge only if it could change the stored value again, so a wide
-    // register whose data stays put costs nothing per cycle.
     if (uint64_t e, d, s; PlainWords(e, d, s)) {
-        const uint64_t next = (e & d) | (~e & s);  // NextValue(), which is plain too, on one word
-        set_low_64_bits(stored, next);
-        pending = d != next;  // the enabled bits now equal the data: no further edge is asked for
+        // NextValue(), which is plain too, on one word; a second edge would store it again.
+        set_low_64_bits(stored, (e & d) | (~e & s));
     } else {
+        // Not so with undefined bits: an undefined data bit under an undefined enable bit
+        // becomes a known 0 at the next edge.
         stored = NextValue();
-        SetPending(stored != data_seen);
+        MarkClockWork(NextValue() != stored);
     }
     return dataout->Set(stored);
 }

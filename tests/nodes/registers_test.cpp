@@ -410,6 +410,57 @@ TEST(DFFE, TakingTheDataEndsTheClockEdgesUntilAnInputChanges)
     }
 }
 
+// The edge does not change the pending flag: a register that took its data still answers
+// IsSettled false until its next evaluation, whatever its width.
+TEST(DFFE, TheEdgeLeavesThePendingFlagToTheNextEvaluation)
+{
+    for (int width : {8, 32, 40}) {
+        SCOPED_TRACE(width);
+        TestDesign design;
+        make_register(design, width);
+        Sim::Node_Base* reg = design.manager.FindNode("r");
+        clock_in(design, 5);
+        EXPECT_EQ(design.Get("r.dataout"), 5u);
+        EXPECT_FALSE(reg->IsSettled());
+        design.Set("r.datain", 6);
+        design.Run(0);
+        EXPECT_FALSE(reg->IsSettled());
+        design.Set("r.datain", 5);  // evaluated again, seeing the data it holds
+        design.Run(0);
+        EXPECT_TRUE(reg->IsSettled());
+    }
+}
+
+// Edges on undefined bits need not repeat themselves: an undefined data bit under an
+// undefined enable bit becomes undefined at the first edge and a known 0 at the second.
+TEST(DFFE, WideRegisterKeepsTakingEdgesWhileUndefinedBitsStillChange)
+{
+    for (int width : {32, 40, 100}) {
+        SCOPED_TRACE(width);
+        TestDesign design;
+        make_register(design, width);
+        MLIB_UINTEGER ones(0, width);
+        for (int i = 0; i < width; ++i)
+            ones.set_bit(i, 1);
+        design.SetValue("r.ena", ones);
+        design.SetValue("r.datain", ones);
+        design.Run(0);
+        design.Run(1);
+        MLIB_UINTEGER unknown(0, width);  // every bit undefined, no undefined flag
+        unknown.set_undefined();
+        unknown.clear_flags();
+        design.SetValue("r.ena", unknown);
+        design.SetValue("r.datain", unknown);
+        design.Run(0);
+        design.Run(1);
+        EXPECT_EQ(design.GetValue("r.dataout").to_hex(), std::string((width + 3) / 4, 'X'));
+        design.Run(1);
+        EXPECT_EQ(design.GetValue("r.dataout").to_hex(), std::string((width + 3) / 4, '0'));
+        design.Run(2);
+        EXPECT_EQ(design.GetValue("r.dataout").to_hex(), std::string((width + 3) / 4, '0'));
+    }
+}
+
 TEST(DFFE, ControlsReadingAFixedNonZeroValueStillAct)
 {
     // Controls that read constant zeros are not looked at during evaluation; a control whose
