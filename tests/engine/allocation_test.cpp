@@ -3,56 +3,18 @@
 // whole test program, and counts only inside the measured sections.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "allocation_counter.h"
 #include "engine/adapter.h"
 #include "engine/link.h"
 #include "engine/perimeter.h"
 #include "test_nodes.h"
 
-namespace {
-bool counting = false;
-long allocations = 0;
-
-void* CountedAllocate(std::size_t size)
-{
-    if (counting)
-        ++allocations;
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAllocate(size); }
-void* operator new[](std::size_t size) { return CountedAllocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (counting)
-        ++allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+using allocation_counter::AllocationsDuring;
 
 namespace Sim::testing {
 namespace {
 
 using AllocationTest = EngineTest;
-
-// Counts the allocations made while `work` runs.
-template <class Work> long AllocationsDuring(Work&& work)
-{
-    allocations = 0;
-    counting = true;
-    work();
-    counting = false;
-    return allocations;
-}
 
 TEST_F(AllocationTest, CountingAllocatorSeesAllocations)
 {

@@ -1,45 +1,13 @@
 // Every primitive class at widths up to 32 bits runs its cycles without touching the heap:
 // this file replaces the global operator new of the test program with a counting one and
 // counts only while the measured cycles run.
-#include <cstdlib>
-#include <new>
-
+#include "allocation_counter.h"
 #include "node_harness.h"
 #include "nodes/adders.h"
 #include "nodes/compare.h"
 #include "nodes/mul_div.h"
 #include "nodes/registers.h"
 #include "nodes/shift_taps.h"
-
-namespace {
-bool counting = false;
-long allocations = 0;
-
-void* counted_allocate(std::size_t size)
-{
-    if (counting)
-        ++allocations;
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return counted_allocate(size); }
-void* operator new[](std::size_t size) { return counted_allocate(size); }
-// The nothrow forms too (std::stable_sort's buffer uses them), so that every block this
-// program frees with the replaced delete came from a replaced new.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (counting)
-        ++allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 using namespace node_test;
 
@@ -107,12 +75,11 @@ TEST(Allocation, EveryPrimitiveUpTo32BitsRunsWithoutHeapAllocation)
     drive(1);
     design.Run(2);  // builds and prepares the scheduler outside the measurement
 
-    allocations = 0;
-    counting = true;
-    for (uint32_t cycle = 2; cycle < 40; ++cycle) {
-        drive(cycle);
-        design.Run(1);
-    }
-    counting = false;
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(allocation_counter::AllocationsDuring([&] {
+                  for (uint32_t cycle = 2; cycle < 40; ++cycle) {
+                      drive(cycle);
+                      design.Run(1);
+                  }
+              }),
+              0);
 }
