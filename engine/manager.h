@@ -37,6 +37,9 @@ public:
         static_assert(std::is_base_of_v<Node_Base, T>, "Failed in Mgr::NewNode when provided non-Node class");
         static_assert(alignof(T) <= 64, "node classes are placed on cache-line boundaries");
         T* node = new (node_arena.Allocate(sizeof(T), 64)) T();
+        // Naming the member through T finds the last class that declared it: Node_Base's own
+        // ClockHook is found only when no class down to T overrides it.
+        node->base_clock_hook = std::is_same_v<decltype(&T::ClockHook), bool (Node_Base::*)()>;
         Adopt(node, node_name, query);
         return node;
     }

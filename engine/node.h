@@ -93,13 +93,9 @@ public:
     // Called for every node when a scheduler is built.
     virtual void PrepareRun() {}
     // Clock-edge work beyond the registered ports; true when an output changed. This base
-    // version does nothing and notes that it ran, so the scheduler can stop clocking a node
-    // whose edge has no work at all (see Scheduler::ClockPhase).
-    virtual bool ClockHook()
-    {
-        idle_clock_hook = true;
-        return false;
-    }
+    // version does nothing: a node of a class keeping it and without registered outputs has
+    // an edge that can do nothing, which the scheduler therefore never gives.
+    virtual bool ClockHook() { return false; }
     // Called after the ports are created; initialises any stored state.
     virtual void InitHook() {}
     // Called on every node before the manager deletes any of them.
@@ -148,7 +144,7 @@ protected:
     int id = -1;                      // index in the scheduler's node table; -1 before registration
     bool queued = false;              // frozen by the unstable-loop warning (the queue holds live marks)
     bool failure_reported = false;    // an exception from this node has been reported once
-    bool idle_clock_hook = false;     // the base ClockHook, which does nothing, has run
+    bool base_clock_hook = false;     // the class keeps Node_Base::ClockHook (set by Manager::NewNode)
     bool has_clocked = false;         // the node has registered outputs (Bookkeeping::clocked)
     // Set by classes tracking their clock work: the scheduler clears the node's clock-edge
     // mark just before its edge, and the class's ClockHook asks for it again (through

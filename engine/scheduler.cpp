@@ -41,7 +41,10 @@ void Scheduler::Register(Node_Base* node)
     node->SetManager(&manager);
     if (table.size() > clock_work.size() * 64)
         clock_work.push_back(0);
-    if (!node->IsSettled())
+    // An edge without registered outputs and with the base ClockHook can do nothing: such
+    // nodes (the adders and the like, which answer IsSettled false) are not clocked.
+    const bool idle_edge = node->base_clock_hook && !node->has_clocked;
+    if (!node->IsSettled() && !idle_edge)
         clock_work[static_cast<size_t>(node->id) >> 6] |= uint64_t(1) << (node->id & 63);
     if (dynamic_cast<Node_Perimeter_In*>(node) != nullptr && node->Name() != "(top)")
         design_inputs.push_back(node);
@@ -216,11 +219,6 @@ void Scheduler::ClockPhase()
                         clock_work[word] &= ~(uint64_t(1) << bit);
                     if (node->ClockEdge())
                         QueueDependents(node->rank);
-                    // Combinational classes answering IsSettled false (adders and the like) have no
-                    // registered ports and keep the base ClockHook: their edge can never do anything,
-                    // so they are not clocked again by this scheduler.
-                    if (node->idle_clock_hook && !node->has_clocked)
-                        clock_work[word] &= ~(uint64_t(1) << bit);
                 }
             }
         } catch (const std::exception& error) {

@@ -8,6 +8,9 @@
 #include "engine/constant_node.h"
 #include "engine/link.h"
 #include "engine/perimeter.h"
+#include "nodes/adders.h"
+#include "nodes/logic.h"
+#include "nodes/registers.h"
 #include "test_nodes.h"
 
 namespace Sim::testing {
@@ -81,6 +84,51 @@ TEST_F(ManagerTest, RunCountsCyclesAndClocksNodesWithClockWork)
     EXPECT_EQ(inv->evaluations, 1);  // settled, never clocked, inputs never changed
     EXPECT_EQ(manager.Run(-2), -2);
     EXPECT_EQ(manager.Cycle(), 3);
+}
+
+// Counts its clock edges, then does what the adder's own hook (the base one) does.
+class Node_EdgeCountingAdd : public Node_TestAdd {
+public:
+    bool ClockHook() override
+    {
+        ++edges;
+        return Node_TestAdd::ClockHook();
+    }
+    int edges = 0;
+};
+
+// Has clock-edge work only while active; otherwise its hook is the base one.
+class Node_SometimesClocked : public Node_TestAdd {
+public:
+    bool ClockHook() override
+    {
+        if (!active)
+            return Node_Concurrent::ClockHook();
+        ++edges;
+        return false;
+    }
+    bool active = false;
+    int edges = 0;
+};
+
+// Nodes answering IsSettled false get an edge in every cycle, whatever their hook does with
+// it: only an edge that cannot do anything (the base hook, no registered output) is left out.
+TEST_F(ManagerTest, ClassesWithTheirOwnClockHookAreClockedInEveryCycle)
+{
+    Manager manager("hooks");
+    auto* counting = manager.NewNode<Node_EdgeCountingAdd>("counting");
+    auto* sometimes = manager.NewNode<Node_SometimesClocked>("sometimes");
+    manager.Run(5);
+    EXPECT_EQ(counting->edges, 5);
+    manager.Run(2);
+    EXPECT_EQ(sometimes->edges, 0);
+    sometimes->active = true;
+    manager.Run(3);
+    EXPECT_EQ(sometimes->edges, 3);
+    manager.NewNode<Node_TestAdd>("later");  // a new scheduler
+    manager.Run(3);
+    EXPECT_EQ(sometimes->edges, 6);
+    EXPECT_EQ(counting->edges, 13);
 }
 
 TEST_F(ManagerTest, RegisteredOutputReachesItsReaderAfterTheClock)
