@@ -317,19 +317,29 @@ void Scheduler::Inventory(std::vector<InputInfo>& list)
 
 bool Scheduler::ReachesOutput(Node_Base* design_input, const std::vector<std::vector<Node_Base*>>& readers)
 {
-    std::vector<Node_Base*> pending{design_input};
-    while (!pending.empty()) {
-        Node_Base* current = pending.back();
-        pending.pop_back();
-        for (Node_Base* reader : readers[current->id]) {
-            if (reader->book->visits >= kMaxVisits)
-                continue;
-            ++reader->book->visits;
-            if (dynamic_cast<Node_Perimeter_Out*>(reader) != nullptr)
-                return true;
-            if (!reader->IsSequential() || (reader->ForwardsInputs() && reader->ForwardsFrom(current)))
-                pending.push_back(reader);
+    // The order of a recursive search, kept on a list of frames (deep designs would exhaust
+    // the call stack): each reader is counted and searched from before its next sibling is
+    // looked at. The visit limit makes that order part of the answer.
+    struct Frame {
+        Node_Base* node;
+        size_t next;  // the next reader of `node` to look at
+    };
+    std::vector<Frame> path{{design_input, 0}};
+    while (!path.empty()) {
+        Node_Base* current = path.back().node;
+        const std::vector<Node_Base*>& list = readers[current->id];
+        if (path.back().next == list.size()) {
+            path.pop_back();
+            continue;
         }
+        Node_Base* reader = list[path.back().next++];
+        if (reader->book->visits >= kMaxVisits)
+            continue;
+        ++reader->book->visits;
+        if (dynamic_cast<Node_Perimeter_Out*>(reader) != nullptr)
+            return true;
+        if (!reader->IsSequential() || (reader->ForwardsInputs() && reader->ForwardsFrom(current)))
+            path.push_back({reader, 0});
     }
     return false;
 }

@@ -374,6 +374,30 @@ TEST_F(ManagerTest, InventoryFollowsCombinationalPathsAndForwardingRegisters)
     }
 }
 
+// The search enters each reader before it looks at the next one, so the visit limit is used
+// up in that order: here the two passes through the adder spend the register's ten visits
+// (five inputs each) before the buffer's path to its clear input is tried.
+TEST_F(ManagerTest, InventorySearchSpendsVisitsInDepthFirstOrder)
+{
+    Manager manager("order");
+    manager.NewNode<Node_Perimeter_In>("in", AnyWidth(1));
+    manager.NewNode<Node_UnsnAdd>("adder", AnyWidth(1));
+    manager.NewNode<Node_BufDrn>("buffer", AnyWidth(1));
+    manager.NewNode<Node_DFFE_Bit>("reg");
+    manager.NewNode<Node_Perimeter_Out>("out", AnyWidth(1));
+    ASSERT_TRUE(Link(manager, "in", "(perimeter io)", "adder", "dataa", false));
+    ASSERT_TRUE(Link(manager, "in", "(perimeter io)", "adder", "datab", false));
+    ASSERT_TRUE(Link(manager, "in", "(perimeter io)", "buffer", "datain", false));
+    for (const char* port : {"datain", "adata", "ena", "sclr", "sload"})
+        ASSERT_TRUE(Link(manager, "adder", "dataout", "reg", port, false));
+    ASSERT_TRUE(Link(manager, "buffer", "dataout", "reg", "clear", false));
+    ASSERT_TRUE(Link(manager, "reg", "dataout", "out", "(perimeter io)", false));
+    std::vector<InputInfo> inventory;
+    manager.InputInventory(inventory);
+    ASSERT_EQ(inventory.size(), 1u);
+    EXPECT_FALSE(inventory[0].reaches_output);
+}
+
 TEST_F(ManagerTest, InventorySearchEndsOnLoops)
 {
     Manager manager("loop");
