@@ -70,6 +70,9 @@ void Node_DFFE::FollowPorts()
     data_value.Follow(datain);
     enable_value.Follow(ena);
     out_word.Attach(dataout);
+    // A new source or inversion may make a control read something else than zeros: the
+    // controls are read again until the next scheduler looks at them (PrepareRun).
+    controls_idle = false;
 }
 
 void Node_DFFE::InitHook()
@@ -244,6 +247,9 @@ void Node_DFFE_Bit::FollowPorts()
     data_word.Follow(datain);
     enable_word.Follow(ena);
     out_word.Attach(dataout);
+    // A new source or inversion may make a control read something else than zeros: the
+    // controls are read again until the next scheduler looks at them (PrepareRun).
+    controls_idle = false;
 }
 
 void Node_DFFE_Bit::InitHook() { stored = 0; }

@@ -47,7 +47,6 @@ public:
     bool ClockHook() override;
     void InitHook() override;
     void PrepareRun() override;
-    void OnInputConnected(Port_In*) override { controls_idle = false; }
     void FollowPorts() override;
 
 private:
@@ -127,7 +126,6 @@ public:
     bool ClockHook() override;
     void InitHook() override;
     void PrepareRun() override;
-    void OnInputConnected(Port_In*) override { controls_idle = false; }
     void FollowPorts() override;
 
 private:

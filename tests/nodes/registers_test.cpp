@@ -461,6 +461,31 @@ TEST(DFFE, WideRegisterKeepsTakingEdgesWhileUndefinedBitsStillChange)
     }
 }
 
+// An unconnected control reads constant zeros and is not looked at; inverting it after a
+// run makes it read ones, and the register must see that at its next evaluation.
+TEST(DFFE, AControlInvertedAfterARunActsAtTheNextEvaluation)
+{
+    for (int width : {1, 8, 48}) {
+        SCOPED_TRACE(width);
+        TestDesign design;
+        if (width == 1)
+            design.Add<Sim::Node_DFFE_Bit>("r");
+        else
+            design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(width)}});
+        design.Connect("r", {"datain"}, {"dataout"});
+        design.Set("r.datain", 0);
+        design.Run(0);
+        design.Run(2);
+        EXPECT_EQ(design.Get("r.dataout"), 0u);
+        auto* preset = dynamic_cast<Sim::Port_In*>(design.manager.FindNode("r")->LookupPort("preset"));
+        ASSERT_NE(preset, nullptr);
+        preset->SetInversion(nullptr);
+        design.Set("r.datain", 1);  // evaluated again
+        design.Run(0);
+        EXPECT_EQ(design.Get("r.dataout"), (uint64_t{1} << width) - 1);
+    }
+}
+
 TEST(DFFE, ControlsReadingAFixedNonZeroValueStillAct)
 {
     // Controls that read constant zeros are not looked at during evaluation; a control whose
