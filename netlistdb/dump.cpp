@@ -54,10 +54,10 @@ void Input::Dump() const
     logfile_outdent(1);
 }
 
-void NetlistDB::Dump(const std::string& file_name) const
+bool NetlistDB::Dump(const std::string& file_name) const
 {
     if (!logfile_open(kDumpSlot, file_name.c_str(), false))
-        return;
+        return false;
 
     logfile_printf("DUMP OF DESIGN NETLIST DB\n");
     logfile_printf("Clocks:");
@@ -96,6 +96,7 @@ void NetlistDB::Dump(const std::string& file_name) const
     logfile_outdent(1);
     logfile_printf("Dump complete.");
     logfile_close_all();
+    return true;
 }
 
 }  // namespace KVC

@@ -196,8 +196,9 @@ public:
     // Back to a new database: no nodes, no clocks, a fresh top node with its constant ports.
     void Clear();
 
-    // The human-readable listing through the log facility (slot 2, truncating the file).
-    void Dump(const std::string& file_name) const;
+    // The human-readable listing through the log facility (slot 2, truncating the file);
+    // false when the file could not be opened (the facility has printed its failure line).
+    bool Dump(const std::string& file_name) const;
     // Writes the SimDB file; records in name order, so one design always gives the same bytes.
     void Save(const std::string& path) const;
     // The bytes Save writes.

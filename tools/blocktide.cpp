@@ -360,7 +360,10 @@ int run_dump(const std::string& design, const std::string& out)
         fail("the simulation database " + design + ".simdb could not be read");
         return 1;
     }
-    database.Dump(out);
+    if (!database.Dump(out)) {
+        fail("cannot write " + out);
+        return 1;
+    }
     return session.flush_messages(0) ? 1 : 0;
 }
 
@@ -387,7 +390,9 @@ int main(int argc, char** argv)
         ->required();
     simulate->add_option("--stimulus", sim.stimulus, "CSV of input values, one step per line");
     simulate->add_option("--cycles", sim.cycles, "Without a stimulus: run this many one-cycle steps")
-        ->check(CLI::NonNegativeNumber);
+        ->check(CLI::Validator(
+            [](std::string& text) { return text.rfind('-', 0) == 0 ? "a cycle count is 0 or more" : ""; },
+            "COUNT"));
     simulate->add_option("--outputs", sim.outputs, "Comma-separated outputs to show (default: all)");
     simulate->add_option("--out", sim.out, "Write the output CSV here instead of standard output");
     simulate->add_option("--vcd", sim.vcd, "Write a VCD waveform of every input and output per cycle");

@@ -124,6 +124,7 @@ TEST(Command, UsageErrorsExitTwo)
         EXPECT_EQ(result.exit_code, 2) << (args.empty() ? "(no arguments)" : args[0]) << result.err;
         EXPECT_NE(result.err, "");
     }
+    EXPECT_NE(ws.Run({"sim", "d.vo", "--cycles", "-1"}).err.find("a cycle count is 0 or more"), std::string::npos);
 }
 
 TEST(Sim, ReusesTheSimDbWithoutReadingTheNetlistAgain)
@@ -327,6 +328,10 @@ TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutAGoodSimDb)
     EXPECT_EQ(dump.rfind("DUMP OF DESIGN NETLIST DB", 0), 0u) << dump;
     EXPECT_NE(dump.find("NODE 'cnt'"), std::string::npos) << dump;
     EXPECT_NE(dump.find("NODE 'inc'"), std::string::npos) << dump;
+
+    result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("no_such_dir/dump.txt")});
+    EXPECT_EQ(result.exit_code, 1);  // the log facility's failure line, then ours
+    EXPECT_NE(result.err.find("cannot write"), std::string::npos) << result.err;
 
     counter.ws.Remove("counter.vo.simdb");
     counter.ws.Remove("dump.txt");

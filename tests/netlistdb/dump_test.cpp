@@ -18,7 +18,7 @@ std::string DumpText(const KVC::NetlistDB& db)
     // Named after the process and test, so parallel test runs never share a file.
     const std::string path = ::testing::TempDir() + "/dump_test_" + std::to_string(getpid()) + "_" +
                              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
-    db.Dump(path);
+    EXPECT_TRUE(db.Dump(path));
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -121,7 +121,7 @@ TEST(NetlistDump, UncreatableFileGivesTheLogFailureLineAndAbandonsTheDump)
 {
     KVC::NetlistDB db;
     ::testing::internal::CaptureStdout();
-    db.Dump(::testing::TempDir() + "/no_such_dir/dump.txt");
+    EXPECT_FALSE(db.Dump(::testing::TempDir() + "/no_such_dir/dump.txt"));
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "\n\nCRITICAL LOGFILE FAILURE (log_data.fh[P_num])\n\n");
     // The facility is still usable afterwards.
