@@ -411,15 +411,22 @@ private:
 
 std::string seed_text(uint64_t seed) { return "random seed " + std::to_string(seed); }
 
+// Runs `check_case(source, check)` for kIterations random cases drawn from `seed`, or until
+// the checker has seen enough failures.
+template <class CheckCase> void for_each_case(uint64_t seed, CheckCase check_case)
+{
+    SCOPED_TRACE(seed_text(seed));
+    OperandSource source(seed);
+    Checker check;
+    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration)
+        check_case(source, check);
+}
+
 }  // namespace
 
 TEST(MlibIntegerModel, ArithmeticFollowsWidthValueAndMaskRules)
 {
-    const uint64_t seed = kSeed;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width()), b = source.operand(source.width());
         const MLIB_UINTEGER x = build(a), y = build(b);
         const int wide = std::max(a.width, b.width);
@@ -461,16 +468,12 @@ TEST(MlibIntegerModel, ArithmeticFollowsWidthValueAndMaskRules)
             check.expect("a / b", a, &b, x / y, quotient);
             check.expect("a % b", a, &b, x % y, remainder);
         }
-    }
+    });
 }
 
 TEST(MlibIntegerModel, LogicFollowsKnownBitRules)
 {
-    const uint64_t seed = kSeed + 1;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed + 1, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width()), b = source.operand(source.width());
         const MLIB_UINTEGER x = build(a), y = build(b);
         const int wide = std::max(a.width, b.width);
@@ -508,16 +511,12 @@ TEST(MlibIntegerModel, LogicFollowsKnownBitRules)
         expected = or_model(a, b, a.width);
         expected.flags = a.flags | b.flags;
         check.expect("a |= b", a, &b, ored, expected);
-    }
+    });
 }
 
 TEST(MlibIntegerModel, ShiftsMoveBothPlanes)
 {
-    const uint64_t seed = kSeed + 2;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed + 2, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width());
         const MLIB_UINTEGER x = build(a);
         const int n = source.shift(a.width);
@@ -547,16 +546,12 @@ TEST(MlibIntegerModel, ShiftsMoveBothPlanes)
             for (int i = std::max(a.width - n, 0); i < a.width; ++i)
                 expected.value[i] = 1;
         check.expect("signed a >>= " + by, a, nullptr, arithmetic, expected);
-    }
+    });
 }
 
 TEST(MlibIntegerModel, ComparisonsReadValuesEqualityReadsEverything)
 {
-    const uint64_t seed = kSeed + 3;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed + 3, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width());
         Model b = source.operand(source.width());
         if (source.below(3) == 0) {  // the same value at another width, flags sometimes changed
@@ -584,16 +579,12 @@ TEST(MlibIntegerModel, ComparisonsReadValuesEqualityReadsEverything)
         const std::string with = std::to_string(number) + "u";
         check.expect_bool("a == " + with, a, nullptr, x == number, equal_number);
         check.expect_bool("a != " + with, a, nullptr, x != number, !equal_number);
-    }
+    });
 }
 
 TEST(MlibIntegerModel, AssignmentResizeBitAccessAndTextForm)
 {
-    const uint64_t seed = kSeed + 4;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed + 4, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width()), b = source.operand(source.width());
         const MLIB_UINTEGER x = build(a), y = build(b);
 
@@ -641,16 +632,12 @@ TEST(MlibIntegerModel, AssignmentResizeBitAccessAndTextForm)
                           std::find(a.value.begin(), a.value.end(), 1) == a.value.end());
 
         check.expect_text("a.to_hex()", a, nullptr, x.to_hex(), hex_text(a));
-    }
+    });
 }
 
 TEST(MlibSintegerModel, SignedArithmeticComparisonAndResizeFollowTwosComplement)
 {
-    const uint64_t seed = kSeed + 5;
-    SCOPED_TRACE(seed_text(seed));
-    OperandSource source(seed);
-    Checker check;
-    for (int iteration = 0; iteration < kIterations && !check.done(); ++iteration) {
+    for_each_case(kSeed + 5, [](OperandSource& source, Checker& check) {
         const Model a = source.operand(source.width());
         Model b = source.operand(source.width());
         if (source.below(4) == 0)  // the same number at another width
@@ -727,5 +714,5 @@ TEST(MlibSintegerModel, SignedArithmeticComparisonAndResizeFollowTwosComplement)
         if (!b_negative)
             expected.value.back() = 0;
         check.expect("signed a = b", a, &b, target, expected);
-    }
+    });
 }
