@@ -96,9 +96,9 @@ public:
     void set_undefined();
     bool is_undefined() const { return (flags_ & FLAG_UNDEFINED) != 0; }
     void set_high_z() { flags_ |= FLAG_HIGH_Z; }
+    bool is_high_z() const { return (flags_ & FLAG_HIGH_Z) != 0; }
     // Clears the undefined and Z flags; the undefined mask stays.
     void clear_flags() { flags_ = 0; }
-    bool is_high_z() const { return (flags_ & FLAG_HIGH_Z) != 0; }
     std::string to_hex() const;
 
     MLIB_UINTEGER operator+(const MLIB_UINTEGER& b) const;

@@ -99,14 +99,10 @@ bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER
     low_part <<= static_cast<int>(a);
     high_part = x;
     high_part >>= n - static_cast<int>(a);
-    // The two parts never overlap, so their OR keeps the known ones of both and the union
-    // of their masks, with the fresh flags of an OR.
-    rotated = 0u;
-    for (int i = 0; i < rotated.words(); ++i) {
-        const uint32_t low_undef = low_part.undef_word(i), high_undef = high_part.undef_word(i);
-        rotated.set_word(i, (low_part.word(i) & ~low_undef) | (high_part.word(i) & ~high_undef));
-        rotated.set_undef_word(i, low_undef | high_undef);
-    }
+    // The parts joined by an OR: its known ones and masks, and the fresh flags of its result.
+    rotated = low_part;
+    rotated |= high_part;
+    rotated.clear_flags();
     return dataout->Set(rotated);
 }
 
