@@ -3,9 +3,11 @@
 # Idempotent and quiet when everything is already there.
 set -euo pipefail
 # octave (octave-cli) and octave-dev (mkoctfile) build and test the MEX modules; gnuplot-nox
-# lets octave-cli draw the example's plot without a display.
+# lets octave-cli draw the example's plot without a display; Octave draws its text with
+# fonts-freefont-otf and its `print -dpng` needs Ghostscript.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsystemc-dev libcli11-dev clang libclang-rt-14-dev octave octave-dev gnuplot-nox)
+          libsystemc-dev libcli11-dev clang libclang-rt-14-dev octave octave-dev gnuplot-nox
+          fonts-freefont-otf ghostscript)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
