@@ -10,7 +10,7 @@
 #include "bench/netlist_generator.h"
 #include "frontend/tokenizer.h"
 #include "frontend/vo_parser.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 namespace {

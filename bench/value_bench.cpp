@@ -1,7 +1,7 @@
 // Micro-benchmarks of the wide integer operations at 8, 32, 40 and 200 bits.
 #include <benchmark/benchmark.h>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace {
 

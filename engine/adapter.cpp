@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "engine/constant_node.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -2,7 +2,7 @@
 #include "engine/link.h"
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -6,7 +6,7 @@
 
 #include "engine/constant_node.h"
 #include "engine/scheduler.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

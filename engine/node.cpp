@@ -3,7 +3,7 @@
 #include "engine/node.h"
 
 #include "engine/constant_node.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "engine/arena.h"
-#include "engine/param_value.h"
+#include "base/param_value.h"
 #include "engine/port.h"
 
 namespace Sim {

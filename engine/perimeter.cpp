@@ -3,7 +3,7 @@
 #include "engine/perimeter.h"
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "engine/node.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace Sim {
 

@@ -9,7 +9,7 @@
 
 #include "engine/constant_node.h"
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -7,7 +7,7 @@
 
 #include "frontend/grammar_errors.h"
 #include "frontend/netlist_parser.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 namespace Parser {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/param_value.h"
+#include "base/param_value.h"
 #include "frontend/tokenizer.h"
 #include "frontend/xml_map.h"
 

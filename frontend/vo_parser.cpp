@@ -6,7 +6,7 @@
 
 #include "frontend/grammar_errors.h"
 #include "frontend/parser_util.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "frontend/parser_util.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace {
 

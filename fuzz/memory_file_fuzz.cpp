@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "models/library_search.h"
 #include "models/model_factory.h"
 

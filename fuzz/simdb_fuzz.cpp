@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

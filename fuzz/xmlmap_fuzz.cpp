@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frontend/xml_map.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-#include "engine/session.h"
+#include "sim/session.h"
 #include "host/formatport.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "models/modlib_interface.h"
 
 namespace Sim {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/param_value.h"
+#include "base/param_value.h"
 
 namespace Sim {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/param_value.h"
+#include "base/param_value.h"
 
 namespace Sim {
 

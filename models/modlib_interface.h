@@ -3,7 +3,7 @@
 // bridge (Node_MMDL) and our own model libraries in modlibs/ share this header.
 #pragma once
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 // Wide values cross the C-linkage boundary by reference, as the interface prescribes; both
 // sides are C++ sharing one value type, so clang's warning about that is silenced here.
@@ -36,7 +36,7 @@ using ModlibGetPortValue = int (*)(ModlibModel model, const char* name, unsigned
 using ModlibSetPortValue = int (*)(ModlibModel model, const char* name, unsigned value);
 
 // Offered by libblocktide: a model library that finds this symbol in the process sends
-// its warnings to the host's message store through it (severity codes of host/messages.h).
+// its warnings to the host's message store through it (severity codes of base/messages.h).
 void blocktide_model_report(int severity, const char* text);
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "models/library_search.h"
 
 namespace Sim {

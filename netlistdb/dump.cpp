@@ -3,7 +3,7 @@
 // and parameters). Nodes are listed by name, parameters by name, clocks by number.
 #include <cstdint>
 
-#include "host/log.h"
+#include "base/log.h"
 #include "netlistdb/netlist_db.h"
 
 namespace KVC {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace KVC {
 

@@ -24,7 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/param_value.h"
+#include "base/param_value.h"
 
 namespace KVC {
 

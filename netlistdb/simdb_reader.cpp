@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "netlistdb/simdb_io.h"
 

@@ -3,7 +3,7 @@
 // the same bytes, whatever the hash maps' iteration order.
 #include <cstdio>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "netlistdb/simdb_io.h"
 

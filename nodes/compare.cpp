@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/operator_trace.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim {
 

@@ -2,7 +2,7 @@
 #include "nodes/lpm_mux.h"
 
 #include "engine/node.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"

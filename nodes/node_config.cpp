@@ -2,7 +2,7 @@
 #include "nodes/node_config.h"
 
 #include "engine/node.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "nodes/conventions.h"
 
 namespace Sim {

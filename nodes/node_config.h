@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/param_value.h"
+#include "base/param_value.h"
 
 namespace Sim {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/node.h"
-#include "engine/param_value.h"
+#include "base/param_value.h"
 #include "nodes/type_names.h"
 
 namespace Sim {

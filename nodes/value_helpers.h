@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace Sim {
 

@@ -16,10 +16,10 @@
 
 #include "engine/constant_node.h"
 #include "engine/perimeter.h"
-#include "engine/session.h"
+#include "sim/session.h"
 #include "frontend/vo_parser.h"
-#include "host/design_interface.h"
-#include "host/messages.h"
+#include "sim/design_interface.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "tools/stimulus.h"
 #include "tools/vcd.h"

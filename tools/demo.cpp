@@ -1,8 +1,8 @@
 // A small demonstration of wide values and the message store, run by `make demo`.
 #include <cstdio>
 
-#include "engine/mlib_integer.h"
-#include "host/messages.h"
+#include "base/mlib_integer.h"
+#include "base/messages.h"
 
 int main()
 {

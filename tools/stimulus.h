@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace blocktide_cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace blocktide_cli {
 

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "host/design_interface.h"
+#include "sim/design_interface.h"
 #include "host/mex/mex_support.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "host/design_interface.h"
+#include "sim/design_interface.h"
 #include "host/gateway.h"
 #include "host/mex/mex_support.h"
 

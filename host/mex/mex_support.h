@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/messages.h"
+#include "base/messages.h"
 
 // Sends every printed message to the host console while a MEX call runs. The default sink
 // comes back when the call ends, so the library never keeps a pointer into a module that

@@ -28,7 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 #include "models/modlib_interface.h"
 #include "parameters.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace modlib {
 

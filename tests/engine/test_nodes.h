@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace Sim::testing {
 

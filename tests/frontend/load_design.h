@@ -6,7 +6,7 @@
 #include <string>
 
 #include "frontend/vo_parser.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "scratch_dir.h"
 

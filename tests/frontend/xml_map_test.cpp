@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/parser_util.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "scratch_dir.h"
 
 namespace {

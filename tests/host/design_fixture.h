@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/session.h"
+#include "sim/session.h"
 #include "frontend/vo_parser.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 class ImportedDesign {
 public:

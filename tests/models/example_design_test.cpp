@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/session.h"
+#include "sim/session.h"
 #include "frontend/vo_parser.h"
 #include "model_design.h"
 

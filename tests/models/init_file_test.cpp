@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "engine/manager.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "model_design.h"
 #include "models/init_file.h"
 

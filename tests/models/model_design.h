@@ -11,7 +11,7 @@
 #include "engine/link.h"
 #include "engine/manager.h"
 #include "engine/perimeter.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "models/model_factory.h"
 
 namespace model_test {

@@ -3,7 +3,7 @@
 // harmless, and the word-sized exports work.
 #include <gtest/gtest.h>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "model_design.h"
 #include "models/library_search.h"
 #include "models/modlib_interface.h"

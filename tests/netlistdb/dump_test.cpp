@@ -7,8 +7,8 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "host/log.h"
-#include "host/messages.h"
+#include "base/log.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "netlistdb/simdb_io.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "host/messages.h"
+#include "base/messages.h"
 #include "nodes/conventions.h"
 #include "nodes/type_names.h"
 

@@ -13,7 +13,7 @@
 #include "engine/link.h"
 #include "engine/manager.h"
 #include "engine/perimeter.h"
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace node_test {
 

@@ -1,7 +1,7 @@
 // The log facility's one process-wide state and its operations, with the checks that print
 // "CRITICAL LOGFILE FAILURE". A failed check abandons the operation instead of ending the
 // process: inside the numerical host an exit would take the user's whole session with it.
-#include "host/log.h"
+#include "base/log.h"
 
 #include <algorithm>
 #include <cstdarg>

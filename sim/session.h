@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/manager.h"
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 class VoParser;
 

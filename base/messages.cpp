@@ -1,5 +1,5 @@
 // The message store and its flush: exact printed forms of each severity.
-#include "host/messages.h"
+#include "base/messages.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Importing a design and collecting its interface for the host.
-#include "host/design_interface.h"
+#include "sim/design_interface.h"
 
-#include "engine/session.h"
+#include "sim/session.h"
 #include "frontend/vo_parser.h"
 
 DesignInterface ImportDesignInterface(const std::string& netlist_path, const std::string& map_path, bool& read)

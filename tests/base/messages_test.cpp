@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/messages.h"
+#include "base/messages.h"
 
 namespace {
 

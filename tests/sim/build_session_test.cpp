@@ -6,11 +6,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "engine/build.h"
+#include "sim/build.h"
 #include "engine/manager.h"
 #include "engine/perimeter.h"
-#include "engine/session.h"
-#include "host/messages.h"
+#include "sim/session.h"
+#include "base/messages.h"
 #include "models/library_search.h"
 #include "netlistdb/netlist_db.h"
 

@@ -1,5 +1,5 @@
 // The build's passes and its table from operator codes to node classes.
-#include "engine/build.h"
+#include "sim/build.h"
 
 #include <vector>
 
@@ -7,7 +7,7 @@
 #include "engine/link.h"
 #include "engine/manager.h"
 #include "engine/perimeter.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "models/library_search.h"
 #include "models/model_factory.h"
 #include "netlistdb/netlist_db.h"

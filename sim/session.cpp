@@ -1,12 +1,12 @@
 // The simulation session: load, port mapping, indexed access, import, message flushes.
-#include "engine/session.h"
+#include "sim/session.h"
 
 #include <cmath>
 
-#include "engine/build.h"
+#include "sim/build.h"
 #include "engine/perimeter.h"
 #include "frontend/vo_parser.h"
-#include "host/messages.h"
+#include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 
 namespace {

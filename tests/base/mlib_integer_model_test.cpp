@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace {
 

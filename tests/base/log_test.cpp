@@ -1,6 +1,6 @@
 // Tests of the log facility: slots, the default "log.txt", indentation limits, prefixes, the
 // slot stack, and failed checks that print their line and leave the facility usable.
-#include "host/log.h"
+#include "base/log.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 namespace {
 

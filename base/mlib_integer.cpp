@@ -1,6 +1,6 @@
 // Operations of the wide integer values. Every operation has a branch for values of at
 // most 32 bits that works on the inline words; the general code walks the word arrays.
-#include "engine/mlib_integer.h"
+#include "base/mlib_integer.h"
 
 #include <algorithm>
 #include <cstring>
