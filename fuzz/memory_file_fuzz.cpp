@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/manager.h"
 #include "base/messages.h"
+#include "engine/manager.h"
+#include "engine/node_registry.h"
 #include "models/library_search.h"
-#include "models/model_factory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     {
         Sim::Manager manager("fuzz");
-        Sim::NewModelNode(manager, 100, "ram", [&](const std::string& name, ParamValue& value) {
+        Sim::FindNodeMaker(100)(manager, "ram", [&](const std::string& name, ParamValue& value) {
             if (name == "init_file")
                 value.set_text(path);
             else if (name == "width_a")

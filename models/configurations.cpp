@@ -2,6 +2,8 @@
 // library names, parameter tables in hand-over order, and port lists in creation order.
 #include "models/configurations.h"
 
+#include "engine/node_registry.h"
+
 #include "models/init_file.h"
 
 namespace Sim {
@@ -364,5 +366,21 @@ void Node_MrvSyncRam::CreatePorts(const ParamQuery& query)
     AddModelOutput("q_b", p.Integer("width_b"));
     AddModelOutput("eccstatus", 2);
 }
+
+// The operator codes this file serves.
+namespace {
+
+const NodeRegistration sync_ram_code(OperatorCode::SyncRam, MakeNode<Node_MrvSyncRam>);
+const NodeRegistration lpm_mult_code(OperatorCode::LpmMult, MakeNode<Node_LpmMult>);
+const NodeRegistration accumulator_code(OperatorCode::Accumulator, MakeNode<Node_MrvAccumulate>);
+const NodeRegistration lpm_add_sub_code(OperatorCode::LpmAddSub, MakeNode<Node_LpmAddSub>);
+const NodeRegistration parallel_add_code(OperatorCode::ParallelAdd, MakeNode<Node_ParallelAdd>);
+const NodeRegistration counter_code(OperatorCode::Counter, MakeNode<Node_Counter>);
+const NodeRegistration dual_port_ram_code(OperatorCode::DualPortRam, MakeNode<Node_RamDP>);
+const NodeRegistration gray_counter_code(OperatorCode::GrayCounter, MakeNode<Node_GrayCounter>);
+const NodeRegistration fifo_code(OperatorCode::Fifo, MakeNode<Node_SnglFifo>);
+const NodeRegistration dual_clock_fifo_code(OperatorCode::DualClockFifo, MakeNode<Node_DualFifo>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/node_registry.h"
 #include "models/configurations.h"
 
 namespace Sim {
@@ -207,5 +208,12 @@ void Node_MrvMultAdd::CreatePorts(const ParamQuery& query)
         AddModelOutput("chainout_sat_overflow", 1);
     }
 }
+
+// The operator codes this file serves.
+namespace {
+
+const NodeRegistration mult_add_code(OperatorCode::MultAdd, MakeNode<Node_MrvMultAdd>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -3,6 +3,8 @@
 // the same bits, so that narrow adders never touch the heap.
 #include "nodes/adders.h"
 
+#include "engine/node_registry.h"
+
 #include <algorithm>
 
 #include "nodes/conventions.h"
@@ -241,5 +243,25 @@ std::string Node_SignAddSub::TraceText()
 {
     return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
 }
+
+// The operator codes this file serves.
+namespace {
+
+// Unsigned adders below 32 output bits ("width", overridden by "width_o"; 1 when neither is
+// given) compute on one word; from 32 bits on the wide class keeps the carry.
+Node_Base* MakeAdder(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (ParamIsOne(query, "signed"))
+        return manager.NewNode<Node_SignAdd>(name, query);
+    const int32_t width = QueryInteger(query, "width_o").value_or(QueryInteger(query, "width").value_or(1));
+    if (width < 32)
+        return manager.NewNode<Node_UnsnAdd_Sm>(name, query);
+    return manager.NewNode<Node_UnsnAdd>(name, query);
+}
+
+const NodeRegistration adder_code(OperatorCode::Add, MakeAdder);
+const NodeRegistration add_sub_code(OperatorCode::AddSub, MakeBySign<Node_UnsnAddSub, Node_SignAddSub>);
+
+}  // namespace
 
 }  // namespace Sim

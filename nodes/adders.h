@@ -9,7 +9,6 @@
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -17,7 +16,7 @@ namespace Sim {
 // Undefined input bits count as their stored value bits; the result is always defined.
 class Node_UnsnAdd : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnAdd; }
+    std::string TypeName() const override { return "UNSN ADD"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -41,7 +40,7 @@ private:
 // The same function on one 32-bit word; correct for width_o up to 31.
 class Node_UnsnAdd_Sm : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnAdd_Sm; }
+    std::string TypeName() const override { return "UNSN-ADD"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -63,7 +62,7 @@ private:
 // cut to (or zero-extended into) width_o + 1 bits, gives dataout (low bits) and cout (top bit).
 class Node_SignAdd : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignAdd; }
+    std::string TypeName() const override { return "SIGN ADD"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -86,7 +85,7 @@ private:
 // modulo 2^width_o.
 class Node_UnsnAddSub : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnAddSub; }
+    std::string TypeName() const override { return "UNSN +/-"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -105,7 +104,7 @@ private:
 // difference cut to width_o.
 class Node_SignAddSub : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignAddSub; }
+    std::string TypeName() const override { return "SIGN +/-"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;

@@ -2,6 +2,8 @@
 // packed byte so that the pipelined comparator can store them per stage.
 #include "nodes/compare.h"
 
+#include "engine/node_registry.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -240,5 +242,21 @@ bool Node_Abs::Evaluate()
     changed |= overflow->SetInt(overflowed ? 1u : 0u);
     return changed;
 }
+
+// The operator codes this file serves.
+namespace {
+
+Node_Base* MakeLpmCompare(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (QueryInteger(query, "lpm_pipeline").value_or(0) != 0)
+        return manager.NewNode<Node_LpmComparePiped>(name, query);
+    return manager.NewNode<Node_LpmCompare>(name, query);
+}
+
+const NodeRegistration compare_code(OperatorCode::CompareLessEqual, MakeBySign<Node_UnsnCmpLE, Node_SignCmpLE>);
+const NodeRegistration lpm_compare_code(OperatorCode::LpmCompare, MakeLpmCompare);
+const NodeRegistration abs_code(OperatorCode::LpmAbs, MakeNode<Node_Abs>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -10,14 +10,13 @@
 #include "engine/input_word.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
 // out = dataa < datab when "equ_ok" is zero, dataa <= datab otherwise (unsigned).
 class Node_UnsnCmpLE : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnCmpLE; }
+    std::string TypeName() const override { return "UNSN <= "; }
     bool IsSettled() override { return true; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
@@ -37,7 +36,7 @@ private:
 // The signed form: a negative value is below every non-negative one.
 class Node_SignCmpLE : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignCmpLE; }
+    std::string TypeName() const override { return "SIGN <= "; }
     bool IsSettled() override { return true; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
@@ -59,7 +58,7 @@ struct CompareOutputs {
 // Signed exactly when "lpm_representation" is "SIGNED".
 class Node_LpmCompare : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::LpmCompare; }
+    std::string TypeName() const override { return "LPM COMP"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -78,7 +77,7 @@ private:
 // earlier. The pipeline advances per evaluation, not per clock: the node has no clock work.
 class Node_LpmComparePiped : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::LpmComparePiped; }
+    std::string TypeName() const override { return "LPM COMP"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -101,7 +100,7 @@ private:
 // value, which is passed through unchanged.
 class Node_Abs : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::Abs; }
+    std::string TypeName() const override { return "ABSOLUTE"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
 

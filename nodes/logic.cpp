@@ -1,10 +1,11 @@
 // Reduction gates, tri-state and open-drain buffers, and the decoder.
 #include "nodes/logic.h"
 
+#include "engine/node_registry.h"
+
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -44,7 +45,7 @@ std::string HexPair(const char* format, Port_Base* in, Port_Base* out)
 
 // ---------------------------------------------------------------- OR
 
-std::string Node_CombOr::TypeName() const { return TypeNames::CombOr; }
+std::string Node_CombOr::TypeName() const { return "COMB OR "; }
 
 void Node_CombOr::CreatePorts(const ParamQuery& query)
 {
@@ -65,7 +66,7 @@ std::string Node_CombOr::TraceText()
     return trace_format("%08X   -->  %d", datain->ValueInt(), trace_signed(dataout->ValueInt()));
 }
 
-std::string Node_CombOr_Sm::TypeName() const { return TypeNames::CombOr_Sm; }
+std::string Node_CombOr_Sm::TypeName() const { return "COMB-OR "; }
 
 void Node_CombOr_Sm::CreatePorts(const ParamQuery& query)
 {
@@ -83,7 +84,7 @@ std::string Node_CombOr_Sm::TraceText()
 
 // ---------------------------------------------------------------- AND
 
-std::string Node_CombAnd::TypeName() const { return TypeNames::CombAnd; }
+std::string Node_CombAnd::TypeName() const { return "COMB AND"; }
 
 void Node_CombAnd::CreatePorts(const ParamQuery& query)
 {
@@ -107,7 +108,7 @@ bool Node_CombAnd::Evaluate()
 
 std::string Node_CombAnd::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
 
-std::string Node_CombAnd_Sm::TypeName() const { return TypeNames::CombAnd_Sm; }
+std::string Node_CombAnd_Sm::TypeName() const { return "COMB-AND"; }
 
 // Unlike its twins this gate knows only "width_datain".
 void Node_CombAnd_Sm::CreatePorts(const ParamQuery& query)
@@ -125,7 +126,7 @@ std::string Node_CombAnd_Sm::TraceText() { return HexPair("%s  -->  %s", datain,
 
 // ---------------------------------------------------------------- XOR
 
-std::string Node_CombXor::TypeName() const { return TypeNames::CombXor; }
+std::string Node_CombXor::TypeName() const { return "COMB XOR"; }
 
 void Node_CombXor::CreatePorts(const ParamQuery& query)
 {
@@ -148,7 +149,7 @@ bool Node_CombXor::Evaluate()
 
 std::string Node_CombXor::TraceText() { return HexPair("%s  -->  %s", datain, dataout); }
 
-std::string Node_CombXor_Sm::TypeName() const { return TypeNames::CombXor_Sm; }
+std::string Node_CombXor_Sm::TypeName() const { return "COMB-XOR"; }
 
 void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
 {
@@ -173,7 +174,7 @@ std::string Node_CombXor_Sm::TraceText() { return HexPair("%s  -->  %s", datain,
 
 // ---------------------------------------------------------------- buffers
 
-std::string Node_BufTri::TypeName() const { return TypeNames::BufTri; }
+std::string Node_BufTri::TypeName() const { return "BUF TRI "; }
 
 void Node_BufTri::CreatePorts(const ParamQuery& query)
 {
@@ -199,7 +200,7 @@ std::string Node_BufTri::TraceText()
     return HexPair("%s  -->  %s", datain, dataout);
 }
 
-std::string Node_BufDrn::TypeName() const { return TypeNames::BufDrn; }
+std::string Node_BufDrn::TypeName() const { return "BUFDRAIN"; }
 
 void Node_BufDrn::CreatePorts(const ParamQuery& query)
 {
@@ -228,7 +229,7 @@ std::string Node_BufDrn::TraceText()
 
 // ---------------------------------------------------------------- decoder
 
-std::string Node_Decoder::TypeName() const { return TypeNames::Decoder; }
+std::string Node_Decoder::TypeName() const { return "DECODER "; }
 
 void Node_Decoder::CreatePorts(const ParamQuery& query)
 {
@@ -261,5 +262,26 @@ bool Node_Decoder::Evaluate()
 }
 
 std::string Node_Decoder::TraceText() { return HexPair("data %s  -->  %s", datain, dataout); }
+
+// The operator codes this file serves.
+namespace {
+
+// A reduction of at most 32 bits (or of unstated width) computes on one word.
+template <class Narrow, class Wide>
+Node_Base* MakeReduction(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (NarrowOrAbsent(query, "width_datain"))
+        return manager.NewNode<Narrow>(name, query);
+    return manager.NewNode<Wide>(name, query);
+}
+
+const NodeRegistration or_code(OperatorCode::OrReduce, MakeReduction<Node_CombOr_Sm, Node_CombOr>);
+const NodeRegistration xor_code(OperatorCode::XorReduce, MakeReduction<Node_CombXor_Sm, Node_CombXor>);
+const NodeRegistration and_code(OperatorCode::AndReduce, MakeReduction<Node_CombAnd_Sm, Node_CombAnd>);
+const NodeRegistration tri_state_code(OperatorCode::TriStateBuffer, MakeNode<Node_BufTri>);
+const NodeRegistration open_drain_code(OperatorCode::OpenDrainBuffer, MakeNode<Node_BufDrn>);
+const NodeRegistration decoder_code(OperatorCode::Decoder, MakeNode<Node_Decoder>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -1,12 +1,12 @@
 // The LPM multiplexers: choosing one input of "data", combinationally or through a pipeline.
 #include "nodes/lpm_mux.h"
 
-#include "engine/node.h"
 #include "base/messages.h"
+#include "engine/node.h"
+#include "engine/node_registry.h"
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -61,7 +61,7 @@ void SelectInput(Port_Base* data, Port_Base* sel, int32_t width, int32_t size, M
 
 // ---------------------------------------------------------------- combinational
 
-std::string Node_MuxConc::TypeName() const { return TypeNames::MuxConc; }
+std::string Node_MuxConc::TypeName() const { return "MUX CONC"; }
 
 void Node_MuxConc::CreatePorts(const ParamQuery& query)
 {
@@ -87,7 +87,7 @@ bool Node_MuxConc::Evaluate()
 
 // ---------------------------------------------------------------- pipelined
 
-std::string Node_MuxPiped::TypeName() const { return TypeNames::MuxPiped; }
+std::string Node_MuxPiped::TypeName() const { return "MUX PIPE"; }
 
 void Node_MuxPiped::CreatePorts(const ParamQuery& query)
 {
@@ -136,5 +136,19 @@ bool Node_MuxPiped::ClockHook()
     }
     return result->Set(pipeline[static_cast<size_t>(position)]);
 }
+
+// The operator codes this file serves.
+namespace {
+
+Node_Base* MakeLpmMux(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (QueryInteger(query, "lpm_pipeline").value_or(0) != 0)
+        return manager.NewNode<Node_MuxPiped>(name, query);
+    return manager.NewNode<Node_MuxConc>(name, query);
+}
+
+const NodeRegistration lpm_mux_code(OperatorCode::LpmMux, MakeLpmMux);
+
+}  // namespace
 
 }  // namespace Sim

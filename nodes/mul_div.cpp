@@ -3,6 +3,8 @@
 // operators, which stay on inline words up to 32 bits.
 #include "nodes/mul_div.h"
 
+#include "engine/node_registry.h"
+
 #include "nodes/node_config.h"
 #include "nodes/operator_trace.h"
 #include "nodes/value_helpers.h"
@@ -201,5 +203,14 @@ bool Node_SignMod::Evaluate()
 }
 
 std::string Node_SignMod::TraceText() { return operator_trace(dataa, "%", datab, dataout); }
+
+// The operator codes this file serves.
+namespace {
+
+const NodeRegistration multiply_code(OperatorCode::Multiply, MakeBySign<Node_UnsnMul, Node_SignMul>);
+const NodeRegistration divide_code(OperatorCode::Divide, MakeBySign<Node_UnsnDiv, Node_SignDiv>);
+const NodeRegistration modulo_code(OperatorCode::Modulo, MakeBySign<Node_UnsnMod, Node_SignMod>);
+
+}  // namespace
 
 }  // namespace Sim

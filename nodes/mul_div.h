@@ -6,7 +6,6 @@
 #include <string>
 
 #include "engine/node.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -14,7 +13,7 @@ namespace Sim {
 // width_o; wholly undefined when either input's undefined flag is set.
 class Node_UnsnMul : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnMul; }
+    std::string TypeName() const override { return "UNSN MUL"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -31,7 +30,7 @@ private:
 // zero-extended when width_o is larger.
 class Node_SignMul : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignMul; }
+    std::string TypeName() const override { return "SIGN MUL"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -47,7 +46,7 @@ private:
 // dataout = (dataa resized to width_o) / datab, rounded down.
 class Node_UnsnDiv : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnDiv; }
+    std::string TypeName() const override { return "UNSN DIV"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -63,7 +62,7 @@ private:
 // dataout = (dataa sign-resized to width_o) / datab, both signed, truncated toward zero.
 class Node_SignDiv : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignDiv; }
+    std::string TypeName() const override { return "SIGN DIV"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -79,7 +78,7 @@ private:
 // dataout = (dataa resized to width_o) % datab, zero-extended or cut to width_o.
 class Node_UnsnMod : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::UnsnMod; }
+    std::string TypeName() const override { return "UNSN MOD"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
@@ -95,7 +94,7 @@ private:
 // dataout = the signed remainder (sign of the dividend), sign-extended or cut to width_o.
 class Node_SignMod : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::SignMod; }
+    std::string TypeName() const override { return "SIGN MOD"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;

@@ -4,6 +4,7 @@
 #include "nodes/registers.h"
 
 #include "engine/manager.h"
+#include "engine/node_registry.h"
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/value_helpers.h"
@@ -342,5 +343,21 @@ std::string Node_Latch::TraceText()
     return trace_format("in %s   --%s-->   out %s", datain->Value().to_hex().c_str(),
                         latch_enable->ValueInt() ? "ENA" : "dis", dataout->Value().to_hex().c_str());
 }
+
+// The operator codes this file serves.
+namespace {
+
+// "array_width" absent or 1 picks the one-bit register.
+Node_Base* MakeRegister(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (QueryInteger(query, "array_width").value_or(1) == 1)
+        return manager.NewNode<Node_DFFE_Bit>(name, query);
+    return manager.NewNode<Node_DFFE>(name, query);
+}
+
+const NodeRegistration register_code(OperatorCode::Register, MakeRegister);
+const NodeRegistration latch_code(OperatorCode::Latch, MakeNode<Node_Latch>);
+
+}  // namespace
 
 }  // namespace Sim

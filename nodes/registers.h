@@ -11,7 +11,6 @@
 #include "engine/manager.h"
 #include "engine/output_word.h"
 #include "engine/node.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -34,7 +33,7 @@ inline void mark_clock_work(Node_Base& node, Manager* manager, bool& marked, boo
 class Node_DFFE : public Node_Concurrent {
 public:
     Node_DFFE() { mark_cleared_at_edge = true; }
-    std::string TypeName() const override { return TypeNames::DFFE; }
+    std::string TypeName() const override { return "DFFE REG"; }
     void SetManager(Manager* owner) override { manager = owner; }
     Manager* GetManager() override { return manager; }
     bool IsSequential() override { return true; }
@@ -113,7 +112,7 @@ private:
 class Node_DFFE_Bit : public Node_Concurrent {
 public:
     Node_DFFE_Bit() { mark_cleared_at_edge = true; }
-    std::string TypeName() const override { return TypeNames::DFFE_Bit; }
+    std::string TypeName() const override { return "DFFE BIT"; }
     void SetManager(Manager* owner) override { manager = owner; }
     Manager* GetManager() override { return manager; }
     bool IsSequential() override { return true; }
@@ -164,7 +163,7 @@ private:
 // Priority: clear, then preset, then enable; while nothing is active the output holds.
 class Node_Latch : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::Latch; }
+    std::string TypeName() const override { return "LATCH CC"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;

@@ -1,10 +1,11 @@
 // Two-input multiplexers, bit selectors and masked-OR selectors.
 #include "nodes/select.h"
 
+#include "engine/node_registry.h"
+
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
@@ -58,7 +59,7 @@ std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
 // ---------------------------------------------------------------- bitwise two-input muxes
 
-std::string Node_Mux2to1::TypeName() const { return TypeNames::Mux2to1; }
+std::string Node_Mux2to1::TypeName() const { return "MUX 2to1"; }
 
 void Node_Mux2to1::CreatePorts(const ParamQuery& query)
 {
@@ -90,7 +91,7 @@ std::string Node_Mux2to1::TraceText()
                         Hex(outputselect).c_str(), Hex(dataout).c_str());
 }
 
-std::string Node_MuxSmall::TypeName() const { return TypeNames::MuxSmall; }
+std::string Node_MuxSmall::TypeName() const { return "MUX_2to1"; }
 
 void Node_MuxSmall::CreatePorts(const ParamQuery& query)
 {
@@ -116,7 +117,7 @@ std::string Node_MuxSmall::TraceText()
 
 // ---------------------------------------------------------------- whole-word two-input muxes
 
-std::string Node_MuxSimple::TypeName() const { return TypeNames::MuxSimple; }
+std::string Node_MuxSimple::TypeName() const { return "MUX-2to1"; }
 
 void Node_MuxSimple::CreatePorts(const ParamQuery& query)
 {
@@ -145,7 +146,7 @@ std::string Node_MuxSimple::TraceText()
                         trace_signed(dataout->ValueInt()));
 }
 
-std::string Node_BusMux2::TypeName() const { return TypeNames::BusMux2; }
+std::string Node_BusMux2::TypeName() const { return "BUS MUX "; }
 
 void Node_BusMux2::CreatePorts(const ParamQuery& query)
 {
@@ -178,7 +179,7 @@ std::string Node_BusMux2::TraceText()
 
 // ---------------------------------------------------------------- bit selectors
 
-std::string Node_Mux::TypeName() const { return TypeNames::Mux; }
+std::string Node_Mux::TypeName() const { return "MUX     "; }
 
 void Node_Mux::CreatePorts(const ParamQuery& query)
 {
@@ -206,7 +207,7 @@ std::string Node_Mux::TraceText()
                         trace_signed(dataout->ValueInt()));
 }
 
-std::string Node_Mux_Sm::TypeName() const { return TypeNames::Mux_Sm; }
+std::string Node_Mux_Sm::TypeName() const { return "MUX-    "; }
 
 void Node_Mux_Sm::CreatePorts(const ParamQuery& query)
 {
@@ -231,7 +232,7 @@ std::string Node_Mux_Sm::TraceText()
 
 // ---------------------------------------------------------------- masked-OR selectors
 
-std::string Node_Selector::TypeName() const { return TypeNames::Selector; }
+std::string Node_Selector::TypeName() const { return "SELECTOR"; }
 
 void Node_Selector::CreatePorts(const ParamQuery& query)
 {
@@ -260,7 +261,7 @@ std::string Node_Selector::TraceText()
     return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
 }
 
-std::string Node_Selector_Sm::TypeName() const { return TypeNames::Selector_Sm; }
+std::string Node_Selector_Sm::TypeName() const { return "SELECTOR"; }
 
 void Node_Selector_Sm::CreatePorts(const ParamQuery& query)
 {
@@ -275,5 +276,41 @@ std::string Node_Selector_Sm::TraceText()
 {
     return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
 }
+
+// The operator codes this file serves.
+namespace {
+
+// "array_width" absent or 1: one bit; up to 32: one word; above: wide.
+Node_Base* MakeMux2(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    const int32_t width = QueryInteger(query, "array_width").value_or(1);
+    if (width == 1)
+        return manager.NewNode<Node_MuxSimple>(name, query);
+    if (width <= 32)
+        return manager.NewNode<Node_MuxSmall>(name, query);
+    return manager.NewNode<Node_Mux2to1>(name, query);
+}
+
+// Unlike the other families, a selector without "width_data" is the wide class.
+Node_Base* MakeSelector(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (QueryInteger(query, "width_data").value_or(33) <= 32)
+        return manager.NewNode<Node_Selector_Sm>(name, query);
+    return manager.NewNode<Node_Selector>(name, query);
+}
+
+Node_Base* MakeBitSelect(Manager& manager, const std::string& name, const ParamQuery& query)
+{
+    if (NarrowOrAbsent(query, "width_data"))
+        return manager.NewNode<Node_Mux_Sm>(name, query);
+    return manager.NewNode<Node_Mux>(name, query);
+}
+
+const NodeRegistration mux2_code(OperatorCode::Mux2, MakeMux2);
+const NodeRegistration selector_code(OperatorCode::Selector, MakeSelector);
+const NodeRegistration bit_select_code(OperatorCode::BitSelect, MakeBitSelect);
+const NodeRegistration bus_mux2_code(OperatorCode::BusMux2, MakeNode<Node_BusMux2>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -3,6 +3,8 @@
 // value, so the ring is never empty and its indexing never divides by zero.
 #include "nodes/shift_taps.h"
 
+#include "engine/node_registry.h"
+
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 
@@ -89,5 +91,12 @@ std::string Node_MrvShiftTaps::TraceText()
     return trace_format("in %s  -->  out %d   taps %s", shiftin->Value().to_hex().c_str(),
                         trace_signed(shiftout->ValueInt()), taps->Value().to_hex().c_str());
 }
+
+// The operator codes this file serves.
+namespace {
+
+const NodeRegistration shift_taps_code(OperatorCode::ShiftTaps, MakeNode<Node_MrvShiftTaps>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -8,13 +8,12 @@
 
 #include "engine/node.h"
 #include "base/param_value.h"
-#include "nodes/type_names.h"
 
 namespace Sim {
 
 class Node_MrvShiftTaps : public Node_Concurrent {
 public:
-    std::string TypeName() const override { return TypeNames::MrvShiftTaps; }
+    std::string TypeName() const override { return "SHIFTAPS"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     bool ClockHook() override;

@@ -1,12 +1,13 @@
 // Shifters and rotators: parameter reading, the word path below 32 bits and the wide path.
 #include "nodes/shifts.h"
 
+#include "engine/node_registry.h"
+
 #include <algorithm>
 
 #include "nodes/conventions.h"
 #include "nodes/node_config.h"
 #include "nodes/port_index.h"
-#include "nodes/type_names.h"
 #include "nodes/value_helpers.h"
 
 namespace Sim {
@@ -110,7 +111,7 @@ bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER
 
 // ---------------------------------------------------------------- SHL
 
-std::string Node_SHL::TypeName() const { return TypeNames::SHL; }
+std::string Node_SHL::TypeName() const { return "SHL BITS"; }
 
 void Node_SHL::CreatePorts(const ParamQuery& query)
 {
@@ -180,7 +181,7 @@ std::string Node_SHL::TraceText() { return ShiftTrace("%s << %d  -->  %s", datai
 
 // ---------------------------------------------------------------- SHR
 
-std::string Node_SHR::TypeName() const { return TypeNames::SHR; }
+std::string Node_SHR::TypeName() const { return "SHR BITS"; }
 
 void Node_SHR::CreatePorts(const ParamQuery& query)
 {
@@ -233,7 +234,7 @@ std::string Node_SHR::TraceText() { return ShiftTrace("%s >> %d  -->  %s", datai
 
 // ---------------------------------------------------------------- rotators
 
-std::string Node_ROL::TypeName() const { return TypeNames::ROL; }
+std::string Node_ROL::TypeName() const { return "ROL BITS"; }
 
 void Node_ROL::CreatePorts(const ParamQuery& query)
 {
@@ -254,7 +255,7 @@ bool Node_ROL::Evaluate()
 
 std::string Node_ROL::TraceText() { return ShiftTrace("%s <| %d  -->  %s", datain, amount, dataout); }
 
-std::string Node_ROR::TypeName() const { return TypeNames::ROR; }
+std::string Node_ROR::TypeName() const { return "ROR BITS"; }
 
 void Node_ROR::CreatePorts(const ParamQuery& query)
 {
@@ -276,5 +277,15 @@ bool Node_ROR::Evaluate()
 }
 
 std::string Node_ROR::TraceText() { return ShiftTrace("%s |> %d  -->  %s", datain, amount, dataout); }
+
+// The operator codes this file serves.
+namespace {
+
+const NodeRegistration shift_left_code(OperatorCode::ShiftLeft, MakeNode<Node_SHL>);
+const NodeRegistration shift_right_code(OperatorCode::ShiftRight, MakeNode<Node_SHR>);
+const NodeRegistration rotate_left_code(OperatorCode::RotateLeft, MakeNode<Node_ROL>);
+const NodeRegistration rotate_right_code(OperatorCode::RotateRight, MakeNode<Node_ROR>);
+
+}  // namespace
 
 }  // namespace Sim

@@ -1,4 +1,5 @@
-// The build's passes and its table from operator codes to node classes.
+// The build's passes: a node per database node (its class from the operator-code registry),
+// perimeter nodes for the design's ports, and the links of every input.
 #include "sim/build.h"
 
 #include <vector>
@@ -6,20 +7,11 @@
 #include "engine/adapter.h"
 #include "engine/link.h"
 #include "engine/manager.h"
+#include "engine/node_registry.h"
 #include "engine/perimeter.h"
 #include "base/messages.h"
 #include "models/library_search.h"
-#include "models/model_factory.h"
 #include "netlistdb/netlist_db.h"
-#include "nodes/adders.h"
-#include "nodes/compare.h"
-#include "nodes/logic.h"
-#include "nodes/lpm_mux.h"
-#include "nodes/mul_div.h"
-#include "nodes/registers.h"
-#include "nodes/select.h"
-#include "nodes/shift_taps.h"
-#include "nodes/shifts.h"
 
 namespace Sim {
 
@@ -39,130 +31,12 @@ ParamQuery node_query(const KVC::Node& node)
     return [&node](const std::string& name, ParamValue& value) { return node.GetParam(name, value); };
 }
 
-bool has_param(const KVC::Node& node, const char* name, int32_t& value)
-{
-    ParamValue found;
-    if (!node.GetParam(name, found))
-        return false;
-    value = found.integer();
-    return true;
-}
-
-bool is_set(const KVC::Node& node, const char* name)
-{
-    int32_t value = 0;
-    return has_param(node, name, value) && value == 1;
-}
-
-// "array_width" absent or 1 picks the one-bit class.
-bool single_bit(const KVC::Node& node)
-{
-    int32_t width = 1;
-    return !has_param(node, "array_width", width) || width == 1;
-}
-
-// Narrow (32-bit word) classes serve widths up to 32, and designs without the parameter.
-bool narrow_width(const KVC::Node& node, const char* name)
-{
-    int32_t width = 0;
-    return !has_param(node, name, width) || width <= 32;
-}
-
-bool pipelined(const KVC::Node& node)
-{
-    int32_t stages = 0;
-    return has_param(node, "lpm_pipeline", stages) && stages != 0;
-}
-
-// The output width an adder will read: "width_o", else "width", else its default of 1.
-int adder_output_width(const KVC::Node& node)
-{
-    int32_t width = 1;
-    has_param(node, "width", width);
-    has_param(node, "width_o", width);
-    return width;
-}
-
-template <class Narrow, class Wide>
-Node_Base* narrow_or_wide(Manager& m, bool narrow, const std::string& name, const ParamQuery& q)
-{
-    if (narrow)
-        return m.NewNode<Narrow>(name, q);
-    return m.NewNode<Wide>(name, q);
-}
-
-// Creates the node for one database node; null for an unknown operator code.
+// Creates the node for one database node through its code's registered maker; null for a
+// code no class serves.
 Node_Base* create_node(Manager& m, const KVC::Node& node)
 {
-    const std::string& name = node.name;
-    ParamQuery q = node_query(node);
-    bool sign = is_set(node, "signed");
-    switch (node.operatorCode) {
-    case 1:
-        return narrow_or_wide<Node_DFFE_Bit, Node_DFFE>(m, single_bit(node), name, q);
-    case 2: {
-        if (single_bit(node))
-            return m.NewNode<Node_MuxSimple>(name, q);
-        return narrow_or_wide<Node_MuxSmall, Node_Mux2to1>(m, narrow_width(node, "array_width"), name, q);
-    }
-    case 3:
-        return narrow_or_wide<Node_CombOr_Sm, Node_CombOr>(m, narrow_width(node, "width_datain"), name, q);
-    case 4:
-        if (sign)
-            return m.NewNode<Node_SignAdd>(name, q);
-        return narrow_or_wide<Node_UnsnAdd_Sm, Node_UnsnAdd>(m, adder_output_width(node) < 32, name, q);
-    case 5:
-        return narrow_or_wide<Node_UnsnMul, Node_SignMul>(m, !sign, name, q);
-    case 6:
-        return narrow_or_wide<Node_CombXor_Sm, Node_CombXor>(m, narrow_width(node, "width_datain"), name, q);
-    case 7:
-        return narrow_or_wide<Node_CombAnd_Sm, Node_CombAnd>(m, narrow_width(node, "width_datain"), name, q);
-    case 8:
-        return narrow_or_wide<Node_UnsnAddSub, Node_SignAddSub>(m, !sign, name, q);
-    case 9: {
-        int32_t width = 0;
-        bool narrow = has_param(node, "width_data", width) && width <= 32;
-        return narrow_or_wide<Node_Selector_Sm, Node_Selector>(m, narrow, name, q);
-    }
-    case 10:
-        return narrow_or_wide<Node_UnsnCmpLE, Node_SignCmpLE>(m, !sign, name, q);
-    case 11:
-        return m.NewNode<Node_BufTri>(name, q);
-    case 12:
-        return narrow_or_wide<Node_Mux_Sm, Node_Mux>(m, narrow_width(node, "width_data"), name, q);
-    case 13:
-        return narrow_or_wide<Node_UnsnDiv, Node_SignDiv>(m, !sign, name, q);
-    case 14:
-        return narrow_or_wide<Node_UnsnMod, Node_SignMod>(m, !sign, name, q);
-    case 15:
-        return m.NewNode<Node_SHL>(name, q);
-    case 16:
-        return m.NewNode<Node_SHR>(name, q);
-    case 17:
-        return m.NewNode<Node_ROL>(name, q);
-    case 18:
-        return m.NewNode<Node_ROR>(name, q);
-    case 19:
-        return m.NewNode<Node_BufDrn>(name, q);
-    case 21:
-        return m.NewNode<Node_Decoder>(name, q);
-    case 22:
-        return m.NewNode<Node_BusMux2>(name, q);
-    case 23:
-        return m.NewNode<Node_Latch>(name, q);
-    case 103:
-        return narrow_or_wide<Node_LpmCompare, Node_LpmComparePiped>(m, !pipelined(node), name, q);
-    case 105:
-        return m.NewNode<Node_MrvShiftTaps>(name, q);
-    case 111:
-        return m.NewNode<Node_Abs>(name, q);
-    case 112:
-        return narrow_or_wide<Node_MuxConc, Node_MuxPiped>(m, !pipelined(node), name, q);
-    default:
-        if (IsModelOperatorCode(node.operatorCode))
-            return NewModelNode(m, node.operatorCode, name, q);
-        return nullptr;
-    }
+    NodeMaker maker = FindNodeMaker(node.operatorCode);
+    return maker != nullptr ? maker(m, node.name, node_query(node)) : nullptr;
 }
 
 bool is_constant_name(const std::string& name)

@@ -253,17 +253,6 @@ TEST_F(ConfigurationTest, SyncRamHandsFortySixParametersWithTheLookedUpFile)
     EXPECT_TRUE(TakeMessages(SEV_WARNING).empty());
 }
 
-TEST_F(ConfigurationTest, FactoryServesExactlyTheModelOperatorCodes)
-{
-    for (int code = 0; code < 130; ++code) {
-        const bool expected = code == 100 || code == 101 || code == 102 || code == 104 || (code >= 106 && code <= 110) ||
-                              code == 113 || code == 114;
-        EXPECT_EQ(Sim::IsModelOperatorCode(code), expected) << code;
-    }
-    EXPECT_EQ(design_ref().Add(103, "comparator", {}), nullptr);
-    EXPECT_EQ(design_ref().manager.FindNode("comparator"), nullptr);
-}
-
 // A block whose library cannot be used: a copy lacking an export under the multiplier's name.
 class UnusableLibraryTest : public ConfigurationTest {
 protected:
@@ -287,7 +276,7 @@ protected:
 TEST_F(UnusableLibraryTest, BlockWithoutModelAsksNothingAndHasNoPorts)
 {
     int questions = 0;
-    auto* block = Sim::NewModelNode(design_ref().manager, 101, "mult", [&](const std::string&, ParamValue&) {
+    auto* block = Sim::FindNodeMaker(101)(design_ref().manager, "mult", [&](const std::string&, ParamValue&) {
         ++questions;
         return false;
     });
@@ -299,7 +288,7 @@ TEST_F(UnusableLibraryTest, BlockWithoutModelAsksNothingAndHasNoPorts)
 TEST_F(UnusableLibraryTest, SyncRamStillReadsItsParametersAndReportsItsFile)
 {
     int questions = 0;
-    Sim::NewModelNode(design_ref().manager, 100, "rom", [&](const std::string& name, ParamValue& value) {
+    Sim::FindNodeMaker(100)(design_ref().manager, "rom", [&](const std::string& name, ParamValue& value) {
         ++questions;
         if (name == "operation_mode") {
             value.set_text("ROM");

@@ -10,9 +10,9 @@
 
 #include "engine/link.h"
 #include "engine/manager.h"
+#include "engine/node_registry.h"
 #include "engine/perimeter.h"
 #include "base/messages.h"
-#include "models/model_factory.h"
 
 namespace model_test {
 
@@ -37,10 +37,11 @@ class Design {
 public:
     Design() : manager("model_test") {}
 
-    // Creates a block by operator code; null when the code is not a model code.
+    // Creates a block by operator code through the registry; null for a code no class serves.
     Sim::Node_Base* Add(int operator_code, const std::string& name, const Params& params)
     {
-        return Sim::NewModelNode(manager, operator_code, name, QueryOf(params));
+        Sim::NodeMaker maker = Sim::FindNodeMaker(operator_code);
+        return maker != nullptr ? maker(manager, name, QueryOf(params)) : nullptr;
     }
 
     // Connects block.port to a new perimeter input of the port's width and returns that input.

@@ -5,8 +5,9 @@
 #include <map>
 
 #include "base/messages.h"
+#include "engine/manager.h"
+#include "engine/node_registry.h"
 #include "nodes/conventions.h"
-#include "nodes/type_names.h"
 
 namespace {
 
@@ -84,11 +85,20 @@ TEST(NodeConventions, TraceFormatsSignedAndHexWords)
     EXPECT_EQ(Sim::trace_format("%s", long_text.c_str()).size(), 5000u);
 }
 
+// Every class the registry makes, narrow and wide, one-bit and bus, signed and pipelined.
 TEST(NodeConventions, EveryTypeNameHasEightCharacters)
 {
-    const char* names[] = {Sim::TypeNames::Mux, Sim::TypeNames::UnsnCmpLE, Sim::TypeNames::CombOr,
-                           Sim::TypeNames::Selector_Sm, Sim::TypeNames::Adapter, Sim::TypeNames::Unknown};
-    for (const char* name : names)
-        EXPECT_EQ(std::strlen(name), 8u) << name;
-    EXPECT_STREQ(Sim::TypeNames::Mux, "MUX     ");
+    const std::map<std::string, ParamValue> wide = {
+        {"array_width", ParamValue(40)}, {"width_datain", ParamValue(40)}, {"width_data", ParamValue(40)},
+        {"width_o", ParamValue(40)},     {"signed", ParamValue(1)},        {"lpm_pipeline", ParamValue(1)}};
+    Sim::Manager manager("names");
+    int index = 0;
+    for (const Sim::OperatorCodeName& entry : Sim::kOperatorCodes) {
+        for (const auto& params : {std::map<std::string, ParamValue>(), wide}) {
+            Sim::Node_Base* node =
+                Sim::FindNodeMaker(static_cast<int>(entry.code))(manager, std::to_string(index++), query_of(params));
+            EXPECT_EQ(node->TypeName().size(), 8u) << entry.name << ": '" << node->TypeName() << "'";
+        }
+    }
+    clear_messages();
 }

@@ -5,14 +5,26 @@
 
 #include <cmath>
 #include <filesystem>
+#include <set>
+#include <typeindex>
 
-#include "sim/build.h"
-#include "engine/manager.h"
-#include "engine/perimeter.h"
-#include "sim/session.h"
 #include "base/messages.h"
+#include "engine/manager.h"
+#include "engine/node_registry.h"
+#include "engine/perimeter.h"
 #include "models/library_search.h"
 #include "netlistdb/netlist_db.h"
+#include "nodes/adders.h"
+#include "nodes/compare.h"
+#include "nodes/logic.h"
+#include "nodes/lpm_mux.h"
+#include "nodes/mul_div.h"
+#include "nodes/registers.h"
+#include "nodes/select.h"
+#include "nodes/shift_taps.h"
+#include "nodes/shifts.h"
+#include "sim/build.h"
+#include "sim/session.h"
 
 namespace {
 
@@ -71,45 +83,90 @@ protected:
 
 TEST_F(BuildTest, OperatorCodesAndParametersChooseTheClass)
 {
+    using Sim::OperatorCode;
     struct Case {
-        int code;
+        OperatorCode code;
         std::map<std::string, int> params;
-        const char* type_name;
+        std::type_index type;
     } cases[] = {
-        {4, {{"width_o", 16}}, "UNSN-ADD"},
-        {4, {{"width_o", 32}}, "UNSN ADD"},
-        {4, {{"width_o", 16}, {"signed", 1}}, "SIGN ADD"},
-        {4, {}, "UNSN-ADD"},  // no output width: the adder's own default of 1 bit
-        {1, {}, "DFFE BIT"},
-        {1, {{"array_width", 8}}, "DFFE REG"},
-        {2, {}, "MUX-2to1"},
-        {2, {{"array_width", 32}}, "MUX_2to1"},
-        {2, {{"array_width", 33}}, "MUX 2to1"},
-        {3, {}, "COMB-OR "},
-        {3, {{"width_datain", 33}}, "COMB OR "},
-        {9, {}, "SELECTOR"},
-        {12, {{"width_data", 32}}, "MUX-    "},
-        {12, {{"width_data", 40}}, "MUX     "},
-        {10, {{"signed", 1}}, "SIGN <= "},
-        {13, {}, "UNSN DIV"},
-        {103, {{"lpm_pipeline", 2}}, "LPM COMP"},
-        {112, {}, "MUX CONC"},
-        {112, {{"lpm_pipeline", 1}}, "MUX PIPE"},
-        {111, {}, "ABSOLUTE"},
-        {23, {}, "LATCH CC"},
+        {OperatorCode::Register, {}, typeid(Sim::Node_DFFE_Bit)},
+        {OperatorCode::Register, {{"array_width", 1}}, typeid(Sim::Node_DFFE_Bit)},
+        {OperatorCode::Register, {{"array_width", 8}}, typeid(Sim::Node_DFFE)},
+        {OperatorCode::Mux2, {}, typeid(Sim::Node_MuxSimple)},
+        {OperatorCode::Mux2, {{"array_width", 32}}, typeid(Sim::Node_MuxSmall)},
+        {OperatorCode::Mux2, {{"array_width", 33}}, typeid(Sim::Node_Mux2to1)},
+        {OperatorCode::OrReduce, {}, typeid(Sim::Node_CombOr_Sm)},
+        {OperatorCode::OrReduce, {{"width_datain", 32}}, typeid(Sim::Node_CombOr_Sm)},
+        {OperatorCode::OrReduce, {{"width_datain", 33}}, typeid(Sim::Node_CombOr)},
+        {OperatorCode::Add, {{"width_o", 16}}, typeid(Sim::Node_UnsnAdd_Sm)},
+        {OperatorCode::Add, {{"width_o", 32}}, typeid(Sim::Node_UnsnAdd)},
+        {OperatorCode::Add, {{"width", 40}, {"width_o", 8}}, typeid(Sim::Node_UnsnAdd_Sm)},  // width_o wins
+        {OperatorCode::Add, {{"width", 40}}, typeid(Sim::Node_UnsnAdd)},
+        {OperatorCode::Add, {{"width_o", 16}, {"signed", 1}}, typeid(Sim::Node_SignAdd)},
+        {OperatorCode::Add, {}, typeid(Sim::Node_UnsnAdd_Sm)},  // no output width: the adder's default of 1 bit
+        {OperatorCode::Multiply, {}, typeid(Sim::Node_UnsnMul)},
+        {OperatorCode::Multiply, {{"signed", 1}}, typeid(Sim::Node_SignMul)},
+        {OperatorCode::XorReduce, {}, typeid(Sim::Node_CombXor_Sm)},
+        {OperatorCode::XorReduce, {{"width_datain", 33}}, typeid(Sim::Node_CombXor)},
+        {OperatorCode::AndReduce, {}, typeid(Sim::Node_CombAnd_Sm)},
+        {OperatorCode::AndReduce, {{"width_datain", 33}}, typeid(Sim::Node_CombAnd)},
+        {OperatorCode::AddSub, {{"signed", 2}}, typeid(Sim::Node_UnsnAddSub)},  // only 1 means signed
+        {OperatorCode::AddSub, {{"signed", 1}}, typeid(Sim::Node_SignAddSub)},
+        {OperatorCode::Selector, {}, typeid(Sim::Node_Selector)},  // absent: the wide class
+        {OperatorCode::Selector, {{"width_data", 32}}, typeid(Sim::Node_Selector_Sm)},
+        {OperatorCode::Selector, {{"width_data", 33}}, typeid(Sim::Node_Selector)},
+        {OperatorCode::CompareLessEqual, {}, typeid(Sim::Node_UnsnCmpLE)},
+        {OperatorCode::CompareLessEqual, {{"signed", 1}}, typeid(Sim::Node_SignCmpLE)},
+        {OperatorCode::TriStateBuffer, {}, typeid(Sim::Node_BufTri)},
+        {OperatorCode::BitSelect, {}, typeid(Sim::Node_Mux_Sm)},
+        {OperatorCode::BitSelect, {{"width_data", 32}}, typeid(Sim::Node_Mux_Sm)},
+        {OperatorCode::BitSelect, {{"width_data", 40}}, typeid(Sim::Node_Mux)},
+        {OperatorCode::Divide, {}, typeid(Sim::Node_UnsnDiv)},
+        {OperatorCode::Divide, {{"signed", 1}}, typeid(Sim::Node_SignDiv)},
+        {OperatorCode::Modulo, {}, typeid(Sim::Node_UnsnMod)},
+        {OperatorCode::Modulo, {{"signed", 1}}, typeid(Sim::Node_SignMod)},
+        {OperatorCode::ShiftLeft, {}, typeid(Sim::Node_SHL)},
+        {OperatorCode::ShiftRight, {}, typeid(Sim::Node_SHR)},
+        {OperatorCode::RotateLeft, {}, typeid(Sim::Node_ROL)},
+        {OperatorCode::RotateRight, {}, typeid(Sim::Node_ROR)},
+        {OperatorCode::OpenDrainBuffer, {}, typeid(Sim::Node_BufDrn)},
+        {OperatorCode::Decoder, {}, typeid(Sim::Node_Decoder)},
+        {OperatorCode::BusMux2, {}, typeid(Sim::Node_BusMux2)},
+        {OperatorCode::Latch, {}, typeid(Sim::Node_Latch)},
+        {OperatorCode::LpmCompare, {}, typeid(Sim::Node_LpmCompare)},
+        {OperatorCode::LpmCompare, {{"lpm_pipeline", 2}}, typeid(Sim::Node_LpmComparePiped)},
+        {OperatorCode::ShiftTaps, {}, typeid(Sim::Node_MrvShiftTaps)},
+        {OperatorCode::LpmAbs, {}, typeid(Sim::Node_Abs)},
+        {OperatorCode::LpmMux, {}, typeid(Sim::Node_MuxConc)},
+        {OperatorCode::LpmMux, {{"lpm_pipeline", 1}}, typeid(Sim::Node_MuxPiped)},
     };
     int index = 0;
     for (const Case& c : cases)
-        node(std::to_string(index++), c.code, c.params);
+        node(std::to_string(index++), static_cast<int>(c.code), c.params);
     EXPECT_FALSE(Sim::Build(db, manager));
     index = 0;
     for (const Case& c : cases) {
         Sim::Node_Base* created = manager.FindNode(std::to_string(index++));
-        ASSERT_NE(created, nullptr) << c.code;
-        EXPECT_EQ(created->TypeName(), c.type_name) << "code " << c.code;
+        ASSERT_NE(created, nullptr) << Sim::NameOfOperatorCode(static_cast<int>(c.code));
+        EXPECT_EQ(std::type_index(typeid(*created)), c.type) << "case " << index - 1;
     }
     EXPECT_TRUE(has_message(SEV_TRACE, "(top_name build begins)"));
     EXPECT_TRUE(has_message(SEV_TRACE, "(top_name build ends)"));
+}
+
+// Every listed code has exactly one class maker (the model-library blocks included) and no
+// other code has any.
+TEST(NodeRegistryTest, ServesExactlyTheListedCodes)
+{
+    EXPECT_EQ(Sim::RegistrationFaults(), 0);
+    std::set<int> listed;
+    for (const Sim::OperatorCodeName& entry : Sim::kOperatorCodes)
+        listed.insert(static_cast<int>(entry.code));
+    EXPECT_EQ(listed.size(), 37u);
+    for (int code = -1; code < 300; ++code)
+        EXPECT_EQ(Sim::FindNodeMaker(code) != nullptr, listed.count(code) == 1) << code;
+    EXPECT_EQ(Sim::NameOfOperatorCode(20), "");
+    EXPECT_EQ(Sim::NameOfOperatorCode(4), "adder");
 }
 
 TEST_F(BuildTest, UnknownOperatorCodeSkipsPerimeterAndLinks)
