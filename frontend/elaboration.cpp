@@ -161,10 +161,13 @@ void NetlistParser::WireUp()
             internalClocks_.push_back(clock);
     }
     // W2: design ports on the top node.
+    KVC::ElaboratedModule module{moduleName_, {}, clocks_, internalClocks_};
     for (const IoDecl& decl : ioList_) {
         KVC::Port* port = decl.isInput ? database_.AddDesignInput(decl.name) : database_.AddDesignOutput(decl.name);
         if (port) port->width = decl.msb - decl.lsb + 1;
+        module.ports.push_back({decl.name, decl.msb - decl.lsb + 1, decl.isInput});
     }
+    database_.SetModule(std::move(module));
     // W3: the port that drives each declared wire.
     for (auto& [name, wire] : wires_) {
         if (wire.alias || wire.name != name || wire.driverNode.empty()) continue;

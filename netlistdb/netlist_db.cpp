@@ -190,6 +190,7 @@ void NetlistDB::Clear()
     creationOrder_.clear();
     nodes_.clear();
     top_.reset();
+    module_ = ElaboratedModule();
     clocks_.clear();
     clockCount_ = 0;
     CreateTop();

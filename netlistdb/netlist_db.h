@@ -152,6 +152,21 @@ private:
     std::vector<std::unique_ptr<Param>> params_;  // creation order
 };
 
+// What elaboration learns of the module beyond the database records. Kept in memory only:
+// a SimDB file does not hold it, so a database read from a file has none.
+struct ElaboratedModule {
+    // One I/O declaration of the module that became a design port.
+    struct Declaration {
+        std::string name;
+        int width = 1;
+        bool is_input = true;
+    };
+    std::string name;                          // the netlist's module name
+    std::vector<Declaration> ports;            // in header order; clock inputs left out
+    std::vector<std::string> clocks;           // every clock source name, first seen first
+    std::vector<std::string> internal_clocks;  // the clocks that are no design input
+};
+
 // One loaded or elaborated design; owns every node, port, slice and parameter.
 class NetlistDB {
 public:
@@ -180,6 +195,9 @@ public:
     Port* FindDesignPort(const std::string& name) const;
     Port* AddDesignInput(const std::string& name);   // a driving port of the top node
     Port* AddDesignOutput(const std::string& name);  // an Input of the top node
+    // The module as elaboration saw it; empty for a database read from a file.
+    const ElaboratedModule& Module() const { return module_; }
+    void SetModule(ElaboratedModule module) { module_ = std::move(module); }
 
     // The name's clock number (from 1); a duplicate name is warned about and keeps its number.
     int AddClock(const std::string& name);
@@ -220,6 +238,7 @@ private:
     std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;  // every node but the top
     std::vector<Node*> creationOrder_;                              // nodes_ in creation order
     std::unique_ptr<Node> top_;                                     // "(top)"; not in nodes_
+    ElaboratedModule module_;  // set by elaboration; not saved
     std::unordered_map<std::string, int> clocks_;                   // clock name to number
     int clockCount_ = 0;  // highest clock number handed out or loaded; 0 when empty
 };

@@ -1,31 +1,42 @@
-// Importing a design and collecting its interface for the host.
+// A design's interface for the host, made from its ports.
 #include "sim/design_interface.h"
 
-#include "sim/session.h"
-#include "frontend/vo_parser.h"
+#include "sim/import.h"
+
+namespace {
+
+// Each entry's text followed by one blank.
+template <class List, class Text> std::string BlankTerminated(const List& list, Text text)
+{
+    std::string joined;
+    for (const auto& entry : list)
+        joined += text(entry) + " ";
+    return joined;
+}
+
+}  // namespace
+
+DesignInterface InterfaceOf(const Sim::DesignPorts& ports)
+{
+    auto name = [](const Sim::DesignPort& port) { return port.name; };
+    auto width = [](const Sim::DesignPort& port) { return std::to_string(port.width); };
+    DesignInterface result;
+    result.ninput = static_cast<double>(ports.inputs.size());
+    result.noutput = static_cast<double>(ports.outputs.size());
+    result.nclock = static_cast<double>(ports.clocks.size());
+    result.top_level_name = ports.module_name;
+    result.clock_names = BlankTerminated(ports.clocks, [](const std::string& clock) { return clock; });
+    result.top_clockname = ports.clocks.empty() ? std::string() : ports.clocks.front();
+    result.input_port_names = BlankTerminated(ports.inputs, name);
+    result.inptbwl = BlankTerminated(ports.inputs, width);
+    result.output_port_names = BlankTerminated(ports.outputs, name);
+    result.outptbwl = BlankTerminated(ports.outputs, width);
+    return result;
+}
 
 DesignInterface ImportDesignInterface(const std::string& netlist_path, const std::string& map_path, bool& read)
 {
-    DesignInterface result;
-    SimSession session;
-    std::unique_ptr<VoParser> loader = session.Import(netlist_path, map_path, read);
-    if (!read)
-        return result;
-    result.ninput = loader->InputCount();
-    result.noutput = loader->OutputCount();
-    result.nclock = loader->ClockCount();
-    result.top_level_name = loader->ModuleName();
-    result.clock_names = loader->ClockList();
-    result.top_clockname = loader->FirstClock();
-    result.input_port_names.clear();
-    result.output_port_names.clear();
-    for (int i = 0; i < loader->InputCount(); ++i) {
-        result.input_port_names += loader->InputName(i) + " ";
-        result.inptbwl += std::to_string(loader->InputWidth(i)) + " ";
-    }
-    for (int i = 0; i < loader->OutputCount(); ++i) {
-        result.output_port_names += loader->OutputName(i) + " ";
-        result.outptbwl += std::to_string(loader->OutputWidth(i)) + " ";
-    }
-    return result;
+    const Sim::ImportResult imported = Sim::ImportDesign(netlist_path, map_path);
+    read = imported.success;
+    return read ? InterfaceOf(imported.ports) : DesignInterface();
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "sim/design_ports.h"
+
 struct DesignInterface {
     double ninput = 0;                      // design inputs, clock inputs excluded
     double noutput = 0;                     // design outputs
@@ -17,6 +19,9 @@ struct DesignInterface {
     std::string inptbwl;                    // each input's width in decimal followed by one blank
     std::string outptbwl;                   // each output's width in decimal followed by one blank
 };
+
+// The ten results of a design whose ports are known.
+DesignInterface InterfaceOf(const Sim::DesignPorts& ports);
 
 // Imports the design (writing netlist_path + ".simdb" on success; messages are printed as
 // the import goes) and fills the interface. read tells whether the design was read; when it

@@ -1,13 +1,13 @@
-// The simulation session: load, port mapping, indexed access, import, message flushes.
+// The simulation session: load, port mapping, indexed access, message flushes.
 #include "sim/session.h"
 
 #include <cmath>
 
-#include "sim/build.h"
-#include "engine/perimeter.h"
-#include "frontend/vo_parser.h"
 #include "base/messages.h"
+#include "engine/perimeter.h"
 #include "netlistdb/netlist_db.h"
+#include "sim/build.h"
+#include "sim/design_path.h"
 
 namespace {
 
@@ -42,16 +42,10 @@ SimSession::~SimSession()
 
 void SimSession::SplitDesignPath(const std::string& path)
 {
-    std::string copy = path;
-    size_t v = copy.rfind('v');
-    if (v != std::string::npos && v > 0)
-        copy.resize(v - 1);
-    size_t separator = copy.find_last_of("\\/");
-    if (separator != std::string::npos && separator > 0) {
-        design_directory = copy.substr(0, separator);
-        copy = copy.substr(separator + 1);
-    }
-    top_level_name = copy;
+    Sim::DesignPath parts = Sim::SplitDesignPath(path);
+    if (!parts.directory.empty())
+        design_directory = parts.directory;
+    top_level_name = parts.top_level_name;
 }
 
 bool SimSession::Load(const std::string& design_path, const std::string& model_library_path, bool packaged_block,
@@ -73,6 +67,7 @@ bool SimSession::Load(const std::string& design_path, const std::string& model_l
     manager_->SetDesignDirectory(design_directory);
     bool failed = Sim::Build(*netlist_db_, *manager_);
     manager_->SetInputOrder(input_order);
+    ports_ = Sim::ReadDesignPorts(*netlist_db_);
     netlist_db_.reset();
     flush_messages(0);
     if (inventory_wanted && inventory)
@@ -168,23 +163,6 @@ bool SimSession::Run(int cycles)
     }
     manager_->Run(cycles);
     return false;
-}
-
-std::unique_ptr<VoParser> SimSession::Import(const std::string& netlist_path, const std::string& map_path,
-                                             bool& success)
-{
-    SplitDesignPath(netlist_path);
-    netlist_db_ = std::make_unique<KVC::NetlistDB>();
-    bool ready = false;
-    auto loader = std::make_unique<VoParser>(netlist_path, map_path, netlist_db_.get(), ready);
-    int parsed = ready ? loader->Parse() : 0;
-    flush_messages(0);
-    if (parsed == 1)
-        netlist_db_->Save(netlist_path + ".simdb");
-    flush_messages(0);
-    netlist_db_.reset();
-    success = parsed == 1;
-    return loader;
 }
 
 bool SimSession::flush_messages(int level)

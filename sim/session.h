@@ -1,17 +1,17 @@
 // SimSession: what host-facing code drives. Loads a design from its SimDB file, builds and
-// links the simulation, maps the caller's ordered input and output names to perimeter
-// nodes and offers indexed writes, runs and reads. Also imports a design from its netlist
-// and map, and is where the message store is flushed (labelled with the design's name).
+// links the simulation, answers the design's ports, maps the caller's ordered input and
+// output names to perimeter nodes and offers indexed writes, runs and reads. It is where the
+// message store is flushed (labelled with the design's name). Importing a design from its
+// netlist is an operation of its own (sim/import.h).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/manager.h"
 #include "base/mlib_integer.h"
-
-class VoParser;
+#include "engine/manager.h"
+#include "sim/design_ports.h"
 
 namespace KVC {
 class NetlistDB;
@@ -30,9 +30,8 @@ public:
     SimSession(const SimSession&) = delete;
     SimSession& operator=(const SimSession&) = delete;
 
-    // Sets top_level_name and design_directory from a design path: a trailing ".vo" (the
-    // text from the character before the last "v") is cut off, and the directory is what
-    // stands before the last "\" or "/".
+    // Sets top_level_name and design_directory from a design path (Sim::SplitDesignPath);
+    // a path without a directory leaves design_directory as it was.
     void SplitDesignPath(const std::string& path);
 
     // Loads path + ".simdb", builds it and flushes. True when the build failed or an error
@@ -43,6 +42,8 @@ public:
     // Finds the perimeter nodes named by input_names and output_names (names not found
     // are reported and left out).
     void MapDesignPorts();
+    // The loaded design's ports (inputs and outputs in ascending name order); empty before Load.
+    const Sim::DesignPorts& Ports() const { return ports_; }
 
     // Writes and reads by index; true (writes, Run) or 0 (reads) on failure, reported.
     bool WriteInput(int index, double value);
@@ -50,10 +51,6 @@ public:
     double ReadOutput(int index);
     MLIB_UINTEGER ReadWideOutput(int index);
     bool Run(int cycles);
-
-    // Parses the netlist with its map and saves the database next to it as a SimDB file.
-    // The loader is handed back (its interface queries are valid when success is true).
-    std::unique_ptr<VoParser> Import(const std::string& netlist_path, const std::string& map_path, bool& success);
 
     // Prints and removes stored messages of at least the level; answers error_seen.
     bool flush_messages(int level);
@@ -70,7 +67,8 @@ public:
     const std::vector<Sim::Node_Perimeter_Out*>& output_nodes() const { return output_nodes_; }
 
 private:
-    std::unique_ptr<KVC::NetlistDB> netlist_db_;        // exists only during Load and Import
+    std::unique_ptr<KVC::NetlistDB> netlist_db_;        // exists only during Load
+    Sim::DesignPorts ports_;                            // read from the database by Load
     std::unique_ptr<Sim::Manager> manager_;             // the loaded design
     std::vector<Sim::Node_Perimeter_In*> input_nodes_;  // index i: the i-th input found by MapDesignPorts
     std::vector<Sim::Node_Perimeter_Out*> output_nodes_;  // likewise for outputs

@@ -10,17 +10,15 @@
 #include <fstream>
 #include <iostream>
 #include <malloc.h>
-#include <map>
 #include <set>
 #include <unistd.h>
 
-#include "engine/constant_node.h"
-#include "engine/perimeter.h"
-#include "sim/session.h"
-#include "frontend/vo_parser.h"
-#include "sim/design_interface.h"
 #include "base/messages.h"
 #include "netlistdb/netlist_db.h"
+#include "sim/design_interface.h"
+#include "sim/design_path.h"
+#include "sim/import.h"
+#include "sim/session.h"
 #include "tools/stimulus.h"
 #include "tools/vcd.h"
 
@@ -73,30 +71,13 @@ struct SimOptions {
     std::string map;
 };
 
-// The design's perimeter nodes, inputs and outputs, each in ascending byte order of name.
-// The shared constant node "(top)" is a perimeter input too, but no design input.
-struct DesignPorts {
-    std::vector<std::string> inputs, outputs;
-    std::map<std::string, int> input_width, output_width;
-};
-
-DesignPorts design_ports(const Sim::Manager& manager)
+// The names of the ports, in the order given.
+std::vector<std::string> names_of(const std::vector<Sim::DesignPort>& ports)
 {
-    DesignPorts ports;
-    for (Sim::Node_Base* node : manager.Nodes()) {
-        if (dynamic_cast<Sim::Node_Constant_Sngl*>(node))
-            continue;
-        if (auto* in = dynamic_cast<Sim::Node_Perimeter_In*>(node)) {
-            ports.inputs.push_back(in->Name());
-            ports.input_width[in->Name()] = in->PerimeterPort()->Width();
-        } else if (auto* out = dynamic_cast<Sim::Node_Perimeter_Out*>(node)) {
-            ports.outputs.push_back(out->Name());
-            ports.output_width[out->Name()] = out->PerimeterPort()->Width();
-        }
-    }
-    std::sort(ports.inputs.begin(), ports.inputs.end());
-    std::sort(ports.outputs.begin(), ports.outputs.end());
-    return ports;
+    std::vector<std::string> names;
+    for (const Sim::DesignPort& port : ports)
+        names.push_back(port.name);
+    return names;
 }
 
 std::vector<std::string> split_names(const std::string& text)
@@ -180,10 +161,7 @@ private:
 int run_sim(const SimOptions& options)
 {
     if (!options.map.empty()) {
-        SimSession importer;
-        bool read = false;
-        importer.Import(options.design, options.map, read);
-        if (!read) {
+        if (!Sim::ImportDesign(options.design, options.map).success) {
             fail("the design " + options.design + " could not be imported");
             return 1;
         }
@@ -222,9 +200,12 @@ int run_sim(const SimOptions& options)
         fail("the design " + options.design + " could not be set up");
         return 1;
     }
-    DesignPorts ports = design_ports(*session.manager());
-    session.input_names = ports.inputs;
-    session.output_names = ports.outputs;
+    // The design's ports, inputs and outputs each in ascending byte order of name.
+    const Sim::DesignPorts& ports = session.Ports();
+    const std::vector<std::string> input_names = names_of(ports.inputs);
+    const std::vector<std::string> output_names = names_of(ports.outputs);
+    session.input_names = input_names;
+    session.output_names = output_names;
     session.MapDesignPorts();
     if (session.flush_messages(0)) {
         fail("the design's ports could not be mapped");
@@ -234,22 +215,22 @@ int run_sim(const SimOptions& options)
     // Which stimulus column writes which input, and which outputs the CSV shows.
     std::vector<int> column_input;
     for (const std::string& name : stimulus.inputs) {
-        auto found = std::find(ports.inputs.begin(), ports.inputs.end(), name);
-        if (found == ports.inputs.end()) {
+        auto found = std::find(input_names.begin(), input_names.end(), name);
+        if (found == input_names.end()) {
             fail(options.stimulus + ": '" + name + "' is not a design input");
             return 1;
         }
-        column_input.push_back(static_cast<int>(found - ports.inputs.begin()));
+        column_input.push_back(static_cast<int>(found - input_names.begin()));
     }
     std::vector<int> shown;
-    std::vector<std::string> shown_names = options.outputs.empty() ? ports.outputs : split_names(options.outputs);
+    std::vector<std::string> shown_names = options.outputs.empty() ? output_names : split_names(options.outputs);
     for (const std::string& name : shown_names) {
-        auto found = std::find(ports.outputs.begin(), ports.outputs.end(), name);
-        if (found == ports.outputs.end()) {
+        auto found = std::find(output_names.begin(), output_names.end(), name);
+        if (found == output_names.end()) {
             fail("'" + name + "' is not a design output");
             return 1;
         }
-        shown.push_back(static_cast<int>(found - ports.outputs.begin()));
+        shown.push_back(static_cast<int>(found - output_names.begin()));
     }
 
     CsvOutput csv;
@@ -261,22 +242,22 @@ int run_sim(const SimOptions& options)
     if (write_csv) {
         csv.stream() << "cycle";
         for (int index : shown)
-            csv.stream() << "," << ports.outputs[static_cast<size_t>(index)];
+            csv.stream() << "," << output_names[static_cast<size_t>(index)];
         csv.stream() << "\n";
     }
 
     blocktide_cli::VcdWriter vcd;
     std::vector<MLIB_UINTEGER> wave;  // current values: inputs then outputs
     if (!options.vcd.empty()) {
-        for (const std::string& name : ports.inputs) {
-            vcd.add_signal(name, ports.input_width[name]);
-            MLIB_UINTEGER value(0, ports.input_width[name]);
+        for (const Sim::DesignPort& port : ports.inputs) {
+            vcd.add_signal(port.name, port.width);
+            MLIB_UINTEGER value(0, port.width);
             value.set_undefined();  // perimeter inputs hold undefined values until written
             wave.push_back(value);
         }
-        for (const std::string& name : ports.outputs) {
-            vcd.add_signal(name, ports.output_width[name]);
-            wave.emplace_back(0, ports.output_width[name]);
+        for (const Sim::DesignPort& port : ports.outputs) {
+            vcd.add_signal(port.name, port.width);
+            wave.emplace_back(0, port.width);
         }
         std::string error;
         if (!vcd.open(options.vcd, session.top_level_name, error)) {
@@ -302,13 +283,13 @@ int run_sim(const SimOptions& options)
     for (const StimulusStep& step : stimulus.steps) {
         for (size_t column = 0; column < step.values.size(); ++column) {
             int index = column_input[column];
-            const std::string& name = ports.inputs[static_cast<size_t>(index)];
+            const Sim::DesignPort& input = ports.inputs[static_cast<size_t>(index)];
             bool cut = false;
-            MLIB_UINTEGER value = blocktide_cli::fit_to_width(step.values[column], ports.input_width[name], cut);
+            MLIB_UINTEGER value = blocktide_cli::fit_to_width(step.values[column], input.width, cut);
             if (cut && warned_inputs.insert(index).second)
-                report(SEV_WARNING, "Stimulus value for input " + name + " at line " + std::to_string(step.line) +
-                                        " has bits above its " + std::to_string(ports.input_width[name]) +
-                                        "-bit width; values are cut to the width");
+                report(SEV_WARNING, "Stimulus value for input " + input.name + " at line " +
+                                        std::to_string(step.line) + " has bits above its " +
+                                        std::to_string(input.width) + "-bit width; values are cut to the width");
             session.WriteWideInput(index, value);
             if (!options.vcd.empty())
                 wave[static_cast<size_t>(index)] = value;
@@ -351,12 +332,12 @@ int run_dump(const std::string& design, const std::string& out)
         fail("no simulation database " + design + ".simdb: import the design first");
         return 1;
     }
-    SimSession session;
-    session.SplitDesignPath(design);
+    const std::string label = Sim::SplitDesignPath(design).top_level_name;
+    bool error_seen = false;
     KVC::NetlistDB database;
     database.LoadSimDB(design + ".simdb", false, false);
     // A database that did not load whole is not dumped: the dump would look like a design.
-    if (session.flush_messages(0)) {
+    if (flush_messages(0, label, error_seen)) {
         fail("the simulation database " + design + ".simdb could not be read");
         return 1;
     }
@@ -364,7 +345,7 @@ int run_dump(const std::string& design, const std::string& out)
         fail("cannot write " + out);
         return 1;
     }
-    return session.flush_messages(0) ? 1 : 0;
+    return flush_messages(0, label, error_seen) ? 1 : 0;
 }
 
 }  // namespace

@@ -8,9 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/session.h"
-#include "frontend/vo_parser.h"
 #include "base/messages.h"
+#include "sim/import.h"
 
 class ImportedDesign {
 public:
@@ -27,8 +26,7 @@ public:
         std::filesystem::copy_file(data / map, directory_ / map);
         netlist_ = (directory_ / (name + ".vo")).string();
         map_ = (directory_ / map).string();
-        SimSession session;
-        session.Import(netlist_, map_, imported_);
+        imported_ = Sim::ImportDesign(netlist_, map_).success;
     }
     ~ImportedDesign()
     {

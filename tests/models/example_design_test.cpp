@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sim/import.h"
 #include "sim/session.h"
 #include "frontend/vo_parser.h"
 #include "model_design.h"
@@ -96,12 +97,7 @@ TEST(ExampleDesign, ImportedNetlistRunsTheStimulusThroughASession)
     fs::remove_all(directory);
     fs::copy(kExample, directory);
     const std::string netlist = (directory / "ram_fifo.vo").string();
-    {
-        SimSession importer;
-        bool success = false;
-        importer.Import(netlist, (directory / "ram_fifo.xml").string(), success);
-        ASSERT_TRUE(success);
-    }
+    ASSERT_TRUE(Sim::ImportDesign(netlist, (directory / "ram_fifo.xml").string()).success);
     SimSession session;
     const std::vector<std::string> inputs = {"address", "data", "wren", "push", "pop"};
     session.input_names = inputs;
