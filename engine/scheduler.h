@@ -42,7 +42,6 @@ public:
     void Inventory(std::vector<InputInfo>& list);
 
     int Cycle() const { return cycle; }
-    const std::vector<Node_Base*>& DesignInputs() const { return design_inputs; }
 
 private:
     bool IsRegistered(const Node_Base* node) const

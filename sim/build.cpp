@@ -86,7 +86,7 @@ bool LinkNodes(const BuiltNodes& built, const KVC::Node& source, const std::stri
     return Link(source_node, source_port, target_node, target_port, invert);
 }
 
-bool LinkInputOf(const BuiltNodes& built, const KVC::Input* in)
+bool LinkInput(const BuiltNodes& built, const KVC::Input* in)
 {
     Manager& manager = built.Owner();
     if (!in) {
@@ -140,8 +140,6 @@ bool LinkInputOf(const BuiltNodes& built, const KVC::Input* in)
 
 }  // namespace
 
-bool LinkInput(Manager& manager, const KVC::Input* in) { return LinkInputOf(BuiltNodes(manager, 0), in); }
-
 bool Build(const KVC::NetlistDB& database, Manager& manager)
 {
     const std::string& design = manager.DesignName();
@@ -173,7 +171,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
         top.ForEachPort([&](KVC::Port& port) {
             if (!is_constant_name(port.name) && port.AsInput()) {
                 manager.NewNode<Node_Perimeter_Out>(port.name, width_query(port.width));
-                LinkInputOf(built, port.AsInput());
+                LinkInput(built, port.AsInput());
             }
         });
     }
@@ -181,7 +179,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
         database.ForEachNode([&](KVC::Node& node) {
             node.ForEachPort([&](KVC::Port& port) {
                 if (const KVC::Input* input = port.AsInput())
-                    LinkInputOf(built, input);
+                    LinkInput(built, input);
             });
         });
     }

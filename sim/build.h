@@ -5,8 +5,7 @@
 
 namespace KVC {
 class NetlistDB;
-class Input;
-}  // namespace KVC
+}
 
 namespace Sim {
 
@@ -15,9 +14,5 @@ class Manager;
 // Fills the manager from the database. Returns true when a node had an operator code the
 // build does not know (reported as fatal; the perimeter and link passes are then skipped).
 bool Build(const KVC::NetlistDB& database, Manager& manager);
-
-// Connects one input of the database (a node's input or a design output) to its sources.
-// Returns true when the input could not be linked (reported).
-bool LinkInput(Manager& manager, const KVC::Input* input);
 
 }  // namespace Sim

@@ -12,13 +12,12 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "sim/design_interface.h"
 #include "host/gateway.h"
 #include "host/mex/mex_support.h"
+#include "sim/import.h"
 
 namespace {
 
@@ -65,23 +64,6 @@ uint64_t NewHandle()
 
 // Called when the host unloads the module (clear blocktide_sim, clear all, exit).
 void CloseAll() { Designs().clear(); }
-
-std::vector<std::string> Words(const std::string& text)
-{
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
-
-std::vector<int> Widths(const std::string& text)
-{
-    std::vector<int> widths;
-    for (const std::string& word : Words(text))
-        widths.push_back(std::atoi(word.c_str()));
-    return widths;
-}
 
 std::string Text(const mxArray* argument, const char* what)
 {
@@ -223,18 +205,21 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
     NeedArguments(nrhs, 3, 4, "h = blocktide_sim('open', netlist, map[, hex_directory])");
     const std::string netlist = Text(prhs[1], "the netlist path");
     const std::string map = Text(prhs[2], "the map path");
-    bool read = false;
-    const DesignInterface design = ImportDesignInterface(netlist, map, read);
-    if (!read)
+    const Sim::ImportResult imported = Sim::ImportDesign(netlist, map);
+    if (!imported.success)
         Fail("importFailed", "the design '" + netlist + "' could not be read (see the messages above)");
 
     auto opened = std::make_unique<OpenDesign>();
-    opened->top_level_name = design.top_level_name;
-    opened->inputs = Words(design.input_port_names);
-    opened->input_widths = Widths(design.inptbwl);
-    opened->outputs = Words(design.output_port_names);
-    opened->output_widths = Widths(design.outptbwl);
-    opened->clocks = Words(design.clock_names);
+    opened->top_level_name = imported.ports.module_name;
+    for (const Sim::DesignPort& port : imported.ports.inputs) {
+        opened->inputs.push_back(port.name);
+        opened->input_widths.push_back(port.width);
+    }
+    for (const Sim::DesignPort& port : imported.ports.outputs) {
+        opened->outputs.push_back(port.name);
+        opened->output_widths.push_back(port.width);
+    }
+    opened->clocks = imported.ports.clocks;
     if (nrhs == 4)
         opened->gateway.ExportSetHexFileDirectory(Text(prhs[3], "the hex directory"));
     opened->gateway.ExportAddInputNames(opened->inputs);
