@@ -25,12 +25,12 @@ const char* const ONE = "(one)";
 void NetlistParser::SortIoList()
 {
     auto position = [this](const IoDecl& decl) {
-        auto found = portPositions_.find(decl.name);
-        return found == portPositions_.end() ? INT_MAX : found->second;
+        auto found = port_positions.find(decl.name);
+        return found == port_positions.end() ? INT_MAX : found->second;
     };
-    std::stable_sort(ioList_.begin(), ioList_.end(),
+    std::stable_sort(io_list.begin(), io_list.end(),
                      [&](const IoDecl& a, const IoDecl& b) { return position(a) < position(b); });
-    for (const IoDecl& decl : ioList_) ioWidths_.emplace(decl.name, decl.msb - decl.lsb + 1);
+    for (const IoDecl& decl : io_list) io_widths.emplace(decl.name, decl.msb - decl.lsb + 1);
 }
 
 void NetlistParser::DeclareWire(const std::string& name, int width)
@@ -38,35 +38,35 @@ void NetlistParser::DeclareWire(const std::string& name, int width)
     WireRec wire;
     wire.name = name;
     wire.width = width;
-    wires_[name] = std::move(wire);
+    wires[name] = std::move(wire);
 }
 
 void NetlistParser::BeginInstance(const std::string& type_name, const std::string& instance_name)
 {
-    LibModule* module = map_->GetModule(type_name);
+    LibModule* module = map->GetModule(type_name);
     if (!module) throw X_UnknownNodeType(Line(), type_name);
-    instanceName_ = instance_name;
-    instanceModule_ = module;
-    instanceNode_ = database_.CreateNode(instance_name);
-    instanceNode_->operatorCode = module->opcode;
-    instanceNode_->clockDomain = 1;
+    current_instance = instance_name;
+    current_module = module;
+    current_node = database.CreateNode(instance_name);
+    current_node->operatorCode = module->opcode;
+    current_node->clockDomain = 1;
 }
 
 void NetlistParser::ConnectPort(const std::string& port_name, TermList terms)
 {
-    const LibModule& module = *instanceModule_;
+    const LibModule& module = *current_module;
     if (module.IsClockPort(port_name)) {
         // A clock port only names a clock; it gets no database port and no connection.
         if (!terms.empty() && terms.front().kind == TERM_NAMED &&
-            std::find(clocks_.begin(), clocks_.end(), terms.front().name) == clocks_.end())
-            clocks_.push_back(terms.front().name);
+            std::find(clocks.begin(), clocks.end(), terms.front().name) == clocks.end())
+            clocks.push_back(terms.front().name);
         return;
     }
     if (module.IsInputPort(port_name)) {
         std::string sim_name = module.MapInputPort(port_name);
-        pending_.push_back(Conn{instanceName_, sim_name, std::move(terms)});
-        KVC::Port* port = instanceNode_->NewPort(sim_name, 0);
-        int width = TotalWidth(pending_.back().terms);
+        pending.push_back(Conn{current_instance, sim_name, std::move(terms)});
+        KVC::Port* port = current_node->NewPort(sim_name, 0);
+        int width = TotalWidth(pending.back().terms);
         if (port) port->width = width;
         return;
     }
@@ -77,41 +77,41 @@ void NetlistParser::ConnectPort(const std::string& port_name, TermList terms)
     std::string sim_name = module.MapOutputPort(port_name);
     if (!IsDeclaredWire(term.name)) throw X_OutputAssignedUnknown(Line());
     // The whole wire is driven by the whole output, whatever range or ~ was written on it.
-    WireRec& wire = wires_[term.name];
-    wire.driverNode = instanceName_;
-    wire.driverPort = sim_name;
-    KVC::Port* port = instanceNode_->NewPort(sim_name, 1);
+    WireRec& wire = wires[term.name];
+    wire.driver_node = current_instance;
+    wire.driver_port = sim_name;
+    KVC::Port* port = current_node->NewPort(sim_name, 1);
     int width = TotalWidth(terms);
     if (port) port->width = width;
 }
 
 void NetlistParser::SetParameter(const std::string& sim_name, const ParamValue& value)
 {
-    instanceNode_->SetParam(sim_name, value);
+    current_node->SetParam(sim_name, value);
 }
 
 bool NetlistParser::Assign(const std::string& target, TermList terms)
 {
     if (!IsDeclaredWire(target)) {
         // Taken for a design output; W4 finds out whether it is one.
-        pending_.push_back(Conn{TOP, target, std::move(terms)});
+        pending.push_back(Conn{TOP, target, std::move(terms)});
         return false;
     }
     if (terms.size() != 1) throw X_WireAssignGather(Line());
     const Term& term = terms.front();
     if (term.kind == TERM_NAMED && !term.name.empty() && IsDeclaredWire(term.name)) {
-        WireRec alias = wires_[term.name];
+        WireRec alias = wires[term.name];
         alias.alias = true;
-        alias.aliasName = term.name;
-        wires_[target] = std::move(alias);
+        alias.alias_name = term.name;
+        wires[target] = std::move(alias);
         return true;
     }
-    WireRec& wire = wires_[target];
-    wire.driverNode = TOP;
+    WireRec& wire = wires[target];
+    wire.driver_node = TOP;
     switch (term.kind) {
-    case TERM_ZERO: wire.driverPort = ZERO; break;
-    case TERM_ONE: wire.driverPort = ONE; break;
-    case TERM_NAMED: wire.driverPort = term.name; break;
+    case TERM_ZERO: wire.driver_port = ZERO; break;
+    case TERM_ONE: wire.driver_port = ONE; break;
+    case TERM_NAMED: wire.driver_port = term.name; break;
     default: throw X_WireAssignMismatch(Line());
     }
     return false;
@@ -119,23 +119,23 @@ bool NetlistParser::Assign(const std::string& target, TermList terms)
 
 bool NetlistParser::IsDeclaredWire(const std::string& name) const
 {
-    auto found = wires_.find(name);
-    return found != wires_.end() && !found->second.alias && found->second.name == name;
+    auto found = wires.find(name);
+    return found != wires.end() && !found->second.alias && found->second.name == name;
 }
 
 int NetlistParser::NameWidth(const std::string& name) const
 {
     std::string current = name;
     // Aliases form chains made in time order; the bound only guards against a cycle.
-    for (size_t step = 0; step <= wires_.size(); ++step) {
-        auto wire = wires_.find(current);
-        if (wire != wires_.end() && !wire->second.alias && wire->second.name == current) return wire->second.width;
-        auto decl = ioWidths_.find(current);
-        if (decl != ioWidths_.end()) return decl->second;
-        if (wire == wires_.end() || !wire->second.alias || wire->second.aliasName.empty() ||
-            wire->second.aliasName == current)
+    for (size_t step = 0; step <= wires.size(); ++step) {
+        auto wire = wires.find(current);
+        if (wire != wires.end() && !wire->second.alias && wire->second.name == current) return wire->second.width;
+        auto decl = io_widths.find(current);
+        if (decl != io_widths.end()) return decl->second;
+        if (wire == wires.end() || !wire->second.alias || wire->second.alias_name.empty() ||
+            wire->second.alias_name == current)
             break;
-        current = wire->second.aliasName;
+        current = wire->second.alias_name;
     }
     throw X_WireNameNotFound(name);
 }
@@ -153,40 +153,40 @@ int NetlistParser::TotalWidth(const TermList& terms) const
 void NetlistParser::WireUp()
 {
     // W1: a clock that is a design input stops being a design port; any other is internal.
-    for (const std::string& clock : clocks_) {
-        auto decl = std::find_if(ioList_.begin(), ioList_.end(), [&](const IoDecl& d) { return d.name == clock; });
-        if (decl != ioList_.end())
-            ioList_.erase(decl);
+    for (const std::string& clock : clocks) {
+        auto decl = std::find_if(io_list.begin(), io_list.end(), [&](const IoDecl& d) { return d.name == clock; });
+        if (decl != io_list.end())
+            io_list.erase(decl);
         else
-            internalClocks_.push_back(clock);
+            internal_clocks.push_back(clock);
     }
     // W2: design ports on the top node.
-    KVC::ElaboratedModule module{moduleName_, {}, clocks_, internalClocks_};
-    for (const IoDecl& decl : ioList_) {
-        KVC::Port* port = decl.isInput ? database_.AddDesignInput(decl.name) : database_.AddDesignOutput(decl.name);
+    KVC::ElaboratedModule module{module_name, {}, clocks, internal_clocks};
+    for (const IoDecl& decl : io_list) {
+        KVC::Port* port = decl.isInput ? database.AddDesignInput(decl.name) : database.AddDesignOutput(decl.name);
         if (port) port->width = decl.msb - decl.lsb + 1;
         module.ports.push_back({decl.name, decl.msb - decl.lsb + 1, decl.isInput});
     }
-    database_.SetModule(std::move(module));
+    database.SetModule(std::move(module));
     // W3: the port that drives each declared wire.
-    for (auto& [name, wire] : wires_) {
-        if (wire.alias || wire.name != name || wire.driverNode.empty()) continue;
-        if (wire.driverNode == TOP) {
-            if (wire.driverPort == ZERO)
-                wire.port = database_.ZeroPort();
-            else if (wire.driverPort == ONE)
-                wire.port = database_.OnePort();
+    for (auto& [name, wire] : wires) {
+        if (wire.alias || wire.name != name || wire.driver_node.empty()) continue;
+        if (wire.driver_node == TOP) {
+            if (wire.driver_port == ZERO)
+                wire.port = database.ZeroPort();
+            else if (wire.driver_port == ONE)
+                wire.port = database.OnePort();
             else
-                throw X_PortNotFound(wire.driverPort);
+                throw X_PortNotFound(wire.driver_port);
             continue;
         }
-        KVC::Node* node = database_.FindNode(wire.driverNode);
-        if (!node) throw X_NodeNotFound(wire.driverNode);
-        wire.port = node->FindPort(wire.driverPort);
-        if (!wire.port) throw X_PortNotFound(wire.driverPort);
+        KVC::Node* node = database.FindNode(wire.driver_node);
+        if (!node) throw X_NodeNotFound(wire.driver_node);
+        wire.port = node->FindPort(wire.driver_port);
+        if (!wire.port) throw X_PortNotFound(wire.driver_port);
     }
     // W4: every pending connection, in the order read.
-    for (const Conn& connection : pending_) LinkConnection(connection);
+    for (const Conn& connection : pending) LinkConnection(connection);
 }
 
 // Links the terms last first, so the last term written drives the lowest bits.
@@ -194,11 +194,11 @@ void NetlistParser::LinkConnection(const Conn& connection)
 {
     KVC::Input* input = nullptr;
     if (connection.node == TOP) {
-        KVC::Port* port = database_.FindDesignPort(connection.port);
+        KVC::Port* port = database.FindDesignPort(connection.port);
         input = port ? port->AsInput() : nullptr;
         if (!input) throw X_OutputNotFound(connection.port);
     } else {
-        KVC::Node* node = database_.FindNode(connection.node);
+        KVC::Node* node = database.FindNode(connection.node);
         if (!node) throw X_NodeNotFound(connection.node);
         input = node->FindInput(connection.port);
         if (!input) throw X_PortNotFound(connection.port);
@@ -207,8 +207,8 @@ void NetlistParser::LinkConnection(const Conn& connection)
     for (auto term = connection.terms.rbegin(); term != connection.terms.rend(); ++term) {
         KVC::Port* source = nullptr;
         switch (term->kind) {
-        case TERM_ZERO: source = database_.ZeroPort(); break;
-        case TERM_ONE: source = database_.OnePort(); break;
+        case TERM_ZERO: source = database.ZeroPort(); break;
+        case TERM_ONE: source = database.OnePort(); break;
         case TERM_NAMED: source = ResolveSource(term->name); break;
         default: throw X_Fault("term of unknown kind in a connection");
         }
@@ -223,13 +223,13 @@ void NetlistParser::LinkConnection(const Conn& connection)
 
 KVC::Port* NetlistParser::ResolveSource(const std::string& name)
 {
-    auto wire = wires_.find(name);
-    if (wire != wires_.end() && !wire->second.alias && wire->second.name == name) return wire->second.port;
-    if (KVC::Port* port = database_.FindDesignPort(name)) return port;
-    if (wire != wires_.end() && wire->second.alias) {
+    auto wire = wires.find(name);
+    if (wire != wires.end() && !wire->second.alias && wire->second.name == name) return wire->second.port;
+    if (KVC::Port* port = database.FindDesignPort(name)) return port;
+    if (wire != wires.end() && wire->second.alias) {
         // One step only; the port found is remembered in the alias entry.
-        auto target = wires_.find(wire->second.aliasName);
-        wire->second.port = target != wires_.end() ? target->second.port : nullptr;
+        auto target = wires.find(wire->second.alias_name);
+        wire->second.port = target != wires.end() ? target->second.port : nullptr;
         return wire->second.port;
     }
     throw X_WireNameNotFound(name);

@@ -68,11 +68,11 @@ BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_TooManyTerms)
 // Errors whose message is composed around a name when they are raised.
 class X_ComposedGrammar : public X_Grammar {
 public:
-    X_ComposedGrammar(int line, std::string message) : X_Grammar(line), message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
+    X_ComposedGrammar(int line, std::string message) : X_Grammar(line), message(std::move(message)) {}
+    const char* what() const noexcept override { return message.c_str(); }
 
 private:
-    std::string message_;
+    std::string message;
 };
 
 class X_Fault : public X_ComposedGrammar {
@@ -111,13 +111,13 @@ public:
 // The one error that leaves NetlistParser::ParseDesign: the text of the grammar error caught.
 class GrammarParserError : public std::exception {
 public:
-    explicit GrammarParserError(std::string message, int line = -1) : line(line), message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
+    explicit GrammarParserError(std::string message, int line = -1) : line(line), message(std::move(message)) {}
+    const char* what() const noexcept override { return message.c_str(); }
 
     int line;  // line of the grammar error caught; -1 when it has none
 
 private:
-    std::string message_;
+    std::string message;
 };
 
 // The XML map file could not be loaded (the map reader has already reported why).

@@ -11,24 +11,24 @@
 namespace Parser {
 
 NetlistParser::NetlistParser(KVC::NetlistDB& database, std::string map_path)
-    : database_(database), mapPath_(std::move(map_path))
+    : database(database), map_path(std::move(map_path))
 {
 }
 
 NetlistParser::~NetlistParser() = default;
 
-void NetlistParser::ParseDesign(Tokenizer& tokenizer)
+void NetlistParser::ParseDesign(Tokenizer& source)
 {
-    tokenizer_ = &tokenizer;
+    tokenizer = &source;
     auto release = [this] {
-        map_.reset();
-        instanceModule_ = nullptr;
-        pending_.clear();
-        tokenizer_ = nullptr;
+        map.reset();
+        current_module = nullptr;
+        pending.clear();
+        tokenizer = nullptr;
     };
     try {
-        map_ = std::make_unique<XmlMapSmc>(mapPath_);
-        if (map_->Load() < 1) throw X_XmlErr();
+        map = std::make_unique<XmlMapSmc>(map_path);
+        if (map->Load() < 1) throw X_XmlErr();
         Design();
         WireUp();
     } catch (const X_Grammar& error) {
@@ -41,16 +41,16 @@ void NetlistParser::ParseDesign(Tokenizer& tokenizer)
     release();
 }
 
-const std::string& NetlistParser::IdentText() { return static_cast<Tok_Ident&>(tokenizer_->Current()).text; }
+const std::string& NetlistParser::IdentText() { return static_cast<Tok_Ident&>(tokenizer->Current()).text; }
 
-int NetlistParser::NumberValue() { return static_cast<Tok_Number&>(tokenizer_->Current()).value; }
+int NetlistParser::NumberValue() { return static_cast<Tok_Number&>(tokenizer->Current()).value; }
 
 // Rule 1: skip whatever precedes the first module; only that module is read.
 void NetlistParser::Design()
 {
-    while (Type() != KW_MODULE && Type() != TOK_EOF) tokenizer_->Advance();
+    while (Type() != KW_MODULE && Type() != TOK_EOF) tokenizer->Advance();
     if (Type() == TOK_EOF) throw X_NoModuleFound(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     ModuleHeader();
     IoDeclarations();
     ModuleBody();
@@ -60,21 +60,21 @@ void NetlistParser::Design()
 void NetlistParser::ModuleHeader()
 {
     if (Type() != TOK_IDENT) throw X_ExpectedModuleName(Line());
-    moduleName_ = IdentText();
-    tokenizer_->Advance();
+    module_name = IdentText();
+    tokenizer->Advance();
     if (Type() != SYM_LPAREN) throw X_ExpectedLParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     for (int position = 0;; ++position) {
         if (Type() != TOK_IDENT) throw X_ExpectedModIoName(Line());
-        portPositions_.emplace(IdentText(), position);  // a repeated name keeps its first position
-        tokenizer_->Advance();
+        port_positions.emplace(IdentText(), position);  // a repeated name keeps its first position
+        tokenizer->Advance();
         if (Type() != SYM_COMMA) break;
-        tokenizer_->Advance();
+        tokenizer->Advance();
     }
     if (Type() != SYM_RPAREN) throw X_ExpectedRParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
 }
 
 // Rule 3: one or more "input|output [range] name ;", then sorted into header order.
@@ -85,7 +85,7 @@ void NetlistParser::IoDeclarations()
         if (Type() == KW_INOUT) throw X_BidirsNotSupported(Line());
         if (Type() != KW_INPUT && Type() != KW_OUTPUT) throw X_InputOutputNeeded(Line());
         decl.isInput = Type() == KW_INPUT;
-        tokenizer_->Advance();
+        tokenizer->Advance();
         if (Type() == SYM_LBRACKET) {
             ParseRange(decl.msb, decl.lsb);
             decl.rangeGiven = true;
@@ -93,10 +93,10 @@ void NetlistParser::IoDeclarations()
         }
         if (Type() != TOK_IDENT) throw X_ExpectedModIoName(Line());
         decl.name = IdentText();
-        tokenizer_->Advance();
+        tokenizer->Advance();
         if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-        tokenizer_->Advance();
-        ioList_.push_back(std::move(decl));
+        tokenizer->Advance();
+        io_list.push_back(std::move(decl));
     } while (Type() == KW_INPUT || Type() == KW_OUTPUT || Type() == KW_INOUT);
     SortIoList();
 }
@@ -104,18 +104,18 @@ void NetlistParser::IoDeclarations()
 // Rule 4: [ msb ] or [ msb : lsb ], high bit first.
 void NetlistParser::ParseRange(int& msb, int& lsb)
 {
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != TOK_NUMBER) throw X_BitSliceNotANumber(Line());
     msb = lsb = NumberValue();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() == SYM_COLON) {
-        tokenizer_->Advance();
+        tokenizer->Advance();
         if (Type() != TOK_NUMBER) throw X_BitSliceNotANumber(Line());
         lsb = NumberValue();
-        tokenizer_->Advance();
+        tokenizer->Advance();
     }
     if (Type() != SYM_RBRACKET) throw X_ExpectedRBracket(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (msb < lsb) throw X_BitOrderBackwards(Line());
     if (static_cast<long long>(msb) - lsb + 1 > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
 }
@@ -130,20 +130,20 @@ void NetlistParser::ModuleBody()
         if (Type() != KW_ASSIGN || !AssignBlock()) break;
     }
     if (Type() != KW_ENDMODULE) throw X_ExpectedEndModule(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
 }
 
 // Rule 6: wire [range] name ;
 void NetlistParser::WireDeclaration()
 {
-    tokenizer_->Advance();
+    tokenizer->Advance();
     int msb = 0, lsb = 0;
     if (Type() == SYM_LBRACKET) ParseRange(msb, lsb);
     if (Type() != TOK_IDENT) throw X_ExpectedWireName(Line());
     std::string name = IdentText();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     DeclareWire(name, msb - lsb + 1);
 }
 
@@ -151,21 +151,21 @@ void NetlistParser::WireDeclaration()
 void NetlistParser::Instance()
 {
     std::string type_name = IdentText();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != TOK_IDENT) throw X_ExpectedNodeName(Line());
     BeginInstance(type_name, IdentText());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_LPAREN) throw X_ExpectedLParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     Connection();
     while (Type() == SYM_COMMA) {
-        tokenizer_->Advance();
+        tokenizer->Advance();
         Connection();
     }
     if (Type() != SYM_RPAREN) throw X_ExpectedRParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() == KW_DEFPARAM) Defparam();
 }
 
@@ -173,15 +173,15 @@ void NetlistParser::Instance()
 void NetlistParser::Connection()
 {
     if (Type() != SYM_PERIOD) throw X_ExpectedPortPeriod(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != TOK_IDENT) throw X_ExpectedPortName(Line());
     std::string port_name = IdentText();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_LPAREN) throw X_ExpectedLParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_RPAREN) ConnectPort(port_name, Expression());
     if (Type() != SYM_RPAREN) throw X_ExpectedRParen(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
 }
 
 // Rule 9: an element, or a concatenation of elements that may nest. Nesting is tracked by a
@@ -197,7 +197,7 @@ TermList NetlistParser::Expression()
     for (;;) {
         // An element is expected here; an opening brace starts a nested concatenation.
         while (Type() == SYM_LBRACE) {
-            tokenizer_->Advance();
+            tokenizer->Advance();
             ++depth;
         }
         Element(terms);
@@ -205,11 +205,11 @@ TermList NetlistParser::Expression()
         // After an element: the next one, or the end of one or more concatenations.
         for (;;) {
             if (Type() == SYM_COMMA) {
-                tokenizer_->Advance();
+                tokenizer->Advance();
                 break;
             }
             if (Type() != SYM_RBRACE) throw X_ExpectedBusClosure(Line());
-            tokenizer_->Advance();
+            tokenizer->Advance();
             if (--depth == 0) return terms;
         }
     }
@@ -223,15 +223,15 @@ void NetlistParser::Element(TermList& terms)
         return;
     }
     int count = NumberValue();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_LBRACE) {
         terms.push_back(LiteralOfCount(count));
         return;
     }
-    tokenizer_->Advance();
+    tokenizer->Advance();
     Term term = ParseTerm();
     if (Type() != SYM_RBRACE) throw X_ExpectedBusClosure(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (term.kind != TERM_NAMED) {
         long long width = (static_cast<long long>(term.msb) + 1) * count;
         if (width > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
@@ -241,9 +241,9 @@ void NetlistParser::Element(TermList& terms)
         return;
     }
     if (count > MAX_EXPRESSION_TERMS - static_cast<long long>(terms.size()) ||
-        count > MAX_REPLICATED_TERMS - replicatedTerms_)
+        count > MAX_REPLICATED_TERMS - replicated_terms)
         throw X_TooManyTerms(Line());
-    replicatedTerms_ += count;
+    replicated_terms += count;
     terms.insert(terms.end(), static_cast<size_t>(count), term);
 }
 
@@ -253,22 +253,22 @@ Term NetlistParser::ParseTerm()
     if (Type() == TOK_NUMBER) return SizedLiteral();
     Term term;
     bool parenthesised = Type() == SYM_LPAREN;
-    if (parenthesised) tokenizer_->Advance();
+    if (parenthesised) tokenizer->Advance();
     if (Type() == SYM_TILDE) {
         term.inverted = true;
-        tokenizer_->Advance();
+        tokenizer->Advance();
     }
     if (Type() != TOK_IDENT) throw X_ExpectedSrcName(Line());
     term.name = IdentText();
     term.kind = TERM_NAMED;
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() == SYM_LBRACKET) {
         ParseRange(term.msb, term.lsb);
         term.rangeGiven = true;
     }
     if (parenthesised) {
         if (Type() != SYM_RPAREN) throw X_MismatchedParens(Line());
-        tokenizer_->Advance();
+        tokenizer->Advance();
     }
     return term;
 }
@@ -277,7 +277,7 @@ Term NetlistParser::ParseTerm()
 Term NetlistParser::SizedLiteral()
 {
     int count = NumberValue();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     return LiteralOfCount(count);
 }
 
@@ -291,46 +291,46 @@ Term NetlistParser::LiteralOfCount(int count)
     term.msb = count - 1;
     term.lsb = 0;
     term.rangeGiven = true;
-    tokenizer_->Advance();
+    tokenizer->Advance();
     return term;
 }
 
 // Rule 11: defparam inst.param = value, ... ;
 void NetlistParser::Defparam()
 {
-    tokenizer_->Advance();
+    tokenizer->Advance();
     ParamAssignment();
     while (Type() == SYM_COMMA) {
-        tokenizer_->Advance();
+        tokenizer->Advance();
         ParamAssignment();
     }
     if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
 }
 
 void NetlistParser::ParamAssignment()
 {
     if (Type() != TOK_IDENT) throw X_ExpectedNodeName(Line());
-    if (IdentText() != instanceName_) throw X_NonlocalDefparam(Line());
-    tokenizer_->Advance();
+    if (IdentText() != current_instance) throw X_NonlocalDefparam(Line());
+    tokenizer->Advance();
     if (Type() != SYM_PERIOD) throw X_MalformedParamName(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != TOK_IDENT) throw X_ExpectedParamName(Line());
-    std::string sim_name = instanceModule_->MapParam(IdentText());
+    std::string sim_name = current_module->MapParam(IdentText());
     if (sim_name.empty()) {
-        instanceModule_->DumpParamNames();
+        current_module->DumpParamNames();
         throw X_UnknownParameter(Line(), IdentText());
     }
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_EQUALS) throw X_ExpectedEquals(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() == TOK_NUMBER)
         SetParameter(sim_name, ParamValue(NumberValue()));
     else if (Type() == TOK_STRING)
-        SetParameter(sim_name, ParamValue(static_cast<Tok_String&>(tokenizer_->Current()).text));
+        SetParameter(sim_name, ParamValue(static_cast<Tok_String&>(tokenizer->Current()).text));
     else
         throw X_ExpectedParamVal(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
 }
 
 // Rule 12: target = expression; answers whether it was a wire-to-wire alias.
@@ -338,9 +338,9 @@ bool NetlistParser::Assignment()
 {
     if (Type() != TOK_IDENT) throw X_ExpectedModIoName(Line());
     std::string target = IdentText();
-    tokenizer_->Advance();
+    tokenizer->Advance();
     if (Type() != SYM_EQUALS) throw X_ExpectedEquals(Line());
-    tokenizer_->Advance();
+    tokenizer->Advance();
     return Assign(target, Expression());
 }
 
@@ -349,14 +349,14 @@ bool NetlistParser::AssignBlock()
 {
     bool alias = false;
     do {
-        tokenizer_->Advance();
+        tokenizer->Advance();
         alias = Assignment();
         while (Type() == SYM_COMMA) {
-            tokenizer_->Advance();
+            tokenizer->Advance();
             alias = Assignment();
         }
         if (Type() != SYM_SEMICOLON) throw X_ExpectedSemicolon(Line());
-        tokenizer_->Advance();
+        tokenizer->Advance();
     } while (Type() == KW_ASSIGN);
     return alias;
 }

@@ -49,11 +49,11 @@ using TermList = std::vector<Term>;
 struct WireRec {
     std::string name;         // the wire's name; for an alias entry, the wire it was copied from
     int width = 1;            // of its declaration
-    std::string driverNode;   // "(top)" for a constant or a name; empty when undriven
-    std::string driverPort;   // simulator port name, "(zero)", "(one)" or the assigned name
+    std::string driver_node;   // "(top)" for a constant or a name; empty when undriven
+    std::string driver_port;   // simulator port name, "(zero)", "(one)" or the assigned name
     KVC::Port* port = nullptr;  // the driving database port, found after the endmodule
     bool alias = false;       // made by a wire-to-wire assignment
-    std::string aliasName;    // the wire it stands for
+    std::string alias_name;    // the wire it stands for
 };
 
 // One pending connection to an input, linked after the module has been read.
@@ -72,14 +72,14 @@ public:
 
     // Parses the whole design from tokenizer and wires it up in the database. Raises only
     // GrammarParserError, carrying the text of the first grammar or map failure.
-    void ParseDesign(Tokenizer& tokenizer);
+    void ParseDesign(Tokenizer& source);
 
     // The design's interface once ParseDesign has succeeded.
-    const std::string& ModuleName() const { return moduleName_; }
+    const std::string& ModuleName() const { return module_name; }
     // I/O declarations in header order, clock inputs removed.
-    const std::vector<IoDecl>& IoList() const { return ioList_; }
-    const std::vector<std::string>& Clocks() const { return clocks_; }
-    const std::vector<std::string>& InternalClocks() const { return internalClocks_; }
+    const std::vector<IoDecl>& IoList() const { return io_list; }
+    const std::vector<std::string>& Clocks() const { return clocks; }
+    const std::vector<std::string>& InternalClocks() const { return internal_clocks; }
 
 private:
     // Grammar rules (netlist_parser.cpp). Each starts at the current token and leaves the
@@ -102,10 +102,10 @@ private:
     bool Assignment();
     bool AssignBlock();
 
-    int Type() { return tokenizer_->Current().type(); }
+    int Type() { return tokenizer->Current().type(); }
     const std::string& IdentText();
     int NumberValue();
-    int Line() const { return tokenizer_->Line(); }
+    int Line() const { return tokenizer->Line(); }
 
     // Elaboration (elaboration.cpp): actions while parsing, then the wiring.
     void SortIoList();
@@ -121,22 +121,22 @@ private:
     void LinkConnection(const Conn& connection);
     KVC::Port* ResolveSource(const std::string& name);
 
-    KVC::NetlistDB& database_;                         // receives the design; not owned
-    std::string mapPath_;
-    std::unique_ptr<XmlMapSmc> map_;                   // loaded for the duration of ParseDesign
-    Tokenizer* tokenizer_ = nullptr;                   // during ParseDesign; not owned
-    std::map<std::string, int> portPositions_;         // header position of each name, from 0
-    std::vector<IoDecl> ioList_;                       // sorted by header position
-    std::unordered_map<std::string, int> ioWidths_;    // width of the first declaration of each name
-    std::unordered_map<std::string, WireRec> wires_;   // declared wires and alias entries
-    std::vector<Conn> pending_;                        // connections to inputs, in order read
-    std::string moduleName_;
-    std::vector<std::string> clocks_;                  // distinct clock sources, first seen first
-    std::vector<std::string> internalClocks_;          // clocks that are not design inputs
-    std::string instanceName_;                         // the instance being read
-    LibModule* instanceModule_ = nullptr;              // its map entry; owned by map_
-    KVC::Node* instanceNode_ = nullptr;                // its database node
-    long long replicatedTerms_ = 0;                    // named terms added by replications so far
+    KVC::NetlistDB& database;                         // receives the design; not owned
+    std::string map_path;
+    std::unique_ptr<XmlMapSmc> map;                   // loaded for the duration of ParseDesign
+    Tokenizer* tokenizer = nullptr;                   // during ParseDesign; not owned
+    std::map<std::string, int> port_positions;         // header position of each name, from 0
+    std::vector<IoDecl> io_list;                       // sorted by header position
+    std::unordered_map<std::string, int> io_widths;    // width of the first declaration of each name
+    std::unordered_map<std::string, WireRec> wires;   // declared wires and alias entries
+    std::vector<Conn> pending;                        // connections to inputs, in order read
+    std::string module_name;
+    std::vector<std::string> clocks;                  // distinct clock sources, first seen first
+    std::vector<std::string> internal_clocks;          // clocks that are not design inputs
+    std::string current_instance;                         // the instance being read
+    LibModule* current_module = nullptr;              // its map entry; owned by map
+    KVC::Node* current_node = nullptr;                // its database node
+    long long replicated_terms = 0;                    // named terms added by replications so far
 };
 
 }  // namespace Parser

@@ -13,7 +13,7 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == Tokenizer::END_MARKER; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == Tokenizer::kEndMarker; }
 
 int SymbolCode(char c)
 {
@@ -59,68 +59,68 @@ int32_t LeadingNumber(const char* text)
 
 Tokenizer::Tokenizer(const std::string& path)
 {
-    file_ = std::fopen(path.c_str(), "rb");
-    open_ = file_ != nullptr;
-    if (!open_) {
+    file = std::fopen(path.c_str(), "rb");
+    is_open = file != nullptr;
+    if (!is_open) {
         // Behaves as an empty file: the first look finds the end marker.
-        eof_ = true;
-        position_ = 0;
-        buffer_[0] = END_MARKER;
+        at_eof = true;
+        position = 0;
+        buffer[0] = kEndMarker;
     }
-    text_[0] = '\0';
+    text[0] = '\0';
 }
 
 Tokenizer::~Tokenizer()
 {
-    if (file_) std::fclose(file_);
+    if (file) std::fclose(file);
 }
 
 void Tokenizer::Refill()
 {
-    if (eof_) return;
-    position_ = 0;
-    size_t got = std::fread(buffer_, 1, BLOCK_SIZE, file_);
-    if (got < static_cast<size_t>(BLOCK_SIZE)) {
+    if (at_eof) return;
+    position = 0;
+    size_t got = std::fread(buffer, 1, kBlockSize, file);
+    if (got < static_cast<size_t>(kBlockSize)) {
         // A read error counts as the end of the file.
-        buffer_[got] = END_MARKER;
-        eof_ = true;
-        std::fclose(file_);
-        file_ = nullptr;
+        buffer[got] = kEndMarker;
+        at_eof = true;
+        std::fclose(file);
+        file = nullptr;
     }
 }
 
 char Tokenizer::Look()
 {
-    if (position_ == BLOCK_SIZE) Refill();
-    return buffer_[position_];
+    if (position == kBlockSize) Refill();
+    return buffer[position];
 }
 
 void Tokenizer::Step()
 {
-    if (Look() != END_MARKER) ++position_;
+    if (Look() != kEndMarker) ++position;
 }
 
 Token& Tokenizer::Current()
 {
-    if (!current_) Advance();
-    return *current_;
+    if (!current) Advance();
+    return *current;
 }
 
 bool Tokenizer::Advance()
 {
-    done_ = Scan();
-    if (done_ && (!current_ || current_->type() != TOK_EOF)) current_ = std::make_unique<Tok_Eof>();
-    return done_;
+    done = Scan();
+    if (done && (!current || current->type() != TOK_EOF)) current = std::make_unique<Tok_Eof>();
+    return done;
 }
 
 void Tokenizer::ScanName()
 {
-    text_length_ = 0;
-    for (char c = Look(); IsNameChar(c) && text_length_ < MAX_TEXT; c = Look()) {
-        text_[text_length_++] = c;
+    text_length = 0;
+    for (char c = Look(); IsNameChar(c) && text_length < kMaxText; c = Look()) {
+        text[text_length++] = c;
         Step();
     }
-    text_[text_length_] = '\0';
+    text[text_length] = '\0';
 }
 
 void Tokenizer::SkipToLineEnd()
@@ -131,8 +131,8 @@ void Tokenizer::SkipToLineEnd()
 bool Tokenizer::SkipBlockComment()
 {
     for (;;) {
-        if (Look() == END_MARKER) return false;
-        for (char c = Look(); c != '*' && c != END_MARKER; c = Look()) Step();
+        if (Look() == kEndMarker) return false;
+        for (char c = Look(); c != '*' && c != kEndMarker; c = Look()) Step();
         Step();
         if (Look() == '/') {
             Step();
@@ -145,31 +145,31 @@ bool Tokenizer::Scan()
 {
     // Comments and directive lines restart the scan; a loop keeps long runs of them off the stack.
     for (;;) {
-        if (Look() == END_MARKER) return true;
-        current_.reset();
+        if (Look() == kEndMarker) return true;
+        current.reset();
 
         char c = Look();
         while (IsBlank(c)) {
-            if (c == '\n') ++line_;
+            if (c == '\n') ++line;
             Step();
             c = Look();
         }
-        if (c == END_MARKER) return true;
+        if (c == kEndMarker) return true;
 
         if (IsLetter(c)) {
             ScanName();
             for (const Keyword& keyword : KEYWORDS) {
-                if (std::strcmp(text_, keyword.text) == 0) {
-                    current_ = std::make_unique<Tok_Keyword>(keyword.code);
+                if (std::strcmp(text, keyword.text) == 0) {
+                    current = std::make_unique<Tok_Keyword>(keyword.code);
                     return false;
                 }
             }
-            current_ = std::make_unique<Tok_Ident>(std::string(text_, text_length_));
+            current = std::make_unique<Tok_Ident>(std::string(text, text_length));
             return false;
         }
         if (IsDigit(c)) {
             ScanName();
-            current_ = std::make_unique<Tok_Number>(LeadingNumber(text_));
+            current = std::make_unique<Tok_Number>(LeadingNumber(text));
             return false;
         }
         if (c == '/') {
@@ -184,7 +184,7 @@ bool Tokenizer::Scan()
                 if (!SkipBlockComment()) return true;
                 continue;
             }
-            current_ = std::make_unique<Tok_Error>("/");
+            current = std::make_unique<Tok_Error>("/");
             return false;
         }
         if (c == '`') {
@@ -193,19 +193,19 @@ bool Tokenizer::Scan()
         }
         if (c == '"') {
             Step();
-            text_length_ = 0;
-            for (char s = Look(); s != '"' && s != END_MARKER && text_length_ < MAX_TEXT; s = Look()) {
-                text_[text_length_++] = s;
+            text_length = 0;
+            for (char s = Look(); s != '"' && s != kEndMarker && text_length < kMaxText; s = Look()) {
+                text[text_length++] = s;
                 Step();
             }
-            text_[text_length_] = '\0';
+            text[text_length] = '\0';
             Step();  // the closing quote, or the character after 1024 copied ones
-            current_ = std::make_unique<Tok_String>(std::string(text_, text_length_));
+            current = std::make_unique<Tok_String>(std::string(text, text_length));
             return false;
         }
         if (int code = SymbolCode(c)) {
             Step();
-            current_ = std::make_unique<Tok_Symbol>(code);
+            current = std::make_unique<Tok_Symbol>(code);
             return false;
         }
         if (c == '\'') {
@@ -215,15 +215,15 @@ bool Tokenizer::Scan()
                 char bit = Look();
                 if (bit == '0' || bit == '1') {
                     Step();
-                    current_ = std::make_unique<Tok_Keyword>(bit == '0' ? KW_BIT0 : KW_BIT1);
+                    current = std::make_unique<Tok_Keyword>(bit == '0' ? KW_BIT0 : KW_BIT1);
                     return false;
                 }
             }
-            current_ = std::make_unique<Tok_Error>("Malformed bit constant");
+            current = std::make_unique<Tok_Error>("Malformed bit constant");
             return false;
         }
         Step();
-        current_ = std::make_unique<Tok_Error>(std::string("Unrecognized symbol: ") + c);
+        current = std::make_unique<Tok_Error>(std::string("Unrecognized symbol: ") + c);
         return false;
     }
 }

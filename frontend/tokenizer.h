@@ -13,9 +13,9 @@ namespace Parser {
 
 class Tokenizer {
 public:
-    static constexpr int BLOCK_SIZE = 4096;
-    static constexpr int MAX_TEXT = 1024;  // longest identifier, number or string text
-    static constexpr char END_MARKER = 0x04;
+    static constexpr int kBlockSize = 4096;
+    static constexpr int kMaxText = 1024;  // longest identifier, number or string text
+    static constexpr char kEndMarker = 0x04;
 
     explicit Tokenizer(const std::string& path);
     ~Tokenizer();
@@ -26,31 +26,31 @@ public:
     Token& Current();
     // Drops the current token and scans the next; answers whether the input has ended.
     bool Advance();
-    int Line() const { return line_; }
-    bool IsOpen() const { return open_; }
-    bool AtEnd() const { return done_ || !open_; }
+    int Line() const { return line; }
+    bool IsOpen() const { return is_open; }
+    bool AtEnd() const { return done || !is_open; }
 
 private:
     void Refill();
     char Look();
     void Step();
-    // Scans one token into current_; answers true when the input ended instead.
+    // Scans one token into current; answers true when the input ended instead.
     bool Scan();
     void ScanName();
     void SkipToLineEnd();
     // Skips a block comment whose "/*" has been consumed; false when the input ended in it.
     bool SkipBlockComment();
 
-    std::FILE* file_ = nullptr;        // open until the last block has been read
-    char buffer_[BLOCK_SIZE];          // the current block; END_MARKER follows a short last block
-    int position_ = BLOCK_SIZE;        // index of the current character; BLOCK_SIZE = block used up
-    bool open_ = false;                // the file could be opened
-    bool eof_ = false;                 // the last block has been read
-    int line_ = 1;                     // line counter, counts line feeds between tokens
-    bool done_ = false;                // the last scan reached the end of the input
-    std::unique_ptr<Token> current_;   // the lookahead token
-    char text_[MAX_TEXT + 1];          // scratch text of the token being scanned
-    int text_length_ = 0;              // characters in text_
+    std::FILE* file = nullptr;        // open until the last block has been read
+    char buffer[kBlockSize];          // the current block; kEndMarker follows a short last block
+    int position = kBlockSize;        // index of the current character; kBlockSize = block used up
+    bool is_open = false;                // the file could be opened
+    bool at_eof = false;                 // the last block has been read
+    int line = 1;                     // line counter, counts line feeds between tokens
+    bool done = false;                // the last scan reached the end of the input
+    std::unique_ptr<Token> current;   // the lookahead token
+    char text[kMaxText + 1];          // scratch text of the token being scanned
+    int text_length = 0;              // characters in text
 };
 
 }  // namespace Parser

@@ -30,18 +30,18 @@ void RemoveTemporaryFile(const std::string& path)
 
 VoParser::VoParser(const std::string& netlist_path, const std::string& map_path, KVC::NetlistDB* database,
                    bool& ready)
-    : netlistPath_(netlist_path),
-      workingCopyPath_(netlist_path + "dctr.vo"),
-      secondTemporaryPath_(netlist_path + "kvc.vo"),
-      mapPath_(map_path),
-      database_(database)
+    : netlist_path(netlist_path),
+      working_copy_path(netlist_path + "dctr.vo"),
+      second_temporary_path(netlist_path + "kvc.vo"),
+      map_path(map_path),
+      database(database)
 {
     // A missing netlist still gives an (empty) working copy, so the parse reports that no
     // module was found. An unwritable directory must not pass for an empty netlist.
-    if (!ParserUtil::CopyFile(netlistPath_, workingCopyPath_)) {
-        errorText_ = "Unable to write the working copy " + workingCopyPath_ +
+    if (!ParserUtil::CopyFile(netlist_path, working_copy_path)) {
+        error_text = "Unable to write the working copy " + working_copy_path +
                      " of the netlist; check that its directory can be written";
-        report(SEV_FATAL, errorText_);
+        report(SEV_FATAL, error_text);
         return;
     }
     ready = true;
@@ -49,38 +49,38 @@ VoParser::VoParser(const std::string& netlist_path, const std::string& map_path,
 
 VoParser::~VoParser()
 {
-    parser_.reset();
-    tokenizer_.reset();  // closes the working copy before it is removed
-    RemoveTemporaryFile(workingCopyPath_);
-    RemoveTemporaryFile(secondTemporaryPath_);
+    parser.reset();
+    tokenizer.reset();  // closes the working copy before it is removed
+    RemoveTemporaryFile(working_copy_path);
+    RemoveTemporaryFile(second_temporary_path);
 }
 
 int VoParser::Parse()
 {
-    inputs_.clear();
-    outputs_.clear();
-    tokenizer_ = std::make_unique<Parser::Tokenizer>(workingCopyPath_);
-    parser_ = std::make_unique<Parser::NetlistParser>(*database_, mapPath_);
+    inputs.clear();
+    outputs.clear();
+    tokenizer = std::make_unique<Parser::Tokenizer>(working_copy_path);
+    parser = std::make_unique<Parser::NetlistParser>(*database, map_path);
     try {
-        parser_->ParseDesign(*tokenizer_);
+        parser->ParseDesign(*tokenizer);
     } catch (const Parser::GrammarParserError& error) {
-        errorText_ = error.what();
-        errorLine_ = error.line;
-        report(SEV_FATAL, errorText_);
+        error_text = error.what();
+        error_line = error.line;
+        report(SEV_FATAL, error_text);
         return 0;
     }
-    errorText_ = "0";
-    errorLine_ = -1;
-    for (const Parser::IoDecl& decl : parser_->IoList()) (decl.isInput ? inputs_ : outputs_).push_back(&decl);
+    error_text = "0";
+    error_line = -1;
+    for (const Parser::IoDecl& decl : parser->IoList()) (decl.isInput ? inputs : outputs).push_back(&decl);
 
-    const std::string& module = parser_->ModuleName();
-    const size_t clocks = parser_->Clocks().size();
+    const std::string& module = parser->ModuleName();
+    const size_t clocks = parser->Clocks().size();
     if (clocks > 1) {
         report(SEV_WARNING, "'" + module + "'" + " is a multiple (" + std::to_string(clocks) +
                                 ") clock system, but will be simulated as a single clock system.\n" + module +
                                 " clocks:\n\t" + ClockList() + "\n");
     }
-    const size_t internal = parser_->InternalClocks().size();
+    const size_t internal = parser->InternalClocks().size();
     if (internal > 0) {
         report(SEV_ERROR, "'" + module + "' includes " + std::to_string(internal) +
                               " internally derived clock signal" + (internal > 1 ? "s" : "") +
@@ -91,38 +91,38 @@ int VoParser::Parse()
     return 1;
 }
 
-std::string VoParser::ModuleName() const { return parser_ ? parser_->ModuleName() : std::string(); }
+std::string VoParser::ModuleName() const { return parser ? parser->ModuleName() : std::string(); }
 
 std::string VoParser::InputName(int index) const
 {
-    return index >= 0 && index < InputCount() ? inputs_[index]->name : OUT_OF_RANGE_NAME;
+    return index >= 0 && index < InputCount() ? inputs[index]->name : OUT_OF_RANGE_NAME;
 }
 
 std::string VoParser::OutputName(int index) const
 {
-    return index >= 0 && index < OutputCount() ? outputs_[index]->name : OUT_OF_RANGE_NAME;
+    return index >= 0 && index < OutputCount() ? outputs[index]->name : OUT_OF_RANGE_NAME;
 }
 
 int VoParser::InputWidth(int index) const
 {
-    return index >= 0 && index < InputCount() ? inputs_[index]->msb - inputs_[index]->lsb + 1 : 0;
+    return index >= 0 && index < InputCount() ? inputs[index]->msb - inputs[index]->lsb + 1 : 0;
 }
 
 int VoParser::OutputWidth(int index) const
 {
-    return index >= 0 && index < OutputCount() ? outputs_[index]->msb - outputs_[index]->lsb + 1 : 0;
+    return index >= 0 && index < OutputCount() ? outputs[index]->msb - outputs[index]->lsb + 1 : 0;
 }
 
-int VoParser::ClockCount() const { return parser_ ? static_cast<int>(parser_->Clocks().size()) : 0; }
+int VoParser::ClockCount() const { return parser ? static_cast<int>(parser->Clocks().size()) : 0; }
 
-std::string VoParser::ClockList() const { return parser_ ? BlankSeparated(parser_->Clocks()) : std::string(); }
+std::string VoParser::ClockList() const { return parser ? BlankSeparated(parser->Clocks()) : std::string(); }
 
 std::string VoParser::InternalClockList() const
 {
-    return parser_ ? BlankSeparated(parser_->InternalClocks()) : std::string();
+    return parser ? BlankSeparated(parser->InternalClocks()) : std::string();
 }
 
 std::string VoParser::FirstClock() const
 {
-    return parser_ && !parser_->Clocks().empty() ? parser_->Clocks().front() : std::string();
+    return parser && !parser->Clocks().empty() ? parser->Clocks().front() : std::string();
 }

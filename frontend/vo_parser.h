@@ -30,8 +30,8 @@ public:
     // The design's interface, valid after a successful Parse. Inputs and outputs are in
     // header order and exclude clock inputs.
     std::string ModuleName() const;
-    int InputCount() const { return static_cast<int>(inputs_.size()); }
-    int OutputCount() const { return static_cast<int>(outputs_.size()); }
+    int InputCount() const { return static_cast<int>(inputs.size()); }
+    int OutputCount() const { return static_cast<int>(outputs.size()); }
     // "***ERR***" when index is out of range.
     std::string InputName(int index) const;
     std::string OutputName(int index) const;
@@ -44,23 +44,23 @@ public:
     std::string InternalClockList() const;
     std::string FirstClock() const;
     // "0" until a parse fails, then the failure text.
-    const std::string& ErrorText() const { return errorText_; }
+    const std::string& ErrorText() const { return error_text; }
     // Netlist line of the grammar error that failed the parse; -1 when unknown.
-    int ErrorLine() const { return errorLine_; }
+    int ErrorLine() const { return error_line; }
 
-    const std::string& WorkingCopyPath() const { return workingCopyPath_; }
-    const std::string& SecondTemporaryPath() const { return secondTemporaryPath_; }
+    const std::string& WorkingCopyPath() const { return working_copy_path; }
+    const std::string& SecondTemporaryPath() const { return second_temporary_path; }
 
 private:
-    std::string netlistPath_;
-    std::string workingCopyPath_;      // netlist path + "dctr.vo"; what the tokenizer reads
-    std::string secondTemporaryPath_;  // netlist path + "kvc.vo"; only removed
-    std::string mapPath_;
-    KVC::NetlistDB* database_;         // the session's; not owned
-    std::unique_ptr<Parser::Tokenizer> tokenizer_;
-    std::unique_ptr<Parser::NetlistParser> parser_;
-    std::vector<const Parser::IoDecl*> inputs_;   // design inputs after a successful parse; owned by parser_
-    std::vector<const Parser::IoDecl*> outputs_;  // design outputs likewise
-    std::string errorText_ = "0";
-    int errorLine_ = -1;
+    std::string netlist_path;
+    std::string working_copy_path;      // netlist path + "dctr.vo"; what the tokenizer reads
+    std::string second_temporary_path;  // netlist path + "kvc.vo"; only removed
+    std::string map_path;
+    KVC::NetlistDB* database;         // the session's; not owned
+    std::unique_ptr<Parser::Tokenizer> tokenizer;
+    std::unique_ptr<Parser::NetlistParser> parser;
+    std::vector<const Parser::IoDecl*> inputs;   // design inputs after a successful parse; owned by parser
+    std::vector<const Parser::IoDecl*> outputs;  // design outputs likewise
+    std::string error_text = "0";
+    int error_line = -1;
 };

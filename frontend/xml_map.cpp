@@ -50,18 +50,18 @@ void ReadParamLine(std::string rest, LibModule& module)
     std::string net_name = NextValue(rest);
     std::string sim_name = NextValue(rest);
     bool is_string = NextValue(rest) == "string";
-    module.paramNames[net_name] = sim_name;
-    module.paramTypes[net_name] = is_string;
+    module.param_names[net_name] = sim_name;
+    module.param_types[net_name] = is_string;
 }
 
 // Reads one line without its line feed into line. Answers false at the end of the file or
-// when the line is longer than XmlMapSmc::MAX_LINE.
+// when the line is longer than XmlMapSmc::kMaxLine.
 bool ReadLine(std::FILE* file, std::string& line)
 {
     line.clear();
     int c;
     while ((c = std::fgetc(file)) != EOF && c != '\n') {
-        if (line.size() == XmlMapSmc::MAX_LINE) return false;
+        if (line.size() == XmlMapSmc::kMaxLine) return false;
         line.push_back(static_cast<char>(c));
     }
     return c != EOF || !line.empty();
@@ -104,26 +104,26 @@ std::string LibModule::MapOutputPort(const std::string& name) const
     return {};
 }
 
-std::string LibModule::MapParam(const std::string& name) { return paramNames[name]; }
+std::string LibModule::MapParam(const std::string& name) { return param_names[name]; }
 
 void LibModule::DumpParamNames() const
 {
     std::string text = "PARAM NAME LIST:\n";
-    for (const auto& [net_name, sim_name] : paramNames) text += " '" + net_name + "' -> '" + sim_name + "'\n";
+    for (const auto& [net_name, sim_name] : param_names) text += " '" + net_name + "' -> '" + sim_name + "'\n";
     console_print(text);
 }
 
 LibModule* XmlMapSmc::GetModule(const std::string& name) const
 {
-    auto found = modules_.find(name);
-    return found == modules_.end() ? nullptr : found->second.get();
+    auto found = modules.find(name);
+    return found == modules.end() ? nullptr : found->second.get();
 }
 
 int XmlMapSmc::Load()
 {
-    std::FILE* file = std::fopen(path_.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        report(SEV_ERROR, "Unable to open " + path_);
+        report(SEV_ERROR, "Unable to open " + path);
         return -1;
     }
     std::unique_ptr<LibModule> current;  // the module being read; moved into the map by </Module>
@@ -131,13 +131,13 @@ int XmlMapSmc::Load()
     bool parameter_section = false;  // not reset between modules
     bool port_section = false;       // not reset between modules
     std::string line;
-    line.reserve(MAX_LINE + 1);
+    line.reserve(kMaxLine + 1);
     while (ReadLine(file, line)) {
         if (line.empty()) continue;
         if (Contains(line, "</Module>")) {
             if (current) {
                 std::string name = current->name;
-                modules_[name] = std::move(current);
+                modules[name] = std::move(current);
             }
             inside_module = false;
         } else if (Contains(line, "<Module VName")) {
@@ -162,8 +162,8 @@ int XmlMapSmc::Load()
         }
     }
     std::fclose(file);
-    if (modules_.empty()) {
-        report(SEV_ERROR, "Incorrect KelvornC XML Mapping file format : " + path_);
+    if (modules.empty()) {
+        report(SEV_ERROR, "Incorrect KelvornC XML Mapping file format : " + path);
         return -1;
     }
     return 1;

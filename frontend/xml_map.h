@@ -39,33 +39,33 @@ public:
 
     std::string name;                                            // module type name in the netlist
     int opcode = 0;                                              // simulator operator code
-    std::unordered_map<std::string, std::string> paramNames;     // netlist -> simulator parameter name
-    std::unordered_map<std::string, bool> paramTypes;            // netlist name -> declared "string"
+    std::unordered_map<std::string, std::string> param_names;     // netlist -> simulator parameter name
+    std::unordered_map<std::string, bool> param_types;            // netlist name -> declared "string"
     std::vector<LibPort> inputs;                                 // InpPort and ClkPort, file order
     std::vector<LibPort> outputs;                                // OutPort, file order
 };
 
 class XmlMapSmc {
 public:
-    explicit XmlMapSmc(std::string path) : path_(std::move(path)) {}
+    explicit XmlMapSmc(std::string path) : path(std::move(path)) {}
     virtual ~XmlMapSmc() = default;
 
     // Reads the file: 1 on success, -1 (reported at SEV_ERROR) when it cannot be opened or
     // holds no complete module definition.
     int Load();
-    bool HasModule(const std::string& name) const { return modules_.count(name) != 0; }
+    bool HasModule(const std::string& name) const { return modules.count(name) != 0; }
     // The module of that name; null for a name HasModule rejects.
     LibModule* GetModule(const std::string& name) const;
-    size_t ModuleCount() const { return modules_.size(); }
+    size_t ModuleCount() const { return modules.size(); }
     // Every stored module, in the map's iteration order.
     void ForEachModule(const std::function<void(LibModule&)>& visit) const
     {
-        for (const auto& entry : modules_) visit(*entry.second);
+        for (const auto& entry : modules) visit(*entry.second);
     }
 
-    static constexpr size_t MAX_LINE = 4095;  // a longer line ends the reading of the file
+    static constexpr size_t kMaxLine = 4095;  // a longer line ends the reading of the file
 
 private:
-    std::string path_;
-    std::unordered_map<std::string, std::unique_ptr<LibModule>> modules_;  // by type name
+    std::string path;
+    std::unordered_map<std::string, std::unique_ptr<LibModule>> modules;  // by type name
 };

@@ -69,7 +69,7 @@ bool NetlistDB::Dump(const std::string& file_name) const
 
     int usage[kUsageCodes] = {};
     int total = 0;
-    for (const Node* node : creationOrder_) {
+    for (const Node* node : creation_order) {
         if (node->operatorCode >= 0 && node->operatorCode < kUsageCodes) {
             usage[node->operatorCode]++;
             total++;
@@ -85,7 +85,7 @@ bool NetlistDB::Dump(const std::string& file_name) const
 
     logfile_printf("Design I/O:");
     logfile_indent(1);
-    DumpNode(*top_);
+    DumpNode(*top);
     logfile_outdent(1);
     BlankLine();
 

@@ -90,8 +90,8 @@ template <class List> auto PortPlace(List& ports, const std::string& port_name)
 
 Port* Node::NewPort(const std::string& port_name, int direction)
 {
-    auto place = PortPlace(ports_, port_name);
-    if (place != ports_.end() && (*place)->name == port_name) {
+    auto place = PortPlace(ports, port_name);
+    if (place != ports.end() && (*place)->name == port_name) {
         report(SEV_ERROR, "Encountered duplicate port name '" + port_name + "' on node '" + name +
                               "'. Ports require unique names.");
         return place->get();
@@ -106,14 +106,14 @@ Port* Node::NewPort(const std::string& port_name, int direction)
         return nullptr;
     }
     Port* created = port.get();
-    ports_.insert(place, std::move(port));
+    ports.insert(place, std::move(port));
     return created;
 }
 
 Port* Node::FindPort(const std::string& port_name) const
 {
-    auto place = PortPlace(ports_, port_name);
-    return place != ports_.end() && (*place)->name == port_name ? place->get() : nullptr;
+    auto place = PortPlace(ports, port_name);
+    return place != ports.end() && (*place)->name == port_name ? place->get() : nullptr;
 }
 
 Input* Node::FindInput(const std::string& port_name) const
@@ -124,7 +124,7 @@ Input* Node::FindInput(const std::string& port_name) const
 
 void Node::ForEachPort(const std::function<void(Port&)>& visit) const
 {
-    for (const std::unique_ptr<Port>& port : ports_)
+    for (const std::unique_ptr<Port>& port : ports)
         visit(*port);
 }
 
@@ -132,18 +132,18 @@ Param* Node::SetParam(const std::string& param_name, const ParamValue& value)
 {
     auto param = std::make_unique<Param>(Param{this, param_name, value});
     Param* stored = param.get();
-    for (std::unique_ptr<Param>& existing : params_)
+    for (std::unique_ptr<Param>& existing : params)
         if (existing->name == param_name) {
             existing = std::move(param);
             return stored;
         }
-    params_.push_back(std::move(param));
+    params.push_back(std::move(param));
     return stored;
 }
 
 Param* Node::GetParam(const std::string& param_name) const
 {
-    for (const std::unique_ptr<Param>& param : params_)
+    for (const std::unique_ptr<Param>& param : params)
         if (param->name == param_name)
             return param.get();
     return nullptr;
@@ -160,8 +160,8 @@ bool Node::GetParam(const std::string& param_name, ParamValue& value) const
 void Node::ForEachParam(const std::function<void(const Param&)>& visit) const
 {
     std::vector<const Param*> sorted;
-    sorted.reserve(params_.size());
-    for (const std::unique_ptr<Param>& param : params_)
+    sorted.reserve(params.size());
+    for (const std::unique_ptr<Param>& param : params)
         sorted.push_back(param.get());
     std::sort(sorted.begin(), sorted.end(), [](const Param* a, const Param* b) { return a->name < b->name; });
     for (const Param* param : sorted)
@@ -180,102 +180,102 @@ NetlistDB::~NetlistDB() = default;
 
 void NetlistDB::CreateTop()
 {
-    top_ = std::make_unique<Node>(this, "(top)");
-    top_->NewPort("(zero)", 1);
-    top_->NewPort("(one)", 1);
+    top = std::make_unique<Node>(this, "(top)");
+    top->NewPort("(zero)", 1);
+    top->NewPort("(one)", 1);
 }
 
 void NetlistDB::Clear()
 {
-    creationOrder_.clear();
-    nodes_.clear();
-    top_.reset();
-    module_ = ElaboratedModule();
-    clocks_.clear();
-    clockCount_ = 0;
+    creation_order.clear();
+    nodes.clear();
+    top.reset();
+    elaborated = ElaboratedModule();
+    clocks.clear();
+    clock_count = 0;
     CreateTop();
 }
 
 Node* NetlistDB::CreateNode(const std::string& name)
 {
-    auto [slot, inserted] = nodes_.try_emplace(name);
+    auto [slot, inserted] = nodes.try_emplace(name);
     if (!inserted) {
         report(SEV_ERROR, "Namespace collision when creating node. Name:" + name);
         return slot->second.get();
     }
     slot->second = std::make_unique<Node>(this, name);
-    slot->second->index = static_cast<int>(creationOrder_.size());
-    creationOrder_.push_back(slot->second.get());
+    slot->second->index = static_cast<int>(creation_order.size());
+    creation_order.push_back(slot->second.get());
     return slot->second.get();
 }
 
 Node* NetlistDB::FindNode(const std::string& name) const
 {
-    auto found = nodes_.find(name);
-    return found == nodes_.end() ? nullptr : found->second.get();
+    auto found = nodes.find(name);
+    return found == nodes.end() ? nullptr : found->second.get();
 }
 
 void NetlistDB::ForEachNode(const std::function<void(Node&)>& visit) const
 {
-    for (Node* node : creationOrder_)
+    for (Node* node : creation_order)
         visit(*node);
 }
 
 std::vector<const Node*> NetlistDB::NodesByName() const
 {
-    std::vector<const Node*> sorted(creationOrder_.begin(), creationOrder_.end());
+    std::vector<const Node*> sorted(creation_order.begin(), creation_order.end());
     std::sort(sorted.begin(), sorted.end(), [](const Node* a, const Node* b) { return a->name < b->name; });
     return sorted;
 }
 
 Port* NetlistDB::ZeroPort() const
 {
-    return top_->FindPort("(zero)");
+    return top->FindPort("(zero)");
 }
 
 Port* NetlistDB::OnePort() const
 {
-    return top_->FindPort("(one)");
+    return top->FindPort("(one)");
 }
 
 Port* NetlistDB::FindDesignPort(const std::string& name) const
 {
-    return top_->FindPort(name);
+    return top->FindPort(name);
 }
 
 Port* NetlistDB::AddDesignInput(const std::string& name)
 {
-    return top_->NewPort(name, 1);
+    return top->NewPort(name, 1);
 }
 
 Port* NetlistDB::AddDesignOutput(const std::string& name)
 {
-    return top_->NewPort(name, 0);
+    return top->NewPort(name, 0);
 }
 
 int NetlistDB::AddClock(const std::string& name)
 {
-    auto [slot, inserted] = clocks_.try_emplace(name, clockCount_ + 1);
+    auto [slot, inserted] = clocks.try_emplace(name, clock_count + 1);
     if (!inserted) {
         report(SEV_WARNING, "Attemped to create clocks with duplicate names. Proceeding, assuming the clocks "
                             "ARE IDENTICAL.");
         return slot->second;
     }
-    clockCount_++;
+    clock_count++;
     return slot->second;
 }
 
 int NetlistDB::ClockNumber(const std::string& name) const
 {
-    auto found = clocks_.find(name);
-    return found == clocks_.end() ? 0 : found->second;
+    auto found = clocks.find(name);
+    return found == clocks.end() ? 0 : found->second;
 }
 
 void NetlistDB::ForEachClock(const std::function<void(const std::string& name, int number)>& visit) const
 {
     std::vector<std::pair<int, const std::string*>> sorted;
-    sorted.reserve(clocks_.size());
-    for (const auto& [name, number] : clocks_)
+    sorted.reserve(clocks.size());
+    for (const auto& [name, number] : clocks)
         sorted.emplace_back(number, &name);
     std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : *a.second < *b.second;
@@ -288,12 +288,12 @@ void NetlistDB::SetTopParam(const std::string& name, const std::string& text)
 {
     ParamValue value;
     value.set_text(text);
-    top_->SetParam(name, value);
+    top->SetParam(name, value);
 }
 
 std::string NetlistDB::GetTopParamText(const std::string& name) const
 {
-    const Param* param = top_->GetParam(name);
+    const Param* param = top->GetParam(name);
     return param ? param->value.text_form() : std::string();
 }
 

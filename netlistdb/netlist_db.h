@@ -128,7 +128,7 @@ public:
     Input* FindInput(const std::string& port_name) const;
     // Every port in ascending byte order of name.
     void ForEachPort(const std::function<void(Port&)>& visit) const;
-    size_t PortCount() const { return ports_.size(); }
+    size_t PortCount() const { return ports.size(); }
 
     // Stores the parameter, replacing an earlier one of the same name.
     Param* SetParam(const std::string& param_name, const ParamValue& value);
@@ -137,7 +137,7 @@ public:
     bool GetParam(const std::string& param_name, ParamValue& value) const;
     // Every parameter in ascending byte order of name.
     void ForEachParam(const std::function<void(const Param&)>& visit) const;
-    size_t ParamCount() const { return params_.size(); }
+    size_t ParamCount() const { return params.size(); }
 
     int clockDomain = -1;    // clock domain number; -1 until elaboration sets it
     int operatorCode = 0;    // simulator operator code from the XML map
@@ -148,8 +148,8 @@ public:
 private:
     // Nodes hold a handful of ports and parameters: sorted and plain lists cost far less
     // memory and time than a tree or hash table per node on designs of many nodes.
-    std::vector<std::unique_ptr<Port>> ports_;    // ascending byte order of name
-    std::vector<std::unique_ptr<Param>> params_;  // creation order
+    std::vector<std::unique_ptr<Port>> ports;    // ascending byte order of name
+    std::vector<std::unique_ptr<Param>> params;  // creation order
 };
 
 // What elaboration learns of the module beyond the database records. Kept in memory only:
@@ -180,15 +180,15 @@ public:
     Node* FindNode(const std::string& name) const;
     // Every node except the top node, in creation order.
     void ForEachNode(const std::function<void(Node&)>& visit) const;
-    int NodeCount() const { return static_cast<int>(nodes_.size()); }
+    int NodeCount() const { return static_cast<int>(nodes.size()); }
     // Makes room for that many nodes, so loading a large design does not rehash.
     void ReserveNodes(size_t count)
     {
-        nodes_.reserve(count);
-        creationOrder_.reserve(count);
+        nodes.reserve(count);
+        creation_order.reserve(count);
     }
 
-    Node* Top() const { return top_.get(); }
+    Node* Top() const { return top.get(); }
     Port* ZeroPort() const;
     Port* OnePort() const;
     // A port of the top node: design input, design output or constant port.
@@ -196,14 +196,14 @@ public:
     Port* AddDesignInput(const std::string& name);   // a driving port of the top node
     Port* AddDesignOutput(const std::string& name);  // an Input of the top node
     // The module as elaboration saw it; empty for a database read from a file.
-    const ElaboratedModule& Module() const { return module_; }
-    void SetModule(ElaboratedModule module) { module_ = std::move(module); }
+    const ElaboratedModule& Module() const { return elaborated; }
+    void SetModule(ElaboratedModule module) { elaborated = std::move(module); }
 
     // The name's clock number (from 1); a duplicate name is warned about and keeps its number.
     int AddClock(const std::string& name);
     // The clock number of the name; 0 when it has none.
     int ClockNumber(const std::string& name) const;
-    int ClockCount() const { return clockCount_; }
+    int ClockCount() const { return clock_count; }
     // Every clock by ascending number (then name).
     void ForEachClock(const std::function<void(const std::string& name, int number)>& visit) const;
 
@@ -235,12 +235,12 @@ private:
     void CreateTop();
     void ReportOutdated(bool block_kind, bool suppress) const;
 
-    std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;  // every node but the top
-    std::vector<Node*> creationOrder_;                              // nodes_ in creation order
-    std::unique_ptr<Node> top_;                                     // "(top)"; not in nodes_
-    ElaboratedModule module_;  // set by elaboration; not saved
-    std::unordered_map<std::string, int> clocks_;                   // clock name to number
-    int clockCount_ = 0;  // highest clock number handed out or loaded; 0 when empty
+    std::unordered_map<std::string, std::unique_ptr<Node>> nodes;  // every node but the top
+    std::vector<Node*> creation_order;                              // nodes in creation order
+    std::unique_ptr<Node> top;                                     // "(top)"; not in nodes
+    ElaboratedModule elaborated;  // set by elaboration; not saved
+    std::unordered_map<std::string, int> clocks;                   // clock name to number
+    int clock_count = 0;  // highest clock number handed out or loaded; 0 when empty
 };
 
 }  // namespace KVC

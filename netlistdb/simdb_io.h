@@ -32,13 +32,13 @@ public:
     void WriteTableName(const std::string& name);
     // The index of name's latest appearance; 0 for a name never written.
     int32_t IndexOf(const std::string& name) const;
-    const std::vector<unsigned char>& Bytes() const { return bytes_; }
-    std::vector<unsigned char> TakeBytes() { return std::move(bytes_); }
+    const std::vector<unsigned char>& Bytes() const { return bytes; }
+    std::vector<unsigned char> TakeBytes() { return std::move(bytes); }
 
 private:
-    std::vector<unsigned char> bytes_;                // the file so far
-    std::unordered_map<std::string, int32_t> index_;  // name to index of its latest appearance
-    int32_t nextIndex_ = 4;                           // indexes 0 to 3 are the fixed names
+    std::vector<unsigned char> bytes;                // the file so far
+    std::unordered_map<std::string, int32_t> index;  // name to index of its latest appearance
+    int32_t next_index = 4;                           // indexes 0 to 3 are the fixed names
 };
 
 // One entry of the reader's name table. A node or port record also leaves the object it
@@ -53,27 +53,27 @@ struct SimDBName {
 // sets Ended(); a string whose length runs past the end consumes the rest of the file.
 class SimDBReader {
 public:
-    SimDBReader(const unsigned char* data, size_t size) : data_(data), size_(size) {}
+    SimDBReader(const unsigned char* data, size_t size) : data(data), size(size) {}
     int32_t ReadInt();
     bool ReadBool() { return ReadInt() != 0; }
     std::string ReadString();
     // Reads a string and appends it to the name table.
     std::string ReadTableName();
     // Records the object created for the latest table entry.
-    void BindLastName(Node* node) { names_.back().node = node; }
-    void BindLastName(Port* port) { names_.back().port = port; }
+    void BindLastName(Node* node) { names.back().node = node; }
+    void BindLastName(Port* port) { names.back().port = port; }
     // The table entry at index; none when the index lies outside the table.
     const SimDBName* NameAt(int32_t index) const;
     // Whether a read has gone past the end of the file.
-    bool Ended() const { return ended_; }
-    size_t BytesLeft() const { return size_ - position_; }
+    bool Ended() const { return ended; }
+    size_t BytesLeft() const { return size - position; }
 
 private:
-    const unsigned char* data_;  // the whole file; not owned
-    size_t size_;                // bytes in data_
-    size_t position_ = 0;        // next byte to read
-    bool ended_ = false;         // a read went past the end
-    std::vector<SimDBName> names_{{"(ERROR)"}, {"(top)"}, {"(one)"}, {"(zero)"}};  // the name table
+    const unsigned char* data;  // the whole file; not owned
+    size_t size;                // bytes in data
+    size_t position = 0;        // next byte to read
+    bool ended = false;         // a read went past the end
+    std::vector<SimDBName> names{{"(ERROR)"}, {"(top)"}, {"(one)"}, {"(zero)"}};  // the name table
 };
 
 }  // namespace KVC

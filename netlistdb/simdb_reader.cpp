@@ -27,26 +27,26 @@ constexpr int32_t kMaxClockCount = 1 << 20;
 int32_t SimDBReader::ReadInt()
 {
     if (BytesLeft() < 4) {
-        position_ = size_;
-        ended_ = true;
+        position = size;
+        ended = true;
         return 0;
     }
     uint32_t word = 0;
     for (int b = 0; b < 4; b++)
-        word |= uint32_t{data_[position_ + b]} << (8 * b);
-    position_ += 4;
+        word |= uint32_t{data[position + b]} << (8 * b);
+    position += 4;
     return static_cast<int32_t>(word);
 }
 
 std::string SimDBReader::ReadString()
 {
     const uint32_t length = static_cast<uint32_t>(ReadInt());
-    if (ended_)
+    if (ended)
         return {};
     const uint64_t text_bytes = (uint64_t{length} / 4 + 1) * 4;
     if (text_bytes > BytesLeft()) {
-        position_ = size_;
-        ended_ = true;
+        position = size;
+        ended = true;
         return {};
     }
     // Decode every word, then keep the bytes up to the first zero one (a damaged file may
@@ -66,15 +66,15 @@ std::string SimDBReader::ReadString()
 std::string SimDBReader::ReadTableName()
 {
     std::string name = ReadString();
-    names_.push_back(SimDBName{name});
+    names.push_back(SimDBName{name});
     return name;
 }
 
 const SimDBName* SimDBReader::NameAt(int32_t index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= names_.size())
+    if (index < 0 || static_cast<size_t>(index) >= names.size())
         return nullptr;
-    return &names_[static_cast<size_t>(index)];
+    return &names[static_cast<size_t>(index)];
 }
 
 // ---- Port records ----
@@ -276,7 +276,7 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
 
     // Each stage stops at the first sign of damage; whatever was read before stays.
     const bool complete = [&] {
-        const int32_t clock_count = reader.ReadInt();
+        const int32_t declared_clocks = reader.ReadInt();
         // The node count only sizes the node tables: the node section ends with its own
         // marker, and as every node record takes more than 16 bytes, a damaged count cannot
         // ask for more room than the file could fill.
@@ -285,18 +285,18 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
             ReserveNodes(std::min(static_cast<size_t>(node_count), reader.BytesLeft() / 16));
         // The top node's name: the top node already exists, and links find it as "(top)".
         if (reader.ReadTableName() == "(top)")
-            reader.BindLastName(top_.get());
-        if (reader.Ended() || clock_count < 0 || clock_count > kMaxClockCount)
+            reader.BindLastName(top.get());
+        if (reader.Ended() || declared_clocks < 0 || declared_clocks > kMaxClockCount)
             return false;
-        clockCount_ = clock_count;
-        if (!ReadNodeRecord(reader, *top_))
+        clock_count = declared_clocks;
+        if (!ReadNodeRecord(reader, *top))
             return false;
 
         for (int32_t number = reader.ReadInt(); number != 0; number = reader.ReadInt()) {
             const std::string name = reader.ReadString();
             if (reader.Ended())
                 return false;
-            clocks_[name] = number;
+            clocks[name] = number;
         }
         if (reader.Ended())
             return false;

@@ -11,16 +11,16 @@ namespace KVC {
 
 SimDBWriter::SimDBWriter()
 {
-    index_.emplace("(top)", 1);
-    index_.emplace("(one)", 2);
-    index_.emplace("(zero)", 3);
+    index.emplace("(top)", 1);
+    index.emplace("(one)", 2);
+    index.emplace("(zero)", 3);
 }
 
 void SimDBWriter::WriteInt(int32_t value)
 {
     const uint32_t word = static_cast<uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8)
-        bytes_.push_back(static_cast<unsigned char>(word >> shift));
+        bytes.push_back(static_cast<unsigned char>(word >> shift));
 }
 
 void SimDBWriter::WriteString(const std::string& text)
@@ -40,14 +40,14 @@ void SimDBWriter::WriteString(const std::string& text)
 
 void SimDBWriter::WriteTableName(const std::string& name)
 {
-    index_[name] = nextIndex_++;
+    index[name] = next_index++;
     WriteString(name);
 }
 
 int32_t SimDBWriter::IndexOf(const std::string& name) const
 {
-    auto found = index_.find(name);
-    return found == index_.end() ? 0 : found->second;
+    auto found = index.find(name);
+    return found == index.end() ? 0 : found->second;
 }
 
 void Port::Save(SimDBWriter& writer, std::vector<const Slice*>&) const
@@ -111,10 +111,10 @@ std::vector<unsigned char> NetlistDB::SaveBytes() const
     writer.WriteInt(SIMDB_MAGIC);
     writer.WriteInt(SIMDB_VERSION);
     writer.WriteInt(1);
-    writer.WriteInt(clockCount_);
+    writer.WriteInt(clock_count);
     writer.WriteInt(NodeCount());
 
-    WriteNodeRecord(writer, *top_, slices_to_link);
+    WriteNodeRecord(writer, *top, slices_to_link);
     ForEachClock([&](const std::string& name, int number) {
         writer.WriteInt(number);
         writer.WriteString(name);

@@ -54,44 +54,44 @@ bool SimSession::Load(const std::string& design_path, const std::string& model_l
 {
     error_seen = false;
     SplitDesignPath(design_path);
-    netlist_db_ = std::make_unique<KVC::NetlistDB>();
-    netlist_db_->LoadSimDB(design_path + ".simdb", packaged_block, inventory_wanted);
-    netlist_db_->SetTopParam("dll_path", model_library_path);
-    netlist_db_->SetTopParam("top_level_name", top_level_name);
+    netlist_db = std::make_unique<KVC::NetlistDB>();
+    netlist_db->LoadSimDB(design_path + ".simdb", packaged_block, inventory_wanted);
+    netlist_db->SetTopParam("dll_path", model_library_path);
+    netlist_db->SetTopParam("top_level_name", top_level_name);
 
-    input_nodes_.clear();  // they point into the manager being replaced
-    output_nodes_.clear();
-    manager_.reset();
-    manager_ = std::make_unique<Sim::Manager>(top_level_name);
-    manager_->SetHexDirectory(hex_directory);
-    manager_->SetDesignDirectory(design_directory);
-    bool failed = Sim::Build(*netlist_db_, *manager_);
-    manager_->SetInputOrder(input_order);
-    ports_ = Sim::ReadDesignPorts(*netlist_db_);
-    netlist_db_.reset();
+    input_nodes.clear();  // they point into the manager being replaced
+    output_nodes.clear();
+    manager.reset();
+    manager = std::make_unique<Sim::Manager>(top_level_name);
+    manager->SetHexDirectory(hex_directory);
+    manager->SetDesignDirectory(design_directory);
+    bool failed = Sim::Build(*netlist_db, *manager);
+    manager->SetInputOrder(input_order);
+    ports = Sim::ReadDesignPorts(*netlist_db);
+    netlist_db.reset();
     flush_messages(0);
     if (inventory_wanted && inventory)
-        manager_->InputInventory(*inventory);
+        manager->InputInventory(*inventory);
     return error_seen || failed;
 }
 
 void SimSession::MapDesignPorts()
 {
-    input_nodes_.clear();
-    output_nodes_.clear();
-    if (!manager_)
+    input_nodes.clear();
+    output_nodes.clear();
+    if (!manager)
         return;
     for (size_t i = 0; i < input_names.size(); ++i) {
-        auto* node = dynamic_cast<Sim::Node_Perimeter_In*>(manager_->FindNode(input_names[i]));
+        auto* node = dynamic_cast<Sim::Node_Perimeter_In*>(manager->FindNode(input_names[i]));
         if (node)
-            input_nodes_.push_back(node);
+            input_nodes.push_back(node);
         else
             report(SEV_FATAL, "Unable to locate design input #" + std::to_string(i) + " named " + input_names[i]);
     }
     for (const std::string& name : output_names) {
-        auto* node = dynamic_cast<Sim::Node_Perimeter_Out*>(manager_->FindNode(name));
+        auto* node = dynamic_cast<Sim::Node_Perimeter_Out*>(manager->FindNode(name));
         if (node)
-            output_nodes_.push_back(node);
+            output_nodes.push_back(node);
         else
             report(SEV_FATAL, "Unable to locate design output named " + name);
     }
@@ -99,57 +99,57 @@ void SimSession::MapDesignPorts()
 
 bool SimSession::WriteInput(int index, double value)
 {
-    if (!manager_) {
+    if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
         return true;
     }
-    if (index < 0 || index >= static_cast<int>(input_nodes_.size())) {
+    if (index < 0 || index >= static_cast<int>(input_nodes.size())) {
         report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
         return true;
     }
     uint64_t bits = static_cast<uint64_t>(to_int64(value));
-    input_nodes_[static_cast<size_t>(index)]->SetInput(static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32));
+    input_nodes[static_cast<size_t>(index)]->SetInput(static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32));
     return false;
 }
 
 bool SimSession::WriteWideInput(int index, const MLIB_UINTEGER& value)
 {
-    if (!manager_) {
+    if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
         return true;
     }
-    if (index < 0 || index >= static_cast<int>(input_nodes_.size())) {
+    if (index < 0 || index >= static_cast<int>(input_nodes.size())) {
         report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
         return true;
     }
-    input_nodes_[static_cast<size_t>(index)]->SetInput(value);
+    input_nodes[static_cast<size_t>(index)]->SetInput(value);
     return false;
 }
 
 double SimSession::ReadOutput(int index)
 {
-    if (!manager_) {
+    if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
         return 0.0;
     }
-    if (index < 0 || index >= static_cast<int>(output_nodes_.size())) {
+    if (index < 0 || index >= static_cast<int>(output_nodes.size())) {
         report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
         return 0.0;
     }
-    return static_cast<double>(static_cast<int64_t>(output_nodes_[static_cast<size_t>(index)]->ReadUInt64()));
+    return static_cast<double>(static_cast<int64_t>(output_nodes[static_cast<size_t>(index)]->ReadUInt64()));
 }
 
 MLIB_UINTEGER SimSession::ReadWideOutput(int index)
 {
-    if (!manager_) {
+    if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
         return MLIB_UINTEGER(0, 32);
     }
-    if (index < 0 || index >= static_cast<int>(output_nodes_.size())) {
+    if (index < 0 || index >= static_cast<int>(output_nodes.size())) {
         report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
         return MLIB_UINTEGER(0, 32);
     }
-    Sim::Node_Perimeter_Out* node = output_nodes_[static_cast<size_t>(index)];
+    Sim::Node_Perimeter_Out* node = output_nodes[static_cast<size_t>(index)];
     MLIB_UINTEGER value(0, node->PerimeterPort()->Width());
     node->ReadValue(value);
     return value;
@@ -157,11 +157,11 @@ MLIB_UINTEGER SimSession::ReadWideOutput(int index)
 
 bool SimSession::Run(int cycles)
 {
-    if (!manager_) {
+    if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when asked to run simulation");
         return true;
     }
-    manager_->Run(cycles);
+    manager->Run(cycles);
     return false;
 }
 

@@ -43,7 +43,7 @@ public:
     // are reported and left out).
     void MapDesignPorts();
     // The loaded design's ports (inputs and outputs in ascending name order); empty before Load.
-    const Sim::DesignPorts& Ports() const { return ports_; }
+    const Sim::DesignPorts& Ports() const { return ports; }
 
     // Writes and reads by index; true (writes, Run) or 0 (reads) on failure, reported.
     bool WriteInput(int index, double value);
@@ -62,14 +62,12 @@ public:
     std::string hex_directory;              // where memory initialisation files are looked up
     bool error_seen = false;                // an Error or Fatal Error was printed since the last setup
 
-    Sim::Manager* manager() const { return manager_.get(); }
-    const std::vector<Sim::Node_Perimeter_In*>& input_nodes() const { return input_nodes_; }
-    const std::vector<Sim::Node_Perimeter_Out*>& output_nodes() const { return output_nodes_; }
+    Sim::Manager* GetManager() const { return manager.get(); }
 
 private:
-    std::unique_ptr<KVC::NetlistDB> netlist_db_;        // exists only during Load
-    Sim::DesignPorts ports_;                            // read from the database by Load
-    std::unique_ptr<Sim::Manager> manager_;             // the loaded design
-    std::vector<Sim::Node_Perimeter_In*> input_nodes_;  // index i: the i-th input found by MapDesignPorts
-    std::vector<Sim::Node_Perimeter_Out*> output_nodes_;  // likewise for outputs
+    std::unique_ptr<KVC::NetlistDB> netlist_db;        // exists only during Load
+    Sim::DesignPorts ports;                            // read from the database by Load
+    std::unique_ptr<Sim::Manager> manager;             // the loaded design
+    std::vector<Sim::Node_Perimeter_In*> input_nodes;  // index i: the i-th input found by MapDesignPorts
+    std::vector<Sim::Node_Perimeter_Out*> output_nodes;  // likewise for outputs
 };

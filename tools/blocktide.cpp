@@ -94,68 +94,68 @@ std::vector<std::string> split_names(const std::string& text)
 // Shows progress on standard error once a run has taken a few seconds, when it is a terminal.
 class Progress {
 public:
-    explicit Progress(long long total) : total_(total), start_(Clock::now()), last_(start_) {}
+    explicit Progress(long long total) : total(total), start(Clock::now()), last(start) {}
     ~Progress()
     {
-        if (shown_)
+        if (shown)
             std::fputs("\n", stderr);
     }
     void update(long long done)
     {
-        if (!terminal_)
+        if (!terminal)
             return;
         auto now = Clock::now();
-        if (now - start_ < std::chrono::seconds(3) || now - last_ < std::chrono::milliseconds(500))
+        if (now - start < std::chrono::seconds(3) || now - last < std::chrono::milliseconds(500))
             return;
-        last_ = now;
-        shown_ = true;
-        std::fprintf(stderr, "\rcycle %lld of %lld (%.0f%%)", done, total_, total_ ? 100.0 * done / total_ : 100.0);
+        last = now;
+        shown = true;
+        std::fprintf(stderr, "\rcycle %lld of %lld (%.0f%%)", done, total, total ? 100.0 * done / total : 100.0);
         std::fflush(stderr);
     }
 
 private:
     using Clock = std::chrono::steady_clock;
-    long long total_;
-    Clock::time_point start_, last_;
-    bool terminal_ = isatty(fileno(stderr)) != 0;
-    bool shown_ = false;
+    long long total;
+    Clock::time_point start, last;
+    bool terminal = isatty(fileno(stderr)) != 0;
+    bool shown = false;
 };
 
 // Writes the output CSV to a temporary file that replaces the target only on success.
 class CsvOutput {
 public:
-    bool open(const std::string& path)
+    bool open(const std::string& target)
     {
-        path_ = path;
+        path = target;
         if (path.empty())
             return true;
-        temporary_ = path + ".partial";
-        file_.open(temporary_);
-        return file_.good();
+        temporary = path + ".partial";
+        file.open(temporary);
+        return file.good();
     }
-    std::ostream& stream() { return path_.empty() ? std::cout : file_; }
+    std::ostream& stream() { return path.empty() ? std::cout : file; }
     bool commit()
     {
-        if (path_.empty())
+        if (path.empty())
             return static_cast<bool>(std::cout.flush());
-        file_.close();
-        if (!file_)
+        file.close();
+        if (!file)
             return false;
         std::error_code error;
-        std::filesystem::rename(temporary_, path_, error);
+        std::filesystem::rename(temporary, path, error);
         return !error;
     }
     ~CsvOutput()
     {
-        if (!temporary_.empty()) {
+        if (!temporary.empty()) {
             std::error_code error;
-            std::filesystem::remove(temporary_, error);
+            std::filesystem::remove(temporary, error);
         }
     }
 
 private:
-    std::string path_, temporary_;
-    std::ofstream file_;
+    std::string path, temporary;
+    std::ofstream file;
 };
 
 int run_sim(const SimOptions& options)

@@ -30,23 +30,23 @@ VcdWriter::~VcdWriter() { close(); }
 
 int VcdWriter::add_signal(const std::string& name, int width)
 {
-    int index = static_cast<int>(signals_.size());
-    signals_.push_back(Signal{without_blanks(name), width < 1 ? 1 : width, identifier_code(index), {}});
+    int index = static_cast<int>(signals.size());
+    signals.push_back(Signal{without_blanks(name), width < 1 ? 1 : width, identifier_code(index), {}});
     return index;
 }
 
 bool VcdWriter::open(const std::string& path, const std::string& scope, std::string& error)
 {
-    file_ = std::fopen(path.c_str(), "w");
-    if (!file_) {
+    file = std::fopen(path.c_str(), "w");
+    if (!file) {
         error = "cannot write the waveform file " + path;
         return false;
     }
-    std::fprintf(file_, "$version Blocktide $end\n$timescale 1ns $end\n$scope module %s $end\n",
+    std::fprintf(file, "$version Blocktide $end\n$timescale 1ns $end\n$scope module %s $end\n",
                  without_blanks(scope).c_str());
-    for (const Signal& signal : signals_)
-        std::fprintf(file_, "$var wire %d %s %s $end\n", signal.width, signal.code.c_str(), signal.name.c_str());
-    std::fprintf(file_, "$upscope $end\n$enddefinitions $end\n");
+    for (const Signal& signal : signals)
+        std::fprintf(file, "$var wire %d %s %s $end\n", signal.width, signal.code.c_str(), signal.name.c_str());
+    std::fprintf(file, "$upscope $end\n$enddefinitions $end\n");
     return true;
 }
 
@@ -71,33 +71,33 @@ std::string VcdWriter::value_text(const MLIB_UINTEGER& value, int width)
 
 void VcdWriter::sample(long long cycle, const std::vector<MLIB_UINTEGER>& values)
 {
-    if (!file_)
+    if (!file)
         return;
     bool stamped = false;
-    for (size_t i = 0; i < signals_.size() && i < values.size(); ++i) {
-        Signal& signal = signals_[i];
+    for (size_t i = 0; i < signals.size() && i < values.size(); ++i) {
+        Signal& signal = signals[i];
         std::string text = value_text(values[i], signal.width);
         if (text == signal.last)
             continue;
         if (!stamped) {
-            std::fprintf(file_, "#%lld\n", cycle);
+            std::fprintf(file, "#%lld\n", cycle);
             stamped = true;
         }
         if (signal.width == 1)
-            std::fprintf(file_, "%s%s\n", text.c_str(), signal.code.c_str());
+            std::fprintf(file, "%s%s\n", text.c_str(), signal.code.c_str());
         else
-            std::fprintf(file_, "b%s %s\n", text.c_str(), signal.code.c_str());
+            std::fprintf(file, "b%s %s\n", text.c_str(), signal.code.c_str());
         signal.last = std::move(text);
     }
 }
 
 bool VcdWriter::close()
 {
-    if (!file_)
+    if (!file)
         return true;
-    bool ok = std::ferror(file_) == 0;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
+    bool ok = std::ferror(file) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    file = nullptr;
     return ok;
 }
 

@@ -36,8 +36,8 @@ private:
     };
     static std::string value_text(const MLIB_UINTEGER& value, int width);
 
-    std::vector<Signal> signals_;
-    std::FILE* file_ = nullptr;  // owned; open between open() and close()
+    std::vector<Signal> signals;
+    std::FILE* file = nullptr;  // owned; open between open() and close()
 };
 
 }  // namespace blocktide_cli

@@ -60,8 +60,8 @@ TEST_F(XmlMapTest, ReadsModulesPortsAndParametersOfTheSampleMap)
 
     EXPECT_EQ(dff.MapParam("lpm_width"), "width");
     EXPECT_EQ(dff.MapParam("init_file"), "file");
-    EXPECT_TRUE(dff.paramTypes.at("init_file"));
-    EXPECT_FALSE(dff.paramTypes.at("lpm_width"));
+    EXPECT_TRUE(dff.param_types.at("init_file"));
+    EXPECT_FALSE(dff.param_types.at("lpm_width"));
     EXPECT_TRUE(pending_messages().empty());
 }
 
@@ -76,7 +76,7 @@ TEST_F(XmlMapTest, MapParamEntersUnknownNamesThatDumpThenLists)
     ASSERT_EQ(map.Load(), 1);
     LibModule& module = *map.GetModule("m");
     EXPECT_EQ(module.MapParam("nope"), "");
-    EXPECT_EQ(module.paramNames.size(), 2u);
+    EXPECT_EQ(module.param_names.size(), 2u);
     module.DumpParamNames();
     EXPECT_EQ(printed.rfind("PARAM NAME LIST:\n", 0), 0u);
     EXPECT_NE(printed.find(" 'w' -> 'width'\n"), std::string::npos);
@@ -120,7 +120,7 @@ TEST_F(XmlMapTest, SectionRulesFollowTheLineTests)
         ASSERT_NE(module, nullptr) << c.what;
         EXPECT_EQ(module->inputs.size(), c.inputs) << c.what;
         EXPECT_EQ(module->outputs.size(), c.outputs) << c.what;
-        EXPECT_EQ(module->paramNames.size(), c.params) << c.what;
+        EXPECT_EQ(module->param_names.size(), c.params) << c.what;
     }
 }
 

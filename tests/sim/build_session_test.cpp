@@ -399,7 +399,7 @@ TEST_F(SessionTest, MissingDatabaseFailsTheLoad)
     SimSession session;
     EXPECT_TRUE(session.Load(directory + "/absent.vo", "", false, {}));
     EXPECT_TRUE(session.error_seen);
-    ASSERT_NE(session.manager(), nullptr);  // a manager exists, built from the empty database
+    ASSERT_NE(session.GetManager(), nullptr);  // a manager exists, built from the empty database
     EXPECT_FALSE(session.Run(1));
 }
 
