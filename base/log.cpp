@@ -25,7 +25,7 @@ struct LogData {
 LogData log_data;
 
 // Prints the failure line for a condition that does not hold; answers whether it holds.
-bool check(bool condition, const char* condition_text)
+bool Check(bool condition, const char* condition_text)
 {
     if (!condition) {
         std::printf("\n\nCRITICAL LOGFILE FAILURE (%s)\n\n", condition_text);
@@ -34,20 +34,20 @@ bool check(bool condition, const char* condition_text)
     return condition;
 }
 
-bool check_slot(int P_num)
+bool CheckSlot(int P_num)
 {
-    return check(P_num >= 0 && P_num < LOGFILE_MAX_FILES, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)");
+    return Check(P_num >= 0 && P_num < LOGFILE_MAX_FILES, "(P_num >= 0) && (P_num < LOGFILE_MAX_FILES)");
 }
 
 }  // namespace
 
 bool logfile_open(int P_num, const char* file_name, bool append)
 {
-    if (!check_slot(P_num))
+    if (!CheckSlot(P_num))
         return false;
     logfile_close(P_num);
     log_data.fh[P_num] = std::fopen(file_name, append ? "a" : "w");
-    if (!check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]"))
+    if (!Check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]"))
         return false;
     log_data.current = P_num;
     return true;
@@ -55,7 +55,7 @@ bool logfile_open(int P_num, const char* file_name, bool append)
 
 void logfile_close(int P_num)
 {
-    if (!check_slot(P_num))
+    if (!CheckSlot(P_num))
         return;
     if (log_data.fh[P_num]) {
         std::fclose(log_data.fh[P_num]);
@@ -76,7 +76,7 @@ void logfile_close_all()
 
 int logfile_select(int P_num)
 {
-    if (!check_slot(P_num) || !check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]"))
+    if (!CheckSlot(P_num) || !Check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]"))
         return -1;
     log_data.current = P_num;
     return P_num;
@@ -84,8 +84,8 @@ int logfile_select(int P_num)
 
 void logfile_push(int P_num)
 {
-    if (!check_slot(P_num) || !check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]") ||
-        !check(log_data.stackptr + 1 < LOGFILE_MAX_STACK, "((log_data.stackptr+1) < LOGFILE_MAX_STACK)"))
+    if (!CheckSlot(P_num) || !Check(log_data.fh[P_num] != nullptr, "log_data.fh[P_num]") ||
+        !Check(log_data.stackptr + 1 < LOGFILE_MAX_STACK, "((log_data.stackptr+1) < LOGFILE_MAX_STACK)"))
         return;
     log_data.stack[log_data.stackptr++] = log_data.current;
     log_data.current = P_num;
@@ -97,14 +97,14 @@ void logfile_pop()
         log_data.stackptr--;
     const int slot = log_data.stack[log_data.stackptr];
     // A closed slot is not selected: the current slot stays as it was.
-    if (check(log_data.fh[slot] != nullptr, "log_data.fh[log_data.current]"))
+    if (Check(log_data.fh[slot] != nullptr, "log_data.fh[log_data.current]"))
         log_data.current = slot;
 }
 
 namespace {
 
 // The current slot's indentation moved by delta, kept within 0 to LOGFILE_MAX_INDENT.
-void shift_indent(int64_t delta)
+void ShiftIndent(int64_t delta)
 {
     const int64_t moved = int64_t{log_data.indent[log_data.current]} + delta;
     log_data.indent[log_data.current] = static_cast<uint8_t>(std::clamp<int64_t>(moved, 0, LOGFILE_MAX_INDENT));
@@ -114,12 +114,12 @@ void shift_indent(int64_t delta)
 
 void logfile_indent(int n)
 {
-    shift_indent(n);
+    ShiftIndent(n);
 }
 
 void logfile_outdent(int n)
 {
-    shift_indent(-int64_t{n});
+    ShiftIndent(-int64_t{n});
 }
 
 void logfile_set_prefix(const char* text)
@@ -133,10 +133,10 @@ void logfile_printf(const char* format, ...)
 {
     int slot = log_data.current;
     if (!log_data.fh[slot]) {
-        if (!check(slot == 0, "(log_data.current == 0)"))
+        if (!Check(slot == 0, "(log_data.current == 0)"))
             return;
         log_data.fh[0] = std::fopen("log.txt", "a");
-        if (!check(log_data.fh[0] != nullptr, "log_data.fh[P_num]"))
+        if (!Check(log_data.fh[0] != nullptr, "log_data.fh[P_num]"))
             return;
     }
     FILE* file = log_data.fh[slot];

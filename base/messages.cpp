@@ -5,19 +5,19 @@
 
 namespace {
 
-std::vector<Message>& store()
+std::vector<Message>& Store()
 {
     static std::vector<Message> messages;
     return messages;
 }
 
-ConsoleSink& sink()
+ConsoleSink& Sink()
 {
     static ConsoleSink current;
     return current;
 }
 
-std::string printed_form(const Message& message, const std::string& name)
+std::string PrintedForm(const Message& message, const std::string& name)
 {
     switch (message.severity) {
     case SEV_INFO:
@@ -40,20 +40,20 @@ std::string printed_form(const Message& message, const std::string& name)
 
 void report(int severity, const std::string& text)
 {
-    store().push_back(Message{severity, text});
+    Store().push_back(Message{severity, text});
 }
 
 bool flush_messages(int level, const std::string& top_level_name, bool& error_seen)
 {
     // Messages below the level stay where they are, so the printed ones keep their order.
-    std::vector<Message>& messages = store();
+    std::vector<Message>& messages = Store();
     std::vector<Message> kept;
     std::vector<Message> taken;
     for (Message& message : messages)
         (message.severity >= level ? taken : kept).push_back(std::move(message));
     messages = std::move(kept);
     for (const Message& message : taken) {
-        std::string text = printed_form(message, top_level_name);
+        std::string text = PrintedForm(message, top_level_name);
         if (!text.empty())
             console_print(text);
         if (message.severity == SEV_ERROR || message.severity == SEV_FATAL)
@@ -64,23 +64,23 @@ bool flush_messages(int level, const std::string& top_level_name, bool& error_se
 
 void clear_messages()
 {
-    store().clear();
+    Store().clear();
 }
 
 const std::vector<Message>& pending_messages()
 {
-    return store();
+    return Store();
 }
 
 void set_console_sink(ConsoleSink new_sink)
 {
-    sink() = std::move(new_sink);
+    Sink() = std::move(new_sink);
 }
 
 void console_print(const std::string& text)
 {
-    if (sink()) {
-        sink()(text);
+    if (Sink()) {
+        Sink()(text);
         return;
     }
     std::fputs(text.c_str(), stderr);

@@ -11,10 +11,10 @@ namespace {
 
 // Widths below 1 become 1; the top is kept clear of integer overflow in word counts.
 constexpr int max_width = 0x7FFFFFFF - 64;
-int clamp_width(int w) { return w < 1 ? 1 : (w > max_width ? max_width : w); }
+int ClampWidth(int w) { return w < 1 ? 1 : (w > max_width ? max_width : w); }
 
 // Fills bits [from, to) of a plane with ones.
-void fill_ones(uint32_t* plane, int from, int to)
+void FillOnes(uint32_t* plane, int from, int to)
 {
     for (int pos = from; pos < to; ++pos)
         plane[pos / 32] |= 1u << (pos % 32);
@@ -22,7 +22,7 @@ void fill_ones(uint32_t* plane, int from, int to)
 
 // Unsigned long division of a by b (b not zero), bit by bit; quotient and remainder
 // get as many words as a and b respectively.
-void divide_words(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, std::vector<uint32_t>& quotient,
+void DivideWords(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, std::vector<uint32_t>& quotient,
                   std::vector<uint32_t>& remainder)
 {
     const size_t nb = b.size();
@@ -57,7 +57,7 @@ void divide_words(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b
     remainder.assign(rest.begin(), rest.begin() + static_cast<long>(nb));
 }
 
-std::vector<uint32_t> value_words(const MLIB_UINTEGER& v)
+std::vector<uint32_t> ValueWords(const MLIB_UINTEGER& v)
 {
     std::vector<uint32_t> words(static_cast<size_t>(v.words()));
     for (int i = 0; i < v.words(); ++i)
@@ -65,7 +65,7 @@ std::vector<uint32_t> value_words(const MLIB_UINTEGER& v)
     return words;
 }
 
-MLIB_UINTEGER from_words(const std::vector<uint32_t>& words, int width)
+MLIB_UINTEGER FromWords(const std::vector<uint32_t>& words, int width)
 {
     MLIB_UINTEGER r(0, width);
     for (int i = 0; i < r.words(); ++i)
@@ -75,19 +75,19 @@ MLIB_UINTEGER from_words(const std::vector<uint32_t>& words, int width)
 }
 
 // Two's-complement negation within the value's own width; mask and flags kept.
-MLIB_UINTEGER negated(const MLIB_UINTEGER& v)
+MLIB_UINTEGER Negated(const MLIB_UINTEGER& v)
 {
     MLIB_UINTEGER r = ~v;
     r += MLIB_UINTEGER(1, 1);
     return r;
 }
 
-MLIB_UINTEGER magnitude(const MLIB_SINTEGER& v)
+MLIB_UINTEGER Magnitude(const MLIB_SINTEGER& v)
 {
-    return v.is_negative() ? negated(v) : MLIB_UINTEGER(v);
+    return v.is_negative() ? Negated(v) : MLIB_UINTEGER(v);
 }
 
-bool is_most_negative(const MLIB_SINTEGER& v)
+bool IsMostNegative(const MLIB_SINTEGER& v)
 {
     if (!v.is_negative())
         return false;
@@ -97,7 +97,7 @@ bool is_most_negative(const MLIB_SINTEGER& v)
     return true;
 }
 
-bool is_minus_one(const MLIB_SINTEGER& v)
+bool IsMinusOne(const MLIB_SINTEGER& v)
 {
     for (int i = 0; i < v.words(); ++i)
         if (v.word(i) != (i == v.words() - 1 ? MLIB_UINTEGER::top_mask(v.width()) : 0xFFFFFFFFu))
@@ -117,7 +117,7 @@ struct PlaneReader {
     const uint32_t* undef;
 };
 
-MLIB_UINTEGER undefined_value(int width)
+MLIB_UINTEGER UndefinedValue(int width)
 {
     MLIB_UINTEGER r(0, width);
     r.set_undefined();
@@ -130,7 +130,7 @@ MLIB_UINTEGER undefined_value(int width)
 
 void MLIB_UINTEGER::allocate_wide(uint32_t v)
 {
-    width_ = clamp_width(width_);
+    width_ = ClampWidth(width_);
     heap_ = new uint32_t[2 * static_cast<size_t>(words())]();
     heap_[0] = v;
 }
@@ -210,7 +210,7 @@ void MLIB_UINTEGER::mask_top()
 
 void MLIB_UINTEGER::change_width(int w)
 {
-    w = clamp_width(w);
+    w = ClampWidth(w);
     int old_words = words();
     int new_words = word_count(w);
     if (w <= kInlineBits) {
@@ -398,23 +398,23 @@ MLIB_UINTEGER MLIB_UINTEGER::operator*(const MLIB_UINTEGER& b) const
 MLIB_UINTEGER MLIB_UINTEGER::operator/(const MLIB_UINTEGER& b) const
 {
     if (b.is_zero())
-        return undefined_value(width_);
+        return UndefinedValue(width_);
     if (width_ <= 32 && b.width_ <= 32)
         return MLIB_UINTEGER(inline_[0] / b.inline_[0], width_);
     std::vector<uint32_t> quotient, remainder;
-    divide_words(value_words(*this), value_words(b), quotient, remainder);
-    return from_words(quotient, width_);
+    DivideWords(ValueWords(*this), ValueWords(b), quotient, remainder);
+    return FromWords(quotient, width_);
 }
 
 MLIB_UINTEGER MLIB_UINTEGER::operator%(const MLIB_UINTEGER& b) const
 {
     if (b.is_zero())
-        return undefined_value(b.width_);
+        return UndefinedValue(b.width_);
     if (width_ <= 32 && b.width_ <= 32)
         return MLIB_UINTEGER(inline_[0] % b.inline_[0], b.width_);
     std::vector<uint32_t> quotient, remainder;
-    divide_words(value_words(*this), value_words(b), quotient, remainder);
-    return from_words(remainder, b.width_);
+    DivideWords(ValueWords(*this), ValueWords(b), quotient, remainder);
+    return FromWords(remainder, b.width_);
 }
 
 // ---------------------------------------------------------------- logic
@@ -687,7 +687,7 @@ void MLIB_SINTEGER::sign_resize(int w)
     bool negative = is_negative();
     change_width(w);
     if (negative && width_ > old_width)
-        fill_ones(value_plane(), old_width, width_);
+        FillOnes(value_plane(), old_width, width_);
 }
 
 int MLIB_SINTEGER::compare_signed(const MLIB_SINTEGER& b) const
@@ -718,8 +718,8 @@ bool MLIB_SINTEGER::operator==(const MLIB_SINTEGER& b) const
 
 namespace {
 
-// The value sign-extended (or cut) to width w, as a signed value.
-MLIB_SINTEGER extended(const MLIB_SINTEGER& v, int w)
+// The value sign-Extended (or cut) to width w, as a signed value.
+MLIB_SINTEGER Extended(const MLIB_SINTEGER& v, int w)
 {
     MLIB_SINTEGER r(v);
     r.sign_resize(w);
@@ -727,7 +727,7 @@ MLIB_SINTEGER extended(const MLIB_SINTEGER& v, int w)
 }
 
 // Gives the exact w + 1 bit result the width w when it fits there as a signed number.
-MLIB_SINTEGER narrowed_if_fits(MLIB_SINTEGER exact, int w, bool force_wide)
+MLIB_SINTEGER NarrowedIfFits(MLIB_SINTEGER exact, int w, bool force_wide)
 {
     bool overflow = exact.bit(w) != exact.bit(w - 1);
     if (!force_wide && !overflow)
@@ -740,29 +740,29 @@ MLIB_SINTEGER narrowed_if_fits(MLIB_SINTEGER exact, int w, bool force_wide)
 MLIB_SINTEGER MLIB_SINTEGER::operator+(const MLIB_SINTEGER& b) const
 {
     int w = std::max(width_, b.width_);
-    MLIB_SINTEGER a_ext = extended(*this, w), b_ext = extended(b, w);
+    MLIB_SINTEGER a_ext = Extended(*this, w), b_ext = Extended(b, w);
     bool carry = (static_cast<const MLIB_UINTEGER&>(a_ext) + b_ext).width() > w;  // unsigned carry out
-    MLIB_SINTEGER exact = extended(*this, w + 1);
-    exact += extended(b, w + 1);
+    MLIB_SINTEGER exact = Extended(*this, w + 1);
+    exact += Extended(b, w + 1);
     const MLIB_UINTEGER& wider = width_ > b.width_ ? static_cast<const MLIB_UINTEGER&>(*this) : b;
     for (int i = 0; i < exact.words(); ++i)
         exact.set_undef_word(i, wider.undef_word(i));
     exact.flags_ = wider.flags();
     exact.mask_top();
-    return narrowed_if_fits(exact, w, carry);
+    return NarrowedIfFits(exact, w, carry);
 }
 
 MLIB_SINTEGER MLIB_SINTEGER::operator-(const MLIB_SINTEGER& b) const
 {
     int w = std::max(width_, b.width_);
-    MLIB_SINTEGER exact(static_cast<const MLIB_UINTEGER&>(extended(*this, w + 1)) - extended(b, w + 1));
-    return narrowed_if_fits(exact, w, false);
+    MLIB_SINTEGER exact(static_cast<const MLIB_UINTEGER&>(Extended(*this, w + 1)) - Extended(b, w + 1));
+    return NarrowedIfFits(exact, w, false);
 }
 
 MLIB_SINTEGER MLIB_SINTEGER::operator+(const MLIB_UINTEGER& b) const
 {
     int w = std::max(width_, b.width()) + 1;
-    MLIB_SINTEGER exact = extended(*this, w + 1);
+    MLIB_SINTEGER exact = Extended(*this, w + 1);
     exact += b;
     // Non-negative sums whose top bit would read as a sign keep the extra bit.
     if (!exact.is_negative() && exact.bit(w - 1))
@@ -773,10 +773,10 @@ MLIB_SINTEGER MLIB_SINTEGER::operator+(const MLIB_UINTEGER& b) const
 
 MLIB_SINTEGER MLIB_SINTEGER::operator*(const MLIB_SINTEGER& b) const
 {
-    MLIB_UINTEGER product = magnitude(*this) * magnitude(b);
+    MLIB_UINTEGER product = Magnitude(*this) * Magnitude(b);
     product.resize(width_ + b.width_);
     if (is_negative() != b.is_negative())
-        product = negated(product);
+        product = Negated(product);
     return MLIB_SINTEGER(product);
 }
 
@@ -786,30 +786,30 @@ MLIB_SINTEGER& MLIB_SINTEGER::operator>>=(int n)
     int width = width_;
     shift_right_within(n);
     if (negative && n > 0)
-        fill_ones(value_plane(), std::max(width - n, 0), width);
+        FillOnes(value_plane(), std::max(width - n, 0), width);
     return *this;
 }
 
 MLIB_SINTEGER MLIB_SINTEGER::operator/(const MLIB_SINTEGER& b) const
 {
-    if (b.is_zero() || (is_most_negative(*this) && is_minus_one(b)))
-        return MLIB_SINTEGER(undefined_value(width_));
+    if (b.is_zero() || (IsMostNegative(*this) && IsMinusOne(b)))
+        return MLIB_SINTEGER(UndefinedValue(width_));
     if (width_ <= 32 && b.width_ <= 32) {
         int64_t quotient = static_cast<int64_t>(to_int()) / b.to_int();
         return MLIB_SINTEGER(static_cast<int32_t>(quotient), width_);
     }
     // Wide operands: divide the magnitudes, the quotient truncated toward zero.
-    MLIB_UINTEGER q = MLIB_UINTEGER(magnitude(*this)) / magnitude(b);
+    MLIB_UINTEGER q = MLIB_UINTEGER(Magnitude(*this)) / Magnitude(b);
     q.resize(width_);
     if (is_negative() != b.is_negative())
-        q = negated(q);
+        q = Negated(q);
     return MLIB_SINTEGER(q);
 }
 
 MLIB_SINTEGER MLIB_SINTEGER::operator%(const MLIB_SINTEGER& b) const
 {
-    if (b.is_zero() || (is_most_negative(*this) && is_minus_one(b)))
-        return MLIB_SINTEGER(undefined_value(b.width_));
+    if (b.is_zero() || (IsMostNegative(*this) && IsMinusOne(b)))
+        return MLIB_SINTEGER(UndefinedValue(b.width_));
     if (width_ <= 32 && b.width_ <= 32) {
         int64_t dividend = to_int();
         int64_t divisor = b.to_int();
@@ -819,13 +819,13 @@ MLIB_SINTEGER MLIB_SINTEGER::operator%(const MLIB_SINTEGER& b) const
         uint64_t m = dividend_magnitude % b.to_uint();
         uint64_t limit = (uint64_t{1} << (b.width_ - 1)) - (dividend < 0 ? 0 : 1);
         if (m > limit)
-            return MLIB_SINTEGER(undefined_value(b.width_));
+            return MLIB_SINTEGER(UndefinedValue(b.width_));
         return MLIB_SINTEGER(static_cast<int32_t>(dividend % divisor), b.width_);
     }
     // Wide operands: the remainder of the magnitudes, with the dividend's sign.
-    MLIB_UINTEGER r = MLIB_UINTEGER(magnitude(*this)) % magnitude(b);
+    MLIB_UINTEGER r = MLIB_UINTEGER(Magnitude(*this)) % Magnitude(b);
     r.resize(b.width_);
     if (is_negative())
-        r = negated(r);
+        r = Negated(r);
     return MLIB_SINTEGER(r);
 }

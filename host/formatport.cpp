@@ -8,7 +8,7 @@ namespace {
 
 // A double as a signed 64-bit integer, truncated toward zero. The conversion is undefined
 // in C++ for NaN and for values outside the range, so NaN gives 0 and the rest saturate.
-int64_t truncate_to_int64(double value)
+int64_t TruncateToInt64(double value)
 {
     if (std::isnan(value))
         return 0;
@@ -21,7 +21,7 @@ int64_t truncate_to_int64(double value)
 
 // v read as a two's-complement number of w bits. Only widths 1 to 63 change anything: a
 // width of 64 or more already is v's own 64-bit reading, and no width means no sign bit.
-double as_signed(int64_t v, int64_t w)
+double AsSigned(int64_t v, int64_t w)
 {
     if (w < 1 || w > 63)
         return static_cast<double>(v);
@@ -33,7 +33,7 @@ double as_signed(int64_t v, int64_t w)
 
 // value x 2^exponent for any exponent. Exponents are clamped far beyond the double range
 // (where the result is 0 or infinite anyway) so that negating a count never overflows.
-double scale_by_power_of_two(double value, int64_t exponent)
+double ScaleByPowerOfTwo(double value, int64_t exponent)
 {
     if (exponent > 4096)
         exponent = 4096;
@@ -75,7 +75,7 @@ double formatport::ToSimulation(double value, int index) const
         return value;
     if (in_format[static_cast<size_t>(index)] == 'f')
         // value x 2^k, exact for every k (a shifted 64-bit one would be undefined past 63).
-        return scale_by_power_of_two(value, in_frac_bits[static_cast<size_t>(index)]);
+        return ScaleByPowerOfTwo(value, in_frac_bits[static_cast<size_t>(index)]);
     return value;
 }
 
@@ -86,11 +86,11 @@ double formatport::FromSimulation(double value, int index) const
     const char letter = out_format[static_cast<size_t>(index)];
     if (letter == 'u' || letter == 'b')
         return value;
-    const int64_t v = truncate_to_int64(value);
+    const int64_t v = TruncateToInt64(value);
     const int64_t int_bits = out_int_bits[static_cast<size_t>(index)];
     if (letter == 'f') {
         const int64_t frac_bits = out_frac_bits[static_cast<size_t>(index)];
-        return scale_by_power_of_two(as_signed(v, int_bits + frac_bits), -frac_bits);
+        return ScaleByPowerOfTwo(AsSigned(v, int_bits + frac_bits), -frac_bits);
     }
-    return as_signed(v, int_bits);
+    return AsSigned(v, int_bits);
 }

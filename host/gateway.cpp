@@ -16,7 +16,7 @@ namespace {
 
 // The value's two's-complement bit pattern as a wide integer of its word length, in
 // 32-bit chunks from the least significant bit, wherever the binary point lies.
-MLIB_UINTEGER wide_from_fixed(const sc_dt::sc_fxnum& value)
+MLIB_UINTEGER WideFromFixed(const sc_dt::sc_fxnum& value)
 {
     const int width = value.wl();
     MLIB_UINTEGER wide(0, width);
@@ -29,7 +29,7 @@ MLIB_UINTEGER wide_from_fixed(const sc_dt::sc_fxnum& value)
 }
 
 // Whether any bit of value at position from or above is set.
-bool has_bits_from(const MLIB_UINTEGER& value, int from)
+bool HasBitsFrom(const MLIB_UINTEGER& value, int from)
 {
     for (int pos = from; pos < value.width(); ++pos)
         if (value.bit(pos))
@@ -40,10 +40,10 @@ bool has_bits_from(const MLIB_UINTEGER& value, int from)
 // Stores wide's bits into the low bits of value. Bits of value above wide's width keep what
 // they held. Bits of wide beyond value's word length are dropped (SystemC would raise an
 // index-out-of-range error for them); when any of them is set, that is reported.
-void store_wide_into_fixed(const MLIB_UINTEGER& wide, sc_dt::sc_fxnum& value, int index)
+void StoreWideIntoFixed(const MLIB_UINTEGER& wide, sc_dt::sc_fxnum& value, int index)
 {
     const int width = std::min(wide.width(), value.wl());
-    if (has_bits_from(wide, width))
+    if (HasBitsFrom(wide, width))
         report(SEV_WARNING, "Wide output #" + std::to_string(index) + " has " + std::to_string(wide.width()) +
                                 " bits but the value read into holds only " + std::to_string(value.wl()) +
                                 "; the upper bits were dropped");
@@ -128,13 +128,13 @@ bool ExportKelvornC_Gateway::ExportWriteInput(int index, double value)
 
 bool ExportKelvornC_Gateway::ExportWriteWideInput(int index, const sc_dt::sc_fix& value)
 {
-    session->WriteWideInput(index, wide_from_fixed(value));
+    session->WriteWideInput(index, WideFromFixed(value));
     return false;
 }
 
 bool ExportKelvornC_Gateway::ExportWriteUnsignedWideInput(int index, const sc_dt::sc_ufix& value)
 {
-    session->WriteWideInput(index, wide_from_fixed(value));
+    session->WriteWideInput(index, WideFromFixed(value));
     return false;
 }
 
@@ -153,10 +153,10 @@ double ExportKelvornC_Gateway::ExportReadOutput(int index)
 
 void ExportKelvornC_Gateway::ExportReadWideOutput(sc_dt::sc_fix& value, int index)
 {
-    store_wide_into_fixed(session->ReadWideOutput(index), value, index);
+    StoreWideIntoFixed(session->ReadWideOutput(index), value, index);
 }
 
 void ExportKelvornC_Gateway::ExportReadUnsignedWideOutput(sc_dt::sc_ufix& value, int index)
 {
-    store_wide_into_fixed(session->ReadWideOutput(index), value, index);
+    StoreWideIntoFixed(session->ReadWideOutput(index), value, index);
 }

@@ -18,7 +18,7 @@ namespace Sim {
 namespace {
 
 // Answers every question, the nameless one included, with one width.
-ParamQuery width_query(int width)
+ParamQuery WidthQuery(int width)
 {
     return [width](const std::string&, ParamValue& value) {
         value.set_integer(width);
@@ -26,20 +26,20 @@ ParamQuery width_query(int width)
     };
 }
 
-ParamQuery node_query(const KVC::Node& node)
+ParamQuery NodeQuery(const KVC::Node& node)
 {
     return [&node](const std::string& name, ParamValue& value) { return node.GetParam(name, value); };
 }
 
 // Creates the node for one database node through its code's registered maker; null for a
 // code no class serves.
-Node_Base* create_node(Manager& m, const KVC::Node& node)
+Node_Base* CreateNode(Manager& m, const KVC::Node& node)
 {
     NodeMaker maker = FindNodeMaker(node.operatorCode);
-    return maker != nullptr ? maker(m, node.name, node_query(node)) : nullptr;
+    return maker != nullptr ? maker(m, node.name, NodeQuery(node)) : nullptr;
 }
 
-bool is_constant_name(const std::string& name)
+bool IsConstantName(const std::string& name)
 {
     return name == "(one)" || name == "(zero)" || name == "(unused)";
 }
@@ -118,7 +118,7 @@ bool LinkInput(const BuiltNodes& built, const KVC::Input* in)
         std::string name =
             "Downshift(" + source_node + ":" + source_port + ":" + std::to_string(slice->srcLow) + ")";
         if (!manager.FindNode(name)) {
-            Node_Downshifter* shifter = manager.NewNode<Node_Downshifter>(name, width_query(port->Width()));
+            Node_Downshifter* shifter = manager.NewNode<Node_Downshifter>(name, WidthQuery(port->Width()));
             shifter->SetShift(slice->srcLow);
             Link(manager, source_node, source_port, name, "from", false);
         }
@@ -152,7 +152,7 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
     manager.ReserveNodes(static_cast<size_t>(database.NodeCount()));
     BuiltNodes built(manager, static_cast<size_t>(database.NodeCount()));
     database.ForEachNode([&](KVC::Node& node) {
-        Node_Base* created = create_node(manager, node);
+        Node_Base* created = CreateNode(manager, node);
         built.Record(node, created);
         if (!created) {
             report(SEV_FATAL, "Unrecognized operator code (" + std::to_string(node.operatorCode) + ") for DB node" +
@@ -163,14 +163,14 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
     const KVC::Node& top = *database.Top();
     if (!failed) {
         top.ForEachPort([&](KVC::Port& port) {
-            if (!is_constant_name(port.name) && !port.AsInput())
-                manager.NewNode<Node_Perimeter_In>(port.name, width_query(port.width));
+            if (!IsConstantName(port.name) && !port.AsInput())
+                manager.NewNode<Node_Perimeter_In>(port.name, WidthQuery(port.width));
         });
     }
     if (!failed) {
         top.ForEachPort([&](KVC::Port& port) {
-            if (!is_constant_name(port.name) && port.AsInput()) {
-                manager.NewNode<Node_Perimeter_Out>(port.name, width_query(port.width));
+            if (!IsConstantName(port.name) && port.AsInput()) {
+                manager.NewNode<Node_Perimeter_Out>(port.name, WidthQuery(port.width));
                 LinkInput(built, port.AsInput());
             }
         });

@@ -14,7 +14,7 @@ namespace {
 // Converts a double to a signed 64-bit integer, truncating toward zero. NaN becomes 0 and
 // values beyond the range saturate (the plain conversion is undefined for them); both
 // are reported.
-int64_t to_int64(double value)
+int64_t ToInt64(double value)
 {
     if (std::isnan(value)) {
         report(SEV_WARNING, "Input value is not a number; 0 was written instead");
@@ -107,7 +107,7 @@ bool SimSession::WriteInput(int index, double value)
         report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
         return true;
     }
-    uint64_t bits = static_cast<uint64_t>(to_int64(value));
+    uint64_t bits = static_cast<uint64_t>(ToInt64(value));
     input_nodes[static_cast<size_t>(index)]->SetInput(static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32));
     return false;
 }

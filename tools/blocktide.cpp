@@ -27,22 +27,22 @@ namespace {
 using blocktide_cli::Stimulus;
 using blocktide_cli::StimulusStep;
 
-void fail(const std::string& text) { std::cerr << "blocktide: " << text << "\n"; }
+void Fail(const std::string& text) { std::cerr << "blocktide: " << text << "\n"; }
 
-bool file_exists(const std::string& path)
+bool FileExists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
 }
 
-int run_import(const std::string& netlist, const std::string& map)
+int RunImport(const std::string& netlist, const std::string& map)
 {
-    if (!file_exists(netlist)) {
-        fail("cannot read the netlist " + netlist);
+    if (!FileExists(netlist)) {
+        Fail("cannot read the netlist " + netlist);
         return 1;
     }
-    if (!file_exists(map)) {
-        fail("cannot read the map file " + map);
+    if (!FileExists(map)) {
+        Fail("cannot read the map file " + map);
         return 1;
     }
     bool read = false;
@@ -72,7 +72,7 @@ struct SimOptions {
 };
 
 // The names of the ports, in the order given.
-std::vector<std::string> names_of(const std::vector<Sim::DesignPort>& ports)
+std::vector<std::string> NamesOf(const std::vector<Sim::DesignPort>& ports)
 {
     std::vector<std::string> names;
     for (const Sim::DesignPort& port : ports)
@@ -80,7 +80,7 @@ std::vector<std::string> names_of(const std::vector<Sim::DesignPort>& ports)
     return names;
 }
 
-std::vector<std::string> split_names(const std::string& text)
+std::vector<std::string> SplitNames(const std::string& text)
 {
     std::vector<std::string> names;
     std::stringstream in(text);
@@ -100,7 +100,7 @@ public:
         if (shown)
             std::fputs("\n", stderr);
     }
-    void update(long long done)
+    void Update(long long done)
     {
         if (!terminal)
             return;
@@ -124,7 +124,7 @@ private:
 // Writes the output CSV to a temporary file that replaces the target only on success.
 class CsvOutput {
 public:
-    bool open(const std::string& target)
+    bool Open(const std::string& target)
     {
         path = target;
         if (path.empty())
@@ -133,8 +133,8 @@ public:
         file.open(temporary);
         return file.good();
     }
-    std::ostream& stream() { return path.empty() ? std::cout : file; }
-    bool commit()
+    std::ostream& Stream() { return path.empty() ? std::cout : file; }
+    bool Commit()
     {
         if (path.empty())
             return static_cast<bool>(std::cout.flush());
@@ -158,16 +158,16 @@ private:
     std::ofstream file;
 };
 
-int run_sim(const SimOptions& options)
+int RunSim(const SimOptions& options)
 {
     if (!options.map.empty()) {
         if (!Sim::ImportDesign(options.design, options.map).success) {
-            fail("the design " + options.design + " could not be imported");
+            Fail("the design " + options.design + " could not be imported");
             return 1;
         }
     }
-    if (!file_exists(options.design + ".simdb")) {
-        fail("no simulation database " + options.design + ".simdb: import the design first (blocktide import, or "
+    if (!FileExists(options.design + ".simdb")) {
+        Fail("no simulation database " + options.design + ".simdb: import the design first (blocktide import, or "
              "--map)");
         return 1;
     }
@@ -176,16 +176,16 @@ int run_sim(const SimOptions& options)
     if (!options.stimulus.empty()) {
         std::ifstream in(options.stimulus);
         if (!in) {
-            fail("cannot read the stimulus file " + options.stimulus);
+            Fail("cannot read the stimulus file " + options.stimulus);
             return 1;
         }
         std::string error;
         if (!blocktide_cli::read_stimulus(in, stimulus, error)) {
-            fail(options.stimulus + ": " + error);
+            Fail(options.stimulus + ": " + error);
             return 1;
         }
         if (stimulus.steps.empty()) {
-            fail(options.stimulus + ": the stimulus file has no steps: every line after the first is one step");
+            Fail(options.stimulus + ": the stimulus file has no steps: every line after the first is one step");
             return 1;
         }
     } else {
@@ -197,18 +197,18 @@ int run_sim(const SimOptions& options)
     SimSession session;
     session.hex_directory = options.hexdir;
     if (session.Load(options.design, "", false, {})) {
-        fail("the design " + options.design + " could not be set up");
+        Fail("the design " + options.design + " could not be set up");
         return 1;
     }
     // The design's ports, inputs and outputs each in ascending byte order of name.
     const Sim::DesignPorts& ports = session.Ports();
-    const std::vector<std::string> input_names = names_of(ports.inputs);
-    const std::vector<std::string> output_names = names_of(ports.outputs);
+    const std::vector<std::string> input_names = NamesOf(ports.inputs);
+    const std::vector<std::string> output_names = NamesOf(ports.outputs);
     session.input_names = input_names;
     session.output_names = output_names;
     session.MapDesignPorts();
     if (session.flush_messages(0)) {
-        fail("the design's ports could not be mapped");
+        Fail("the design's ports could not be mapped");
         return 1;
     }
 
@@ -217,51 +217,51 @@ int run_sim(const SimOptions& options)
     for (const std::string& name : stimulus.inputs) {
         auto found = std::find(input_names.begin(), input_names.end(), name);
         if (found == input_names.end()) {
-            fail(options.stimulus + ": '" + name + "' is not a design input");
+            Fail(options.stimulus + ": '" + name + "' is not a design input");
             return 1;
         }
         column_input.push_back(static_cast<int>(found - input_names.begin()));
     }
     std::vector<int> shown;
-    std::vector<std::string> shown_names = options.outputs.empty() ? output_names : split_names(options.outputs);
+    std::vector<std::string> shown_names = options.outputs.empty() ? output_names : SplitNames(options.outputs);
     for (const std::string& name : shown_names) {
         auto found = std::find(output_names.begin(), output_names.end(), name);
         if (found == output_names.end()) {
-            fail("'" + name + "' is not a design output");
+            Fail("'" + name + "' is not a design output");
             return 1;
         }
         shown.push_back(static_cast<int>(found - output_names.begin()));
     }
 
     CsvOutput csv;
-    if (!csv.open(options.out)) {
-        fail("cannot write " + options.out);
+    if (!csv.Open(options.out)) {
+        Fail("cannot write " + options.out);
         return 1;
     }
     bool write_csv = !options.stimulus.empty() || !options.out.empty();
     if (write_csv) {
-        csv.stream() << "cycle";
+        csv.Stream() << "cycle";
         for (int index : shown)
-            csv.stream() << "," << output_names[static_cast<size_t>(index)];
-        csv.stream() << "\n";
+            csv.Stream() << "," << output_names[static_cast<size_t>(index)];
+        csv.Stream() << "\n";
     }
 
     blocktide_cli::VcdWriter vcd;
     std::vector<MLIB_UINTEGER> wave;  // current values: inputs then outputs
     if (!options.vcd.empty()) {
         for (const Sim::DesignPort& port : ports.inputs) {
-            vcd.add_signal(port.name, port.width);
+            vcd.AddSignal(port.name, port.width);
             MLIB_UINTEGER value(0, port.width);
             value.set_undefined();  // perimeter inputs hold undefined values until written
             wave.push_back(value);
         }
         for (const Sim::DesignPort& port : ports.outputs) {
-            vcd.add_signal(port.name, port.width);
+            vcd.AddSignal(port.name, port.width);
             wave.emplace_back(0, port.width);
         }
         std::string error;
-        if (!vcd.open(options.vcd, session.top_level_name, error)) {
-            fail(error);
+        if (!vcd.Open(options.vcd, session.top_level_name, error)) {
+            Fail(error);
             return 1;
         }
     }
@@ -271,7 +271,7 @@ int run_sim(const SimOptions& options)
             wave[ports.inputs.size() + i].resize(value.width());
             wave[ports.inputs.size() + i] = value;
         }
-        vcd.sample(cycle, wave);
+        vcd.Sample(cycle, wave);
     };
 
     long long total_cycles = 0;
@@ -306,30 +306,30 @@ int run_sim(const SimOptions& options)
             cycle += step.cycles;
         }
         session.flush_messages(0);
-        progress.update(cycle);
+        progress.Update(cycle);
         if (write_csv) {
-            csv.stream() << cycle;
+            csv.Stream() << cycle;
             for (int index : shown)
-                csv.stream() << "," << session.ReadWideOutput(index).to_hex();
-            csv.stream() << "\n";
+                csv.Stream() << "," << session.ReadWideOutput(index).to_hex();
+            csv.Stream() << "\n";
         }
     }
     session.flush_messages(0);
-    if (!vcd.close()) {
-        fail("cannot write " + options.vcd);
+    if (!vcd.Close()) {
+        Fail("cannot write " + options.vcd);
         return 1;
     }
-    if (!csv.commit()) {
-        fail("cannot write " + options.out);
+    if (!csv.Commit()) {
+        Fail("cannot write " + options.out);
         return 1;
     }
     return 0;
 }
 
-int run_dump(const std::string& design, const std::string& out)
+int RunDump(const std::string& design, const std::string& out)
 {
-    if (!file_exists(design + ".simdb")) {
-        fail("no simulation database " + design + ".simdb: import the design first");
+    if (!FileExists(design + ".simdb")) {
+        Fail("no simulation database " + design + ".simdb: import the design first");
         return 1;
     }
     const std::string label = Sim::SplitDesignPath(design).top_level_name;
@@ -338,11 +338,11 @@ int run_dump(const std::string& design, const std::string& out)
     database.LoadSimDB(design + ".simdb", false, false);
     // A database that did not load whole is not dumped: the dump would look like a design.
     if (flush_messages(0, label, error_seen)) {
-        fail("the simulation database " + design + ".simdb could not be read");
+        Fail("the simulation database " + design + ".simdb could not be read");
         return 1;
     }
     if (!database.Dump(out)) {
-        fail("cannot write " + out);
+        Fail("cannot write " + out);
         return 1;
     }
     return flush_messages(0, label, error_seen) ? 1 : 0;
@@ -392,8 +392,8 @@ int main(int argc, char** argv)
         return code == 0 ? 0 : 2;
     }
     if (*import)
-        return run_import(netlist, map);
+        return RunImport(netlist, map);
     if (*simulate)
-        return run_sim(sim);
-    return run_dump(dump_design, dump_out);
+        return RunSim(sim);
+    return RunDump(dump_design, dump_out);
 }

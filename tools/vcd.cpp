@@ -6,7 +6,7 @@ namespace blocktide_cli {
 namespace {
 
 // Identifier codes from the printable range '!'..'~', as short as possible.
-std::string identifier_code(int index)
+std::string IdentifierCode(int index)
 {
     std::string code;
     do {
@@ -16,7 +16,7 @@ std::string identifier_code(int index)
     return code;
 }
 
-std::string without_blanks(std::string name)
+std::string WithoutBlanks(std::string name)
 {
     for (char& c : name)
         if (c == ' ' || c == '\t')
@@ -26,16 +26,16 @@ std::string without_blanks(std::string name)
 
 }  // namespace
 
-VcdWriter::~VcdWriter() { close(); }
+VcdWriter::~VcdWriter() { Close(); }
 
-int VcdWriter::add_signal(const std::string& name, int width)
+int VcdWriter::AddSignal(const std::string& name, int width)
 {
     int index = static_cast<int>(signals.size());
-    signals.push_back(Signal{without_blanks(name), width < 1 ? 1 : width, identifier_code(index), {}});
+    signals.push_back(Signal{WithoutBlanks(name), width < 1 ? 1 : width, IdentifierCode(index), {}});
     return index;
 }
 
-bool VcdWriter::open(const std::string& path, const std::string& scope, std::string& error)
+bool VcdWriter::Open(const std::string& path, const std::string& scope, std::string& error)
 {
     file = std::fopen(path.c_str(), "w");
     if (!file) {
@@ -43,14 +43,14 @@ bool VcdWriter::open(const std::string& path, const std::string& scope, std::str
         return false;
     }
     std::fprintf(file, "$version Blocktide $end\n$timescale 1ns $end\n$scope module %s $end\n",
-                 without_blanks(scope).c_str());
+                 WithoutBlanks(scope).c_str());
     for (const Signal& signal : signals)
         std::fprintf(file, "$var wire %d %s %s $end\n", signal.width, signal.code.c_str(), signal.name.c_str());
     std::fprintf(file, "$upscope $end\n$enddefinitions $end\n");
     return true;
 }
 
-std::string VcdWriter::value_text(const MLIB_UINTEGER& value, int width)
+std::string VcdWriter::ValueText(const MLIB_UINTEGER& value, int width)
 {
     std::string text(static_cast<size_t>(width), '0');
     for (int pos = 0; pos < width; ++pos) {
@@ -69,14 +69,14 @@ std::string VcdWriter::value_text(const MLIB_UINTEGER& value, int width)
     return text;
 }
 
-void VcdWriter::sample(long long cycle, const std::vector<MLIB_UINTEGER>& values)
+void VcdWriter::Sample(long long cycle, const std::vector<MLIB_UINTEGER>& values)
 {
     if (!file)
         return;
     bool stamped = false;
     for (size_t i = 0; i < signals.size() && i < values.size(); ++i) {
         Signal& signal = signals[i];
-        std::string text = value_text(values[i], signal.width);
+        std::string text = ValueText(values[i], signal.width);
         if (text == signal.last)
             continue;
         if (!stamped) {
@@ -91,7 +91,7 @@ void VcdWriter::sample(long long cycle, const std::vector<MLIB_UINTEGER>& values
     }
 }
 
-bool VcdWriter::close()
+bool VcdWriter::Close()
 {
     if (!file)
         return true;

@@ -17,15 +17,15 @@ public:
     VcdWriter& operator=(const VcdWriter&) = delete;
     ~VcdWriter();
 
-    // Declares a signal before the header is written; returns its index for sample().
-    int add_signal(const std::string& name, int width);
+    // Declares a signal before the header is written; returns its index for Sample().
+    int AddSignal(const std::string& name, int width);
     // Creates the file and writes the header. False (with error) when it cannot be written.
-    bool open(const std::string& path, const std::string& scope, std::string& error);
-    // Records the values of every signal (in add_signal order) at the given cycle; only
+    bool Open(const std::string& path, const std::string& scope, std::string& error);
+    // Records the values of every signal (in AddSignal order) at the given cycle; only
     // signals whose text changed since the last sample are written.
-    void sample(long long cycle, const std::vector<MLIB_UINTEGER>& values);
+    void Sample(long long cycle, const std::vector<MLIB_UINTEGER>& values);
     // Flushes and closes; false when a write failed.
-    bool close();
+    bool Close();
 
 private:
     struct Signal {
@@ -34,10 +34,10 @@ private:
         std::string code;  // the short identifier used in value changes
         std::string last;  // last written value text; empty before the first sample
     };
-    static std::string value_text(const MLIB_UINTEGER& value, int width);
+    static std::string ValueText(const MLIB_UINTEGER& value, int width);
 
     std::vector<Signal> signals;
-    std::FILE* file = nullptr;  // owned; open between open() and close()
+    std::FILE* file = nullptr;  // owned; open between Open() and Close()
 };
 
 }  // namespace blocktide_cli

@@ -105,16 +105,16 @@ TEST(Waveforms, HeaderAndChangesOnly)
     std::string path = testing::TempDir() + "blocktide_wave.vcd";
     {
         VcdWriter vcd;
-        vcd.add_signal("clk en", 1);
-        vcd.add_signal("data", 4);
+        vcd.AddSignal("clk en", 1);
+        vcd.AddSignal("data", 4);
         std::string error;
-        ASSERT_TRUE(vcd.open(path, "top", error)) << error;
+        ASSERT_TRUE(vcd.Open(path, "top", error)) << error;
         MLIB_UINTEGER undefined(0, 4);
         undefined.set_undefined();
-        vcd.sample(0, {MLIB_UINTEGER(1, 1), undefined});
-        vcd.sample(1, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
-        vcd.sample(2, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
-        EXPECT_TRUE(vcd.close());
+        vcd.Sample(0, {MLIB_UINTEGER(1, 1), undefined});
+        vcd.Sample(1, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
+        vcd.Sample(2, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
+        EXPECT_TRUE(vcd.Close());
     }
     std::ifstream in(path);
     std::stringstream text;
@@ -124,5 +124,5 @@ TEST(Waveforms, HeaderAndChangesOnly)
                           "$enddefinitions $end\n#0\n1!\nbxxxx \"\n#1\nb0101 \"\n");
     std::string error;
     VcdWriter unwritable;
-    EXPECT_FALSE(unwritable.open("/nonexistent-dir/w.vcd", "top", error));
+    EXPECT_FALSE(unwritable.Open("/nonexistent-dir/w.vcd", "top", error));
 }
