@@ -54,7 +54,6 @@ public:
     std::string TypeName() const override { return "*DNSHIFT"; }
 
     void SetShift(int bits);
-    int Shift() const { return shift; }
     void FollowPorts() override;
 
 private:
