@@ -17,6 +17,12 @@ ConsoleSink& Sink()
     return current;
 }
 
+FlushListener& Listener()
+{
+    static FlushListener current;
+    return current;
+}
+
 std::string PrintedForm(const Message& message, const std::string& name)
 {
     switch (message.severity) {
@@ -53,6 +59,8 @@ bool flush_messages(int level, const std::string& top_level_name, bool& error_se
         (message.severity >= level ? taken : kept).push_back(std::move(message));
     messages = std::move(kept);
     for (const Message& message : taken) {
+        if (message.severity != SEV_TRACE && Listener())
+            Listener()(message);
         std::string text = PrintedForm(message, top_level_name);
         if (!text.empty())
             console_print(text);
@@ -60,6 +68,11 @@ bool flush_messages(int level, const std::string& top_level_name, bool& error_se
             error_seen = true;
     }
     return error_seen;
+}
+
+void set_flush_listener(FlushListener listener)
+{
+    Listener() = std::move(listener);
 }
 
 void clear_messages()
@@ -75,6 +88,11 @@ const std::vector<Message>& pending_messages()
 void set_console_sink(ConsoleSink new_sink)
 {
     Sink() = std::move(new_sink);
+}
+
+ConsoleSink console_sink()
+{
+    return Sink();
 }
 
 void console_print(const std::string& text)

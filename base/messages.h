@@ -30,6 +30,12 @@ void report(int severity, const std::string& text);
 // Error or Fatal Error is printed and returns it.
 bool flush_messages(int level, const std::string& top_level_name, bool& error_seen);
 
+// Called by flush_messages with every message it takes from the store and does not drop
+// (trace messages are dropped), before it prints it: lets a caller keep messages as data.
+using FlushListener = std::function<void(const Message& message)>;
+// Installs a listener; an empty function removes it.
+void set_flush_listener(FlushListener listener);
+
 // Removes every stored message without printing it (a session's destructor does this).
 void clear_messages();
 
@@ -40,5 +46,7 @@ const std::vector<Message>& pending_messages();
 using ConsoleSink = std::function<void(const std::string& text)>;
 // Installs a sink; an empty function restores the default (standard error).
 void set_console_sink(ConsoleSink sink);
+// The sink installed now; empty for the default.
+ConsoleSink console_sink();
 // Writes text through the current sink.
 void console_print(const std::string& text);

@@ -56,6 +56,8 @@ public:
 
     // Copies the captured value out; an undefined value is reported.
     void ReadValue(MLIB_UINTEGER& out);
+    // The captured value as it stands, undefined bits and flags included; reports nothing.
+    const MLIB_UINTEGER& CapturedValue() const { return captured; }
     // The low 64 bits of the captured value; 0, reported, when it is undefined.
     uint64_t ReadUInt64();
 

@@ -155,6 +155,13 @@ MLIB_UINTEGER SimSession::ReadWideOutput(int index)
     return value;
 }
 
+MLIB_UINTEGER SimSession::PeekWideOutput(int index)
+{
+    if (!manager || index < 0 || index >= static_cast<int>(output_nodes.size()))
+        return ReadWideOutput(index);  // the same failure reports and result
+    return output_nodes[static_cast<size_t>(index)]->CapturedValue();
+}
+
 bool SimSession::Run(int cycles)
 {
     if (!manager) {

@@ -50,6 +50,8 @@ public:
     bool WriteWideInput(int index, const MLIB_UINTEGER& value);
     double ReadOutput(int index);
     MLIB_UINTEGER ReadWideOutput(int index);
+    // As ReadWideOutput, but an undefined output is returned as it is without a report.
+    MLIB_UINTEGER PeekWideOutput(int index);
     bool Run(int cycles);
 
     // Prints and removes stored messages of at least the level; answers error_seen.
