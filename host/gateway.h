@@ -1,17 +1,19 @@
 // ExportKelvornC_Gateway: the class that generated simulation code drives. It owns one
 // simulation session and an optional port formatter; values cross as doubles or as SystemC
-// fixed-point values of any word length. Self-contained: installed as <blocktide/gateway.h>.
+// fixed-point values of any word length. Self-contained: installed as <blocktide/gateway.h>,
+// it brings SystemC's fixed-point types with it.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-// The SystemC fixed-point types; callers include SystemC's own headers to make values.
-namespace sc_dt {
-class sc_fix;
-class sc_ufix;
-}  // namespace sc_dt
+// SystemC's fixed-point types (sc_dt::sc_fix, sc_dt::sc_ufix), which <systemc> provides only
+// when SC_INCLUDE_FX is defined.
+#ifndef SC_INCLUDE_FX
+#define SC_INCLUDE_FX
+#endif
+#include <sysc/datatypes/fx/fx.h>
 
 class SimSession;
 class formatport;
