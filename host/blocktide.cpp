@@ -97,18 +97,15 @@ void ToEngine(const Value& value, MLIB_UINTEGER& target)
         target.set_high_z();
 }
 
-// Writes the engine's value into words (its undefined flag marks every bit undefined).
+// Writes the engine's value into words. The undefined bits are those of its mask, as its text
+// form shows them (the engine's whole-value undefined flag, which only its reports test, is
+// set together with a mask whenever a value becomes wholly undefined).
 void FromEngine(const MLIB_UINTEGER& value, uint64_t* bits, uint64_t* undefined, size_t words)
 {
-    const bool whole_undefined = value.is_undefined();
     for (size_t w = 0; w < words; ++w) {
         const int low = static_cast<int>(2 * w), high = low + 1;
         bits[w] = value.word(low) | uint64_t{value.word(high)} << 32;
         undefined[w] = value.undef_word(low) | uint64_t{value.undef_word(high)} << 32;
-        if (whole_undefined) {
-            const int remaining = value.width() - 64 * static_cast<int>(w);
-            undefined[w] = LowMask(remaining);
-        }
     }
 }
 

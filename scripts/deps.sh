@@ -4,10 +4,12 @@
 set -euo pipefail
 # octave (octave-cli) and octave-dev (mkoctfile) build and test the MEX modules; gnuplot-nox
 # lets octave-cli draw the example's plot without a display; Octave draws its text with
-# fonts-freefont-otf and its `print -dpng` needs Ghostscript.
+# fonts-freefont-otf and its `print -dpng` needs Ghostscript. The Python module is built with
+# pybind11 for Debian's /usr/bin/python3 and tested with its NumPy, pytest and Dask packages.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libsystemc-dev libcli11-dev clang libclang-rt-14-dev octave octave-dev gnuplot-nox
-          fonts-freefont-otf ghostscript)
+          fonts-freefont-otf ghostscript
+          python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,15 +10,15 @@
 #include <fstream>
 #include <iostream>
 #include <malloc.h>
+#include <optional>
 #include <set>
 #include <unistd.h>
 
 #include "base/messages.h"
+#include "host/blocktide.h"
 #include "netlistdb/netlist_db.h"
 #include "sim/design_interface.h"
 #include "sim/design_path.h"
-#include "sim/import.h"
-#include "sim/session.h"
 #include "tools/stimulus.h"
 #include "tools/vcd.h"
 
@@ -72,12 +72,21 @@ struct SimOptions {
 };
 
 // The names of the ports, in the order given.
-std::vector<std::string> NamesOf(const std::vector<Sim::DesignPort>& ports)
+std::vector<std::string> NamesOf(const std::vector<blocktide::Port>& ports)
 {
     std::vector<std::string> names;
-    for (const Sim::DesignPort& port : ports)
+    for (const blocktide::Port& port : ports)
         names.push_back(port.name);
     return names;
+}
+
+// A stimulus value as the public interface takes it.
+blocktide::Value PublicValue(const MLIB_UINTEGER& value)
+{
+    std::vector<uint64_t> words;
+    for (int i = 0; i < value.words(); i += 2)
+        words.push_back(value.word(i) | uint64_t{value.word(i + 1)} << 32);
+    return blocktide::Value::from_words(value.width(), std::move(words));
 }
 
 std::vector<std::string> SplitNames(const std::string& text)
@@ -161,7 +170,9 @@ private:
 int RunSim(const SimOptions& options)
 {
     if (!options.map.empty()) {
-        if (!Sim::ImportDesign(options.design, options.map).success) {
+        try {
+            blocktide::ImportDesign(options.design, options.map);
+        } catch (const blocktide::Error&) {
             Fail("the design " + options.design + " could not be imported");
             return 1;
         }
@@ -194,23 +205,19 @@ int RunSim(const SimOptions& options)
             stimulus.steps.push_back(StimulusStep{static_cast<int>(i + 1), 1, {}});
     }
 
-    SimSession session;
-    session.hex_directory = options.hexdir;
-    if (session.Load(options.design, "", false, {})) {
+    blocktide::SimulationOptions sim_options;
+    sim_options.hex_directory = options.hexdir;
+    std::optional<blocktide::Simulation> opened;
+    try {
+        opened.emplace(options.design, sim_options);
+    } catch (const blocktide::Error&) {
         Fail("the design " + options.design + " could not be set up");
         return 1;
     }
+    blocktide::Simulation& sim = *opened;
     // The design's ports, inputs and outputs each in ascending byte order of name.
-    const Sim::DesignPorts& ports = session.Ports();
-    const std::vector<std::string> input_names = NamesOf(ports.inputs);
-    const std::vector<std::string> output_names = NamesOf(ports.outputs);
-    session.input_names = input_names;
-    session.output_names = output_names;
-    session.MapDesignPorts();
-    if (session.flush_messages(0)) {
-        Fail("the design's ports could not be mapped");
-        return 1;
-    }
+    const std::vector<std::string> input_names = NamesOf(sim.Inputs());
+    const std::vector<std::string> output_names = NamesOf(sim.Outputs());
 
     // Which stimulus column writes which input, and which outputs the CSV shows.
     std::vector<int> column_input;
@@ -247,30 +254,26 @@ int RunSim(const SimOptions& options)
     }
 
     blocktide_cli::VcdWriter vcd;
-    std::vector<MLIB_UINTEGER> wave;  // current values: inputs then outputs
+    std::vector<blocktide::Value> wave;  // current values: inputs then outputs
     if (!options.vcd.empty()) {
-        for (const Sim::DesignPort& port : ports.inputs) {
+        for (const blocktide::Port& port : sim.Inputs()) {
             vcd.AddSignal(port.name, port.width);
-            MLIB_UINTEGER value(0, port.width);
-            value.set_undefined();  // perimeter inputs hold undefined values until written
-            wave.push_back(value);
+            wave.push_back(blocktide::Value::undefined(port.width));  // until written
         }
-        for (const Sim::DesignPort& port : ports.outputs) {
+        for (const blocktide::Port& port : sim.Outputs()) {
             vcd.AddSignal(port.name, port.width);
-            wave.emplace_back(0, port.width);
+            wave.emplace_back(port.width);
         }
         std::string error;
-        if (!vcd.Open(options.vcd, session.top_level_name, error)) {
+        if (!vcd.Open(options.vcd, Sim::SplitDesignPath(options.design).top_level_name, error)) {
             Fail(error);
             return 1;
         }
     }
+    const size_t input_count = sim.Inputs().size();
     auto sample_outputs = [&](long long cycle) {
-        for (size_t i = 0; i < ports.outputs.size(); ++i) {
-            MLIB_UINTEGER value = session.ReadWideOutput(static_cast<int>(i));
-            wave[ports.inputs.size() + i].resize(value.width());
-            wave[ports.inputs.size() + i] = value;
-        }
+        for (size_t i = 0; i < sim.Outputs().size(); ++i)
+            wave[input_count + i] = sim.Read(static_cast<int>(i));
         vcd.Sample(cycle, wave);
     };
 
@@ -283,14 +286,15 @@ int RunSim(const SimOptions& options)
     for (const StimulusStep& step : stimulus.steps) {
         for (size_t column = 0; column < step.values.size(); ++column) {
             int index = column_input[column];
-            const Sim::DesignPort& input = ports.inputs[static_cast<size_t>(index)];
+            const blocktide::Port& input = sim.Inputs()[static_cast<size_t>(index)];
             bool cut = false;
-            MLIB_UINTEGER value = blocktide_cli::fit_to_width(step.values[column], input.width, cut);
+            const blocktide::Value value =
+                PublicValue(blocktide_cli::fit_to_width(step.values[column], input.width, cut));
             if (cut && warned_inputs.insert(index).second)
                 report(SEV_WARNING, "Stimulus value for input " + input.name + " at line " +
                                         std::to_string(step.line) + " has bits above its " +
                                         std::to_string(input.width) + "-bit width; values are cut to the width");
-            session.WriteWideInput(index, value);
+            sim.Write(index, value);
             if (!options.vcd.empty())
                 wave[static_cast<size_t>(index)] = value;
         }
@@ -298,23 +302,21 @@ int RunSim(const SimOptions& options)
             if (cycle == 0)
                 sample_outputs(0);
             for (int i = 0; i < step.cycles; ++i) {
-                session.Run(1);
+                sim.Run(1);
                 sample_outputs(++cycle);
             }
         } else {
-            session.Run(step.cycles);
+            sim.Run(step.cycles);
             cycle += step.cycles;
         }
-        session.flush_messages(0);
         progress.Update(cycle);
         if (write_csv) {
             csv.Stream() << cycle;
             for (int index : shown)
-                csv.Stream() << "," << session.ReadWideOutput(index).to_hex();
+                csv.Stream() << "," << sim.Read(index).to_hex();
             csv.Stream() << "\n";
         }
     }
-    session.flush_messages(0);
     if (!vcd.Close()) {
         Fail("cannot write " + options.vcd);
         return 1;
@@ -324,6 +326,63 @@ int RunSim(const SimOptions& options)
         return 1;
     }
     return 0;
+}
+
+struct SweepOptions {
+    std::string design;
+    std::vector<std::string> stimuli;
+    std::string scheduler;
+    std::string outputs;
+    std::string out_dir;
+};
+
+// The directory holding the Python package blocktide: installed beside the command's library,
+// or in the build tree. Empty when the module was not built.
+std::string PythonPackageDirectory()
+{
+#ifdef BLOCKTIDE_PYTHON_INSTALL_RELATIVE
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path installed = self.parent_path() / BLOCKTIDE_PYTHON_INSTALL_RELATIVE;
+        if (std::filesystem::exists(installed / "blocktide" / "__init__.py", error))
+            return installed.string();
+    }
+    return BLOCKTIDE_PYTHON_BUILD_DIR;
+#else
+    return std::string();
+#endif
+}
+
+// Runs the sweep in Python (its Dask client lives there), replacing this process.
+int RunSweep(const SweepOptions& options)
+{
+    const std::string package = PythonPackageDirectory();
+    if (package.empty()) {
+        Fail("sweeps need the Python module, which this build lacks: install pybind11-dev, python3-numpy and "
+             "python3-distributed, then build again");
+        return 1;
+    }
+#ifdef BLOCKTIDE_PYTHON_EXECUTABLE
+    const char* existing = std::getenv("PYTHONPATH");
+    const std::string path = package + (existing && *existing ? ":" + std::string(existing) : std::string());
+    setenv("PYTHONPATH", path.c_str(), 1);
+    std::vector<std::string> arguments = {BLOCKTIDE_PYTHON_EXECUTABLE, "-m", "blocktide.sweeping", options.design};
+    arguments.insert(arguments.end(), options.stimuli.begin(), options.stimuli.end());
+    for (const auto& [flag, value] : {std::pair{"--scheduler", &options.scheduler},
+                                      std::pair{"--outputs", &options.outputs}, std::pair{"--out-dir", &options.out_dir}})
+        if (!value->empty()) {
+            arguments.push_back(flag);
+            arguments.push_back(*value);
+        }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    execv(BLOCKTIDE_PYTHON_EXECUTABLE, argv.data());
+    Fail(std::string("cannot run ") + BLOCKTIDE_PYTHON_EXECUTABLE);
+#endif
+    return 1;
 }
 
 int RunDump(const std::string& design, const std::string& out)
@@ -385,6 +444,15 @@ int main(int argc, char** argv)
     dump->add_option("DESIGN", dump_design, "The design's netlist path (reads DESIGN.vo.simdb)")->required();
     dump->add_option("OUT", dump_out, "The text file to write")->required();
 
+    SweepOptions sweep;
+    CLI::App* sweeping = app.add_subcommand("sweep", "Simulate one design for many stimulus files on a Dask cluster");
+    sweeping->add_option("DESIGN", sweep.design, "The design's netlist path (reads DESIGN.vo.simdb)")->required();
+    sweeping->add_option("STIMULUS", sweep.stimuli, "Stimulus CSV files, one simulation each")->required();
+    sweeping->add_option("--scheduler", sweep.scheduler, "Address of a Dask scheduler (default: a local cluster)");
+    sweeping->add_option("--outputs", sweep.outputs, "Comma-separated outputs to show (default: all)");
+    sweeping->add_option("--out-dir", sweep.out_dir,
+                         "Where each STIMULUS.out.csv goes (default: beside its stimulus file)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -395,5 +463,7 @@ int main(int argc, char** argv)
         return RunImport(netlist, map);
     if (*simulate)
         return RunSim(sim);
+    if (*sweeping)
+        return RunSweep(sweep);
     return RunDump(dump_design, dump_out);
 }

@@ -50,18 +50,19 @@ bool VcdWriter::Open(const std::string& path, const std::string& scope, std::str
     return true;
 }
 
-std::string VcdWriter::ValueText(const MLIB_UINTEGER& value, int width)
+std::string VcdWriter::ValueText(const blocktide::Value& value, int width)
 {
     std::string text(static_cast<size_t>(width), '0');
     for (int pos = 0; pos < width; ++pos) {
         char c = '0';
         if (pos < value.width()) {
-            uint32_t select = 1u << (pos % 32);
-            if (value.undef_word(pos / 32) & select)
+            const size_t word = static_cast<size_t>(pos / 64);
+            const uint64_t select = uint64_t{1} << (pos % 64);
+            if (value.undefined_mask()[word] & select)
                 c = 'x';
-            else if (value.is_high_z())
+            else if (value.high_z())
                 c = 'z';
-            else if (value.word(pos / 32) & select)
+            else if (value.words()[word] & select)
                 c = '1';
         }
         text[static_cast<size_t>(width - 1 - pos)] = c;
@@ -69,7 +70,7 @@ std::string VcdWriter::ValueText(const MLIB_UINTEGER& value, int width)
     return text;
 }
 
-void VcdWriter::Sample(long long cycle, const std::vector<MLIB_UINTEGER>& values)
+void VcdWriter::Sample(long long cycle, const std::vector<blocktide::Value>& values)
 {
     if (!file)
         return;

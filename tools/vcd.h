@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/mlib_integer.h"
+#include "host/blocktide.h"
 
 namespace blocktide_cli {
 
@@ -23,7 +23,7 @@ public:
     bool Open(const std::string& path, const std::string& scope, std::string& error);
     // Records the values of every signal (in AddSignal order) at the given cycle; only
     // signals whose text changed since the last sample are written.
-    void Sample(long long cycle, const std::vector<MLIB_UINTEGER>& values);
+    void Sample(long long cycle, const std::vector<blocktide::Value>& values);
     // Flushes and closes; false when a write failed.
     bool Close();
 
@@ -34,7 +34,7 @@ private:
         std::string code;  // the short identifier used in value changes
         std::string last;  // last written value text; empty before the first sample
     };
-    static std::string ValueText(const MLIB_UINTEGER& value, int width);
+    static std::string ValueText(const blocktide::Value& value, int width);
 
     std::vector<Signal> signals;
     std::FILE* file = nullptr;  // owned; open between Open() and Close()

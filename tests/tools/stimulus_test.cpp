@@ -109,11 +109,10 @@ TEST(Waveforms, HeaderAndChangesOnly)
         vcd.AddSignal("data", 4);
         std::string error;
         ASSERT_TRUE(vcd.Open(path, "top", error)) << error;
-        MLIB_UINTEGER undefined(0, 4);
-        undefined.set_undefined();
-        vcd.Sample(0, {MLIB_UINTEGER(1, 1), undefined});
-        vcd.Sample(1, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
-        vcd.Sample(2, {MLIB_UINTEGER(1, 1), MLIB_UINTEGER(5, 4)});
+        blocktide::Value undefined = blocktide::Value::undefined(4);
+        vcd.Sample(0, {blocktide::Value(1, 1), undefined});
+        vcd.Sample(1, {blocktide::Value(1, 1), blocktide::Value(4, 5)});
+        vcd.Sample(2, {blocktide::Value(1, 1), blocktide::Value(4, 5)});
         EXPECT_TRUE(vcd.Close());
     }
     std::ifstream in(path);
