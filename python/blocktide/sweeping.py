@@ -17,6 +17,7 @@ import functools
 import os
 import sys
 import tempfile
+import warnings
 
 import numpy as np
 
@@ -87,7 +88,12 @@ def sweep(design, stimuli, outputs=None, client=None, task=simulate):
         client = Client(own_cluster)
     try:
         shared = client.scatter(simdb, broadcast=True, hash=False)
-        futures = [client.submit(task, shared, name, columns, outputs, pure=False) for columns in sets]
+        # Each set travels inside its task rather than scattered: a task can then run again on
+        # any worker when the one holding it dies, which a scattered set (with no recipe to
+        # make it again) would not survive. Dask warns about large tasks; that is the price.
+        with warnings.catch_warnings():
+            warnings.filterwarnings("ignore", message="Large object", category=UserWarning)
+            futures = [client.submit(task, shared, name, columns, outputs, pure=False) for columns in sets]
         return client.gather(futures)
     finally:
         if own_cluster is not None:
