@@ -273,6 +273,7 @@ struct Simulation::State {
     std::vector<Port> inputs;
     std::vector<Port> outputs;
     std::vector<MLIB_UINTEGER> input_values;  // one per input, its width: no allocation per write
+    std::vector<bool> reaching_outputs;       // per input, when the options asked for it
     std::vector<Message> messages;           // reported since the last TakeMessages
     size_t dropped = 0;                      // messages beyond the kept ones
     long long cycle = 0;
@@ -312,7 +313,9 @@ Simulation::Simulation(const std::string& design_path, SimulationOptions options
     BLOCKTIDE_CALL(*state_);
     SimSession& session = state_->session;
     session.hex_directory = state_->options.hex_directory;
-    const bool failed = session.Load(design_path, state_->options.model_library_directory, false, {});
+    std::vector<Sim::InputInfo> inventory;
+    const bool failed = session.Load(design_path, state_->options.model_library_directory, false, {}, &inventory,
+                                     state_->options.find_feed_through);
     for (const Sim::DesignPort& port : session.Ports().inputs)
         state_->inputs.push_back({port.name, port.width, Direction::Input});
     for (const Sim::DesignPort& port : session.Ports().outputs)
@@ -323,6 +326,13 @@ Simulation::Simulation(const std::string& design_path, SimulationOptions options
     }
     for (const Port& port : state_->outputs)
         session.output_names.push_back(port.name);
+    if (state_->options.find_feed_through) {
+        state_->reaching_outputs.assign(state_->inputs.size(), false);
+        for (const Sim::InputInfo& entry : inventory)
+            for (size_t i = 0; i < state_->inputs.size(); ++i)
+                if (state_->inputs[i].name == entry.name)
+                    state_->reaching_outputs[i] = entry.reaches_output;
+    }
     session.MapDesignPorts();
     const bool unmapped = session.flush_messages(0);
     if (failed || unmapped)
@@ -374,6 +384,15 @@ void Simulation::Write(int input, uint64_t bits)
     const int width = state_->inputs[static_cast<size_t>(state_->CheckedInput(input))].width;
     Write(input, Value(width, bits));
 }
+
+void Simulation::WriteDouble(int input, double value)
+{
+    BLOCKTIDE_CALL(*state_);
+    state_->session.WriteInput(state_->CheckedInput(input), value);
+    state_->Flush();
+}
+
+const std::vector<bool>& Simulation::InputsReachingOutputs() const { return state_->reaching_outputs; }
 
 Value Simulation::Read(int output)
 {
@@ -486,6 +505,10 @@ std::vector<Samples> Simulation::Step(const std::vector<Samples>& inputs, const 
 
 std::vector<Message> Simulation::TakeMessages()
 {
+    {
+        BLOCKTIDE_CALL(*state_);
+        state_->Flush();  // what was reported outside the interface's calls, too
+    }
     std::lock_guard<std::recursive_mutex> lock(LibraryLock());
     std::vector<Message> taken = std::move(state_->messages);
     state_->messages.clear();

@@ -130,6 +130,7 @@ struct SimulationOptions {
     std::string model_library_directory;  // empty: the model libraries beside libblocktide
     bool print_messages = true;          // print messages on standard error as they come
     bool report_undefined_reads = true;  // reading an undefined output also reports it
+    bool find_feed_through = false;      // work out InputsReachingOutputs (a walk of the design)
 };
 
 class Simulation {
@@ -155,6 +156,9 @@ public:
     void Write(const std::string& input, const Value& value) { Write(InputHandle(input), value); }
     void Write(int input, uint64_t bits);
     void Write(const std::string& input, uint64_t bits) { Write(InputHandle(input), bits); }
+    // A double as the gateway writes one: truncated toward zero to a 64-bit integer (NaN writes
+    // 0 and values beyond the range saturate, both reported), then cut to the input's width.
+    void WriteDouble(int input, double value);
     // The output as it stands after the last cycle.
     Value Read(int output);
     Value Read(const std::string& output) { return Read(OutputHandle(output)); }
@@ -162,13 +166,17 @@ public:
     void Run(int cycles = 1);
     // Clock cycles run so far.
     long long Cycle() const;
+    // Per input, in Inputs() order: whether some output depends on it without a register in
+    // between. Empty unless the options asked for it.
+    const std::vector<bool>& InputsReachingOutputs() const;
 
     // For each cycle i: writes every input's value i, runs one cycle and reads every named
     // output into its value i. Every input holds the same number of cycles; that many run.
     std::vector<Samples> Step(const std::vector<Samples>& inputs, const std::vector<std::string>& outputs);
 
-    // The messages reported since the last call (oldest first), removed from the list. At most
-    // 10,000 are kept; one more says how many were dropped.
+    // The messages reported since the last call (oldest first), removed from the list; messages
+    // still waiting in the library's store are printed and taken too. At most 10,000 are kept;
+    // one more says how many were dropped.
     std::vector<Message> TakeMessages();
 
 private:

@@ -1,25 +1,31 @@
 // mexFunction of the MEX module blocktide_sim: simulation from Octave scripts through the
-// gateway. One function with sub-commands over numeric handles: open a design, write inputs
-// (doubles or wide values), run cycles, read outputs, close. Misuse raises an Octave error.
+// public C++ interface. One function with sub-commands over numeric handles: open a design
+// (importing it only when its SimDB file is missing or older than the netlist or the map),
+// write inputs (doubles, exact integers, wide values with undefined bits), run cycles, step
+// many cycles in one call, read outputs (undefined bits as NaN or as a mask), close.
+// Misuse raises an Octave error, never a crash.
 #include <mex.h>
-
-#include <sysc/datatypes/fx/fx.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "host/gateway.h"
+#include "base/messages.h"
+#include "host/blocktide.h"
+#include "host/formatport.h"
 #include "host/mex/mex_support.h"
-#include "sim/import.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // A failure to hand to the host as an error: an identifier and a readable message.
 struct CallError {
@@ -32,19 +38,16 @@ struct CallError {
     throw CallError{"blocktide_sim:" + id, text};  // the host puts the module name in front
 }
 
-// One open design: its gateway and the interface the import reported.
+// One open design: its simulation and, optionally, a port formatter for double values.
 struct OpenDesign {
-    ExportKelvornC_Gateway gateway;
-    std::string top_level_name;
-    std::vector<std::string> inputs;    // design inputs, in the design's order (gateway index order)
-    std::vector<int> input_widths;      // bits of each input
-    std::vector<std::string> outputs;   // design outputs, in the design's order
-    std::vector<int> output_widths;     // bits of each output
-    std::vector<std::string> clocks;    // clock names
-    std::vector<bool> feed_through;     // per input, in inputs' order: reaches an output combinationally
+    std::optional<blocktide::Simulation> sim;
+    std::string top_level_name;          // the design file's base name
+    std::vector<std::string> clocks;     // as the import found them (empty when not imported now)
+    std::unique_ptr<formatport> formatter;  // scales doubles; none: values pass unchanged
+    std::vector<bool> warned_wide;       // per input: a too-wide write has been reported
+    std::vector<bool> warned_inexact;    // per output: a double that lost bits has been reported
 };
 
-// Open designs by handle.
 std::map<uint64_t, std::unique_ptr<OpenDesign>>& Designs()
 {
     static std::map<uint64_t, std::unique_ptr<OpenDesign>> designs;
@@ -64,6 +67,8 @@ uint64_t NewHandle()
 
 // Called when the host unloads the module (clear blocktide_sim, clear all, exit).
 void CloseAll() { Designs().clear(); }
+
+// ---------------------------------------------------------------- arguments
 
 std::string Text(const mxArray* argument, const char* what)
 {
@@ -117,20 +122,23 @@ OpenDesign& Handle(const mxArray* argument)
     return *found->second;
 }
 
-// A port given by name or by its position counted from 1; answers the gateway's index.
-int Port(const mxArray* argument, const std::vector<std::string>& names, const char* kind)
+int PortNamed(const std::string& name, const std::vector<blocktide::Port>& ports, const char* kind)
 {
-    if (mxIsChar(argument)) {
-        const std::string name = ReadTextArgument(argument);
-        auto found = std::find(names.begin(), names.end(), name);
-        if (found == names.end())
-            Fail("badPort", "the design has no " + std::string(kind) + " named '" + name + "'");
-        return static_cast<int>(found - names.begin());
-    }
-    if (names.empty())
+    for (size_t i = 0; i < ports.size(); ++i)
+        if (ports[i].name == name)
+            return static_cast<int>(i);
+    Fail("badPort", "the design has no " + std::string(kind) + " named '" + name + "'");
+}
+
+// A port given by name or by its position counted from 1; answers its handle.
+int Port(const mxArray* argument, const std::vector<blocktide::Port>& ports, const char* kind)
+{
+    if (mxIsChar(argument))
+        return PortNamed(ReadTextArgument(argument), ports, kind);
+    if (ports.empty())
         Fail("badPort", "the design has no " + std::string(kind) + "s");
     return static_cast<int>(WholeNumber(argument, (std::string(kind) + " number").c_str(), 1,
-                                        static_cast<int64_t>(names.size())) - 1);
+                                        static_cast<int64_t>(ports.size())) - 1);
 }
 
 void NeedArguments(int nrhs, int low, int high, const char* usage)
@@ -139,42 +147,141 @@ void NeedArguments(int nrhs, int low, int high, const char* usage)
         Fail("badArgumentCount", std::string("usage: ") + usage);
 }
 
-// Hexadecimal text (an optional "0x", digits, optional "_" separators) as 32-bit words,
-// least significant first, and its number of bits (4 per digit).
-std::vector<uint32_t> ParseHex(const std::string& text, int& bits)
+// ---------------------------------------------------------------- values
+
+uint64_t LowMask(int bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+
+// Reports, once per input, a value with bits above the input's width (they are cut); a
+// negative value fits while it is a two's complement of the width.
+void WarnIfTooWide(OpenDesign& design, int input, const blocktide::Value& value, bool negative = false)
 {
-    std::string digits;
-    size_t start = (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 2 : 0;
-    for (size_t i = start; i < text.size(); ++i) {
-        if (text[i] == '_')
-            continue;
-        if (!std::isxdigit(static_cast<unsigned char>(text[i])))
-            Fail("badValue", "'" + text + "' is not a hexadecimal value");
-        digits += text[i];
+    const blocktide::Port& port = design.sim->Inputs()[static_cast<size_t>(input)];
+    const int kept = negative ? port.width - 1 : port.width;  // bits that may differ from the fill
+    bool wide = false;
+    for (size_t w = 0; w < value.words().size(); ++w) {
+        const int low = 64 * static_cast<int>(w);
+        const uint64_t beyond = kept <= low ? ~uint64_t{0} : ~LowMask(kept - low);
+        uint64_t bits = value.words()[w];
+        if (negative) {
+            const int top = value.width() - low;  // bits of this word within the value
+            bits = ~bits & LowMask(top);
+        }
+        wide = wide || (bits & beyond) != 0;
     }
-    if (digits.empty())
-        Fail("badValue", "a hexadecimal value needs at least one digit");
-    bits = static_cast<int>(digits.size()) * 4;
-    std::vector<uint32_t> words((digits.size() + 7) / 8, 0);
-    for (size_t i = 0; i < digits.size(); ++i) {
-        const size_t position = digits.size() - 1 - i;  // digit position from the right
-        const char c = digits[i];
-        const uint32_t nibble = std::isdigit(static_cast<unsigned char>(c))
-                                    ? static_cast<uint32_t>(c - '0')
-                                    : static_cast<uint32_t>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
-        words[position / 8] |= nibble << (4 * (position % 8));
+    if (wide && !design.warned_wide[static_cast<size_t>(input)]) {
+        design.warned_wide[static_cast<size_t>(input)] = true;
+        report(SEV_WARNING, "Value for input " + port.name + " has bits above its " + std::to_string(port.width) +
+                                "-bit width; values are cut to the width");
     }
-    return words;
 }
 
-std::string Hex(const std::vector<uint32_t>& words, int bits)
+// An integer argument of an integer class (int8 to uint64, logical) as 64 bits; a negative
+// one becomes its two's complement. Null for other classes.
+std::optional<uint64_t> IntegerBits(const mxArray* argument, size_t index = 0)
 {
-    static const char DIGITS[] = "0123456789abcdef";
-    std::string text;
-    for (int digit = (bits + 3) / 4 - 1; digit >= 0; --digit)
-        text += DIGITS[(words[static_cast<size_t>(digit / 8)] >> (4 * (digit % 8))) & 0xF];
-    return text;
+    const void* data = mxGetData(argument);
+    switch (mxGetClassID(argument)) {
+    case mxINT8_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int8_t*>(data)[index]));
+    case mxUINT8_CLASS: return static_cast<const uint8_t*>(data)[index];
+    case mxINT16_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int16_t*>(data)[index]));
+    case mxUINT16_CLASS: return static_cast<const uint16_t*>(data)[index];
+    case mxINT32_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int32_t*>(data)[index]));
+    case mxUINT32_CLASS: return static_cast<const uint32_t*>(data)[index];
+    case mxINT64_CLASS: return static_cast<uint64_t>(static_cast<const int64_t*>(data)[index]);
+    case mxUINT64_CLASS: return static_cast<const uint64_t*>(data)[index];
+    case mxLOGICAL_CLASS: return static_cast<const mxLogical*>(data)[index] ? 1u : 0u;
+    default: return std::nullopt;
+    }
 }
+
+bool IsSignedClass(const mxArray* argument)
+{
+    switch (mxGetClassID(argument)) {
+    case mxINT8_CLASS: case mxINT16_CLASS: case mxINT32_CLASS: case mxINT64_CLASS: return true;
+    default: return false;
+    }
+}
+
+// Hexadecimal text (an optional "0x", "_" separators, 'x' digits undefined) or uint32/uint64
+// words, least significant first, as a value; its width is that of the digits or words.
+blocktide::Value WideValue(const mxArray* argument)
+{
+    if (mxIsChar(argument)) {
+        std::string text = ReadTextArgument(argument);
+        text.erase(std::remove(text.begin(), text.end(), '_'), text.end());
+        const size_t digits = text.size() - ((text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 2 : 0);
+        try {
+            return blocktide::Value::from_hex(std::max(1, static_cast<int>(digits) * 4), text);
+        } catch (const blocktide::Error& error) {
+            Fail("badValue", error.what());
+        }
+    }
+    const size_t count = mxGetNumberOfElements(argument);
+    if (count > 0 && mxIsUint32(argument)) {
+        const uint32_t* data = static_cast<const uint32_t*>(mxGetData(argument));
+        std::vector<uint64_t> words((count + 1) / 2, 0);
+        for (size_t i = 0; i < count; ++i)
+            words[i / 2] |= uint64_t{data[i]} << (32 * (i % 2));
+        return blocktide::Value::from_words(static_cast<int>(count) * 32, words);
+    }
+    if (count > 0 && mxIsUint64(argument)) {
+        const uint64_t* data = static_cast<const uint64_t*>(mxGetData(argument));
+        return blocktide::Value::from_words(static_cast<int>(count) * 64, std::vector<uint64_t>(data, data + count));
+    }
+    Fail("badValue", "a wide value is hexadecimal text or a row of uint32 or uint64 words, least significant first");
+}
+
+// The value as Octave sees a double: NaN when any bit is undefined or the value is
+// high-impedance; bits beyond what a double holds exactly are reported once.
+double DoubleOf(OpenDesign& design, int output, const blocktide::Value& value)
+{
+    if (!value.is_defined())
+        return std::nan("");
+    const blocktide::Port& port = design.sim->Outputs()[static_cast<size_t>(output)];
+    for (size_t w = 1; w < value.words().size(); ++w)
+        if (value.words()[w] != 0)
+            Fail("tooWide", "output " + port.name + " holds a value of more than 64 bits; read it with read_wide");
+    const uint64_t bits = value.to_uint64();
+    if (bits > (uint64_t{1} << 53) && !design.warned_inexact[static_cast<size_t>(output)]) {
+        design.warned_inexact[static_cast<size_t>(output)] = true;
+        report(SEV_WARNING, "Output " + port.name + " holds more bits than a double keeps exactly; read it as "
+                                                    "'uint64' for the exact value");
+    }
+    return static_cast<double>(bits);
+}
+
+// The classes a read or a step may answer in.
+enum class Answer { Double, Uint64, Int64 };
+
+Answer AnswerClass(const mxArray* argument)
+{
+    const std::string name = Text(argument, "the class");
+    if (name == "double")
+        return Answer::Double;
+    if (name == "uint64")
+        return Answer::Uint64;
+    if (name == "int64")
+        return Answer::Int64;
+    Fail("badArgument", "the class is 'double', 'uint64' or 'int64', not '" + name + "'");
+}
+
+// The low 64 bits of a value as an int64 of the port's width (sign-extended from its top bit).
+int64_t SignedOf(uint64_t bits, int width)
+{
+    if (width >= 64)
+        return static_cast<int64_t>(bits);
+    const uint64_t sign = uint64_t{1} << (width - 1);
+    return static_cast<int64_t>((bits ^ sign) - sign);
+}
+
+void CheckFitsIn64(const blocktide::Port& port)
+{
+    if (port.width > 64)
+        Fail("tooWide", "output " + port.name + " has " + std::to_string(port.width) +
+                            " bits; a uint64 or int64 holds 64: read it with read_wide");
+}
+
+// ---------------------------------------------------------------- Octave values
 
 mxArray* CellOfTexts(const std::vector<std::string>& texts)
 {
@@ -199,41 +306,83 @@ mxArray* NumberOf(double value)
     return result;
 }
 
-// h = blocktide_sim('open', netlist, map[, hex_directory])
+mxArray* Uint64Of(uint64_t value)
+{
+    mxArray* result = mxCreateNumericMatrix(1, 1, mxUINT64_CLASS, mxREAL);
+    *static_cast<uint64_t*>(mxGetData(result)) = value;
+    return result;
+}
+
+std::string LowerHex(const blocktide::Value& value)
+{
+    std::string text = value.to_hex();
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// ---------------------------------------------------------------- commands
+
+// Whether the design's SimDB file is missing or older than its netlist or its map.
+bool NeedsImport(const std::string& netlist, const std::string& map)
+{
+    std::error_code error;
+    const fs::path database = netlist + ".simdb";
+    if (!fs::exists(database, error))
+        return true;
+    const auto built = fs::last_write_time(database, error);
+    if (error)
+        return true;
+    for (const std::string& source : {netlist, map})
+        if (!source.empty() && fs::last_write_time(source, error) > built)
+            return true;
+    return false;
+}
+
+// h = blocktide_sim('open', netlist[, map[, hex_directory]])
 mxArray* Open(int nrhs, const mxArray* prhs[])
 {
-    NeedArguments(nrhs, 3, 4, "h = blocktide_sim('open', netlist, map[, hex_directory])");
+    NeedArguments(nrhs, 2, 4, "h = blocktide_sim('open', netlist[, map[, hex_directory]])");
     const std::string netlist = Text(prhs[1], "the netlist path");
-    const std::string map = Text(prhs[2], "the map path");
-    const Sim::ImportResult imported = Sim::ImportDesign(netlist, map);
-    if (!imported.success)
-        Fail("importFailed", "the design '" + netlist + "' could not be read (see the messages above)");
-
+    const std::string map = nrhs >= 3 ? Text(prhs[2], "the map path") : std::string();
+    std::error_code error;
     auto opened = std::make_unique<OpenDesign>();
-    opened->top_level_name = imported.ports.module_name;
-    for (const Sim::DesignPort& port : imported.ports.inputs) {
-        opened->inputs.push_back(port.name);
-        opened->input_widths.push_back(port.width);
+    if (!map.empty()) {
+        if (!fs::is_regular_file(netlist, error))
+            Fail("noNetlist", "the netlist '" + netlist + "' does not exist");
+        if (!fs::is_regular_file(map, error))
+            Fail("noMap", "the map '" + map + "' does not exist");
+        if (NeedsImport(netlist, map)) {
+            if (fs::exists(netlist + ".simdb", error))
+                console_print("Blocktide: " + netlist + ".simdb is older than its netlist or map; importing again\n");
+            try {
+                opened->clocks = blocktide::ImportDesign(netlist, map).clocks;
+            } catch (const blocktide::Error&) {
+                Fail("importFailed", "the design '" + netlist + "' could not be read (see the messages above)");
+            }
+        }
+    } else if (!fs::exists(netlist + ".simdb", error)) {
+        Fail("noDatabase", "the design '" + netlist + "' has no simulation database yet; give its map to import it");
+    } else if (fs::is_regular_file(netlist, error) && NeedsImport(netlist, "")) {
+        Fail("staleDatabase", "the simulation database of '" + netlist +
+                                  "' is older than the netlist; give its map to import it again");
     }
-    for (const Sim::DesignPort& port : imported.ports.outputs) {
-        opened->outputs.push_back(port.name);
-        opened->output_widths.push_back(port.width);
-    }
-    opened->clocks = imported.ports.clocks;
+
+    blocktide::SimulationOptions options;
     if (nrhs == 4)
-        opened->gateway.ExportSetHexFileDirectory(Text(prhs[3], "the hex directory"));
-    opened->gateway.ExportAddInputNames(opened->inputs);
-    opened->gateway.ExportAddOutputNames(opened->outputs);
-    std::vector<bool> by_name(opened->inputs.size(), false);
-    if (opened->gateway.ExportSetupModels(netlist, "", false, 0, opened->inputs, by_name, true))
+        options.hex_directory = Text(prhs[3], "the hex directory");
+    options.find_feed_through = true;
+    try {
+        opened->sim.emplace(netlist, options);
+    } catch (const blocktide::Error&) {
         Fail("setupFailed", "the design '" + netlist + "' could not be set up (see the messages above)");
-    // The gateway answers the flags in ascending name order; keep them in the inputs' order.
-    std::vector<std::string> sorted = opened->inputs;
-    std::stable_sort(sorted.begin(), sorted.end());
-    for (const std::string& name : opened->inputs) {
-        const size_t rank = static_cast<size_t>(std::find(sorted.begin(), sorted.end(), name) - sorted.begin());
-        opened->feed_through.push_back(by_name[rank]);
     }
+    std::string base = fs::path(netlist).filename().string();
+    if (base.size() > 3 && base.compare(base.size() - 3, 3, ".vo") == 0)
+        base.resize(base.size() - 3);
+    opened->top_level_name = base;
+    opened->warned_wide.assign(opened->sim->Inputs().size(), false);
+    opened->warned_inexact.assign(opened->sim->Outputs().size(), false);
     const uint64_t handle = NewHandle();
     Designs()[handle] = std::move(opened);
     return NumberOf(static_cast<double>(handle));
@@ -242,71 +391,284 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
 mxArray* Info(const OpenDesign& design)
 {
     const char* fields[] = {"top_level_name", "inputs", "input_widths", "outputs", "output_widths", "clocks",
-                            "feed_through"};
-    mxArray* info = mxCreateStructMatrix(1, 1, 7, fields);
+                            "feed_through", "cycle"};
+    mxArray* info = mxCreateStructMatrix(1, 1, 8, fields);
+    std::vector<std::string> inputs, outputs;
+    std::vector<int> input_widths, output_widths;
+    for (const blocktide::Port& port : design.sim->Inputs()) {
+        inputs.push_back(port.name);
+        input_widths.push_back(port.width);
+    }
+    for (const blocktide::Port& port : design.sim->Outputs()) {
+        outputs.push_back(port.name);
+        output_widths.push_back(port.width);
+    }
     mxSetField(info, 0, "top_level_name", mxCreateString(design.top_level_name.c_str()));
-    mxSetField(info, 0, "inputs", CellOfTexts(design.inputs));
-    mxSetField(info, 0, "input_widths", RowOfNumbers(design.input_widths));
-    mxSetField(info, 0, "outputs", CellOfTexts(design.outputs));
-    mxSetField(info, 0, "output_widths", RowOfNumbers(design.output_widths));
+    mxSetField(info, 0, "inputs", CellOfTexts(inputs));
+    mxSetField(info, 0, "input_widths", RowOfNumbers(input_widths));
+    mxSetField(info, 0, "outputs", CellOfTexts(outputs));
+    mxSetField(info, 0, "output_widths", RowOfNumbers(output_widths));
     mxSetField(info, 0, "clocks", CellOfTexts(design.clocks));
-    mxArray* flags = mxCreateLogicalMatrix(1, design.feed_through.size());
-    for (size_t i = 0; i < design.feed_through.size(); ++i)
-        mxGetLogicals(flags)[i] = design.feed_through[i];
+    const std::vector<bool>& reaching = design.sim->InputsReachingOutputs();
+    mxArray* flags = mxCreateLogicalMatrix(1, reaching.size());
+    for (size_t i = 0; i < reaching.size(); ++i)
+        mxGetLogicals(flags)[i] = reaching[i];
     mxSetField(info, 0, "feed_through", flags);
+    mxSetField(info, 0, "cycle", NumberOf(static_cast<double>(design.sim->Cycle())));
     return info;
 }
 
-void WriteWide(OpenDesign& design, int index, const mxArray* value)
+// blocktide_sim('write', h, input, value[, undefined_mask])
+void Write(OpenDesign& design, int nrhs, const mxArray* prhs[])
 {
-    std::vector<uint32_t> words;
-    int bits = 0;
-    if (mxIsChar(value)) {
-        words = ParseHex(ReadTextArgument(value), bits);
-    } else if (mxIsUint32(value) && mxGetNumberOfElements(value) > 0) {
-        const uint32_t* data = static_cast<const uint32_t*>(mxGetData(value));
-        words.assign(data, data + mxGetNumberOfElements(value));
-        bits = static_cast<int>(words.size()) * 32;
-    } else {
-        Fail("badValue", "a wide value is hexadecimal text or a uint32 row of words, least significant first");
+    const int input = Port(prhs[2], design.sim->Inputs(), "input");
+    const mxArray* value = prhs[3];
+    const int width = design.sim->Inputs()[static_cast<size_t>(input)].width;
+    if (mxGetNumberOfElements(value) != 1 || mxIsComplex(value) || (!mxIsNumeric(value) && !mxIsLogical(value)))
+        Fail("badArgument", "the value must be a real number");
+    bool negative = false;
+    uint64_t low = 0;
+    if (std::optional<uint64_t> bits = IntegerBits(value)) {  // exact, whatever the width
+        low = *bits;
+        negative = IsSignedClass(value) && static_cast<int64_t>(low) < 0;
+    } else if (nrhs == 4) {  // a double: the gateway's conversion, through the formatter
+        const double scaled = design.formatter ? design.formatter->ToSimulation(mxGetScalar(value), input)
+                                               : mxGetScalar(value);
+        design.sim->WriteDouble(input, scaled);
+        return;
+    } else {  // a double with a mask: a whole number
+        const double number = mxGetScalar(value);
+        if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) >= 9007199254740992.0)
+            Fail("badArgument", "a value with an undefined mask must be a whole number below 2^53, or an integer");
+        low = static_cast<uint64_t>(static_cast<int64_t>(number));
+        negative = number < 0;
     }
-    sc_dt::sc_ufix fixed(bits, bits);
-    for (int chunk = 0; chunk <= (bits - 1) / 32; ++chunk)
-        fixed.range(std::min(32 * chunk + 31, bits - 1), 32 * chunk) = words[static_cast<size_t>(chunk)];
-    design.gateway.ExportWriteUnsignedWideInput(index, fixed);
+    std::vector<uint64_t> words(static_cast<size_t>((std::max(width, 64) + 63) / 64), negative ? ~uint64_t{0} : 0);
+    words[0] = low;
+    const blocktide::Value full = blocktide::Value::from_words(std::max(width, 64), words);
+    WarnIfTooWide(design, input, full, negative);
+    std::vector<uint64_t> masks;
+    if (nrhs == 5) {
+        const std::optional<uint64_t> mask = IntegerBits(prhs[4]);
+        masks.push_back(mask ? *mask
+                             : static_cast<uint64_t>(WholeNumber(prhs[4], "the undefined mask", 0, int64_t{1} << 53)));
+    }
+    design.sim->Write(input, blocktide::Value::from_words(width, full.words(), masks));
 }
 
-void ReadWide(OpenDesign& design, int index, int nlhs, mxArray* plhs[])
+// value = blocktide_sim('read', h, output[, class]); [value, undefined] with an integer class
+void Read(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    const int bits = std::max(1, design.output_widths[static_cast<size_t>(index)]);
-    sc_dt::sc_ufix fixed(bits, bits);
-    fixed = 0;
-    design.gateway.ExportReadUnsignedWideOutput(fixed, index);
-    std::vector<uint32_t> words(static_cast<size_t>((bits + 31) / 32), 0);
-    for (int chunk = 0; chunk <= (bits - 1) / 32; ++chunk)
-        words[static_cast<size_t>(chunk)] = fixed.range(std::min(32 * chunk + 31, bits - 1), 32 * chunk).to_uint();
-    plhs[0] = mxCreateString(Hex(words, bits).c_str());
-    if (nlhs > 1) {
-        plhs[1] = mxCreateNumericMatrix(1, words.size(), mxUINT32_CLASS, mxREAL);
-        std::copy(words.begin(), words.end(), static_cast<uint32_t*>(mxGetData(plhs[1])));
+    const int output = Port(prhs[2], design.sim->Outputs(), "output");
+    const Answer answer = nrhs == 4 ? AnswerClass(prhs[3]) : Answer::Double;
+    const blocktide::Value value = design.sim->Read(output);
+    const blocktide::Port& port = design.sim->Outputs()[static_cast<size_t>(output)];
+    if (answer == Answer::Double) {
+        double number = DoubleOf(design, output, value);
+        if (design.formatter && !std::isnan(number))
+            number = design.formatter->FromSimulation(static_cast<double>(SignedOf(value.to_uint64(), 64)), output);
+        plhs[0] = NumberOf(number);
+        if (nlhs > 1)
+            plhs[1] = Uint64Of(value.undefined_mask()[0]);
+        if (nlhs > 2)
+            plhs[2] = mxCreateLogicalScalar(value.high_z());
+        return;
     }
+    CheckFitsIn64(port);
+    if (answer == Answer::Uint64) {
+        plhs[0] = Uint64Of(value.to_uint64());
+    } else {
+        plhs[0] = mxCreateNumericMatrix(1, 1, mxINT64_CLASS, mxREAL);
+        *static_cast<int64_t*>(mxGetData(plhs[0])) = SignedOf(value.to_uint64(), port.width);
+    }
+    if (nlhs > 1)
+        plhs[1] = Uint64Of(value.undefined_mask()[0]);
+    if (nlhs > 2)
+        plhs[2] = mxCreateLogicalScalar(value.high_z());
+}
+
+// [hex, words, undefined_words] = blocktide_sim('read_wide', h, output)
+void ReadWide(OpenDesign& design, int nlhs, mxArray* plhs[], const mxArray* prhs[])
+{
+    const int output = Port(prhs[2], design.sim->Outputs(), "output");
+    const blocktide::Value value = design.sim->Read(output);
+    plhs[0] = mxCreateString(LowerHex(value).c_str());
+    auto words32 = [&](const std::vector<uint64_t>& words) {
+        const size_t count = static_cast<size_t>((value.width() + 31) / 32);
+        mxArray* row = mxCreateNumericMatrix(1, count, mxUINT32_CLASS, mxREAL);
+        uint32_t* data = static_cast<uint32_t*>(mxGetData(row));
+        for (size_t i = 0; i < count; ++i)
+            data[i] = static_cast<uint32_t>(words[i / 2] >> (32 * (i % 2)));
+        return row;
+    };
+    if (nlhs > 1)
+        plhs[1] = words32(value.words());
+    if (nlhs > 2)
+        plhs[2] = words32(value.undefined_mask());
+}
+
+// [Y, X] = blocktide_sim('step', h, inputs, outputs[, class]): inputs is a struct whose fields
+// name inputs and hold one value per cycle (a vector of doubles or integers; a cell of
+// hexadecimal texts for any width). Y holds a row per cycle and a column per named output
+// (doubles with NaN where undefined, or uint64/int64); X the undefined bits as uint64.
+void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    const mxArray* inputs = prhs[2];
+    if (!mxIsStruct(inputs) || mxGetNumberOfElements(inputs) != 1)
+        Fail("badArgument", "the inputs must be a struct with one field per input, a value per cycle in each");
+    const Answer answer = nrhs == 5 ? AnswerClass(prhs[4]) : Answer::Double;
+    std::vector<std::string> output_names;
+    if (mxIsChar(prhs[3])) {
+        output_names.push_back(ReadTextArgument(prhs[3]));
+    } else if (mxIsCell(prhs[3])) {
+        for (size_t i = 0; i < mxGetNumberOfElements(prhs[3]); ++i)
+            output_names.push_back(Text(mxGetCell(prhs[3], i), "each output name"));
+    } else {
+        Fail("badArgument", "the outputs must be a name or a cell of names");
+    }
+    std::vector<int> output_handles;
+    for (const std::string& name : output_names) {
+        const int handle = PortNamed(name, design.sim->Outputs(), "output");
+        if (answer != Answer::Double)
+            CheckFitsIn64(design.sim->Outputs()[static_cast<size_t>(handle)]);
+        output_handles.push_back(handle);
+    }
+
+    std::vector<blocktide::Samples> columns;
+    size_t cycles = SIZE_MAX;
+    for (int f = 0; f < mxGetNumberOfFields(inputs); ++f) {
+        const std::string name = mxGetFieldNameByNumber(inputs, f);
+        const mxArray* field = mxGetFieldByNumber(inputs, 0, f);
+        const int handle = PortNamed(name, design.sim->Inputs(), "input");
+        const int width = design.sim->Inputs()[static_cast<size_t>(handle)].width;
+        blocktide::Samples column{name, width, {}, {}, {}};
+        const size_t per = static_cast<size_t>(column.words_per_value());
+        const size_t count = field ? mxGetNumberOfElements(field) : 0;
+        if (field && mxIsCell(field)) {
+            for (size_t i = 0; i < count; ++i) {
+                const mxArray* text = mxGetCell(field, i);
+                if (!text || !mxIsChar(text))
+                    Fail("badValue", "the values of input " + name + " in a cell must be hexadecimal texts");
+                blocktide::Value value = WideValue(text);
+                WarnIfTooWide(design, handle, value);
+                value = blocktide::Value::from_words(width, value.words(), value.undefined_mask());
+                column.bits.insert(column.bits.end(), value.words().begin(), value.words().end());
+                column.undefined.insert(column.undefined.end(), value.undefined_mask().begin(),
+                                        value.undefined_mask().end());
+            }
+        } else if (field && (mxIsNumeric(field) || mxIsLogical(field)) && !mxIsComplex(field)) {
+            const bool integer = IntegerBits(field).has_value() || count == 0;
+            for (size_t i = 0; i < count; ++i) {
+                uint64_t bits = 0;
+                if (integer) {
+                    bits = *IntegerBits(field, i);
+                } else {
+                    const double number = mxGetPr(field)[i];
+                    if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) >= 18446744073709551616.0)
+                        Fail("badValue", "the values of input " + name + " must be whole numbers");
+                    bits = number < 0 ? static_cast<uint64_t>(static_cast<int64_t>(number))
+                                      : static_cast<uint64_t>(number);
+                }
+                const bool negative = (integer ? IsSignedClass(field) && static_cast<int64_t>(bits) < 0
+                                               : mxGetPr(field)[i] < 0);
+                if (width < 64 && (bits & ~LowMask(width)) != 0 && !negative && !design.warned_wide[static_cast<size_t>(handle)]) {
+                    design.warned_wide[static_cast<size_t>(handle)] = true;
+                    report(SEV_WARNING, "Value for input " + name + " has bits above its " + std::to_string(width) +
+                                            "-bit width; values are cut to the width");
+                }
+                column.bits.push_back(bits);
+                for (size_t w = 1; w < per; ++w)
+                    column.bits.push_back(negative ? ~uint64_t{0} : 0);
+            }
+        } else {
+            Fail("badValue", "the values of input " + name + " must be a numeric vector or a cell of hexadecimal texts");
+        }
+        const size_t column_cycles = column.cycles();
+        if (cycles != SIZE_MAX && column_cycles != cycles)
+            Fail("badValue", "every input of a step needs the same number of values");
+        cycles = column_cycles;
+        columns.push_back(std::move(column));
+    }
+    if (columns.empty())
+        Fail("badArgument", "the inputs name no input: run cycles without inputs with 'run'");
+
+    std::vector<blocktide::Samples> results;
+    try {
+        results = design.sim->Step(columns, output_names);
+    } catch (const blocktide::Error& error) {
+        Fail("badValue", error.what());
+    }
+    const size_t outputs = results.size();
+    mxArray* values = nullptr;
+    if (answer == Answer::Double)
+        values = mxCreateDoubleMatrix(cycles, outputs, mxREAL);
+    else
+        values = mxCreateNumericMatrix(cycles, outputs, answer == Answer::Uint64 ? mxUINT64_CLASS : mxINT64_CLASS, mxREAL);
+    mxArray* masks = mxCreateNumericMatrix(cycles, outputs, mxUINT64_CLASS, mxREAL);
+    uint64_t* mask_data = static_cast<uint64_t*>(mxGetData(masks));
+    for (size_t o = 0; o < outputs; ++o) {
+        const blocktide::Samples& result = results[o];
+        const int width = result.width;
+        const size_t per = static_cast<size_t>(result.words_per_value());
+        for (size_t i = 0; i < cycles; ++i) {
+            const uint64_t bits = result.bits[i * per];
+            const uint64_t undefined = result.undefined.empty() ? 0 : result.undefined[i * per];
+            bool any_undefined = undefined != 0;
+            bool high = false;
+            for (size_t w = 1; w < per; ++w) {
+                any_undefined = any_undefined || (!result.undefined.empty() && result.undefined[i * per + w] != 0);
+                high = high || result.bits[i * per + w] != 0;
+            }
+            const bool z = !result.high_z.empty() && result.high_z[i];
+            mask_data[o * cycles + i] = undefined;
+            if (answer == Answer::Double) {
+                double number = std::nan("");
+                if (!any_undefined && !z) {
+                    if (high)
+                        Fail("tooWide", "output " + result.port + " holds a value of more than 64 bits; step it "
+                                                                  "with read_wide reads instead");
+                    number = static_cast<double>(bits);
+                    if (bits > (uint64_t{1} << 53) && !design.warned_inexact[static_cast<size_t>(output_handles[o])]) {
+                        design.warned_inexact[static_cast<size_t>(output_handles[o])] = true;
+                        report(SEV_WARNING, "Output " + result.port + " holds more bits than a double keeps "
+                                                                        "exactly; step it as 'uint64' for the exact values");
+                    }
+                }
+                mxGetPr(values)[o * cycles + i] = number;
+            } else if (answer == Answer::Uint64) {
+                static_cast<uint64_t*>(mxGetData(values))[o * cycles + i] = bits;
+            } else {
+                static_cast<int64_t*>(mxGetData(values))[o * cycles + i] = SignedOf(bits, width);
+            }
+        }
+    }
+    plhs[0] = values;
+    if (nlhs > 1)
+        plhs[1] = masks;
+    else
+        mxDestroyArray(masks);
 }
 
 void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     if (nrhs < 1 || !mxIsChar(prhs[0]))
-        Fail("badArgument", "the first argument names a command: open, close, info, format, write, write_wide, "
-                            "run, read, read_wide or handles");
+        Fail("badCommand", "the first argument names a command: open, info, write, write_wide, run, step, read, "
+                           "read_wide, format, close or handles (see 'help blocktide_sim')");
     const std::string command = ReadTextArgument(prhs[0]);
     if (command == "open") {
         plhs[0] = Open(nrhs, prhs);
-    } else if (command == "handles") {
+        Handle(plhs[0]).sim->TakeMessages();
+        return;
+    }
+    if (command == "handles") {
         NeedArguments(nrhs, 1, 1, "handles = blocktide_sim('handles')");
         plhs[0] = mxCreateDoubleMatrix(1, Designs().size(), mxREAL);
         size_t i = 0;
         for (const auto& entry : Designs())
             mxGetPr(plhs[0])[i++] = static_cast<double>(entry.first);
-    } else if (command == "close") {
+        return;
+    }
+    if (command == "close") {
         NeedArguments(nrhs, 2, 2, "blocktide_sim('close', h)");
         Handle(prhs[1]);
         Designs().erase(static_cast<uint64_t>(mxGetScalar(prhs[1])));
@@ -322,40 +684,47 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         if (nrhs == 3) {
             if (in_format != "off")
                 Fail("badArgumentCount", "only the format 'off' stands alone");
-            design.gateway.Exportcreate_port_formatter("off", "", {}, {}, {}, {}, 0, 0);
+            design.formatter.reset();
         } else {
             NeedArguments(nrhs, 8, 8,
                           "blocktide_sim('format', h, in_format, out_format, in_int_bits, in_frac_bits, "
                           "out_int_bits, out_frac_bits)");
-            design.gateway.Exportcreate_port_formatter(
+            design.formatter = std::make_unique<formatport>(
                 in_format, Text(prhs[3], "the output format"), IntegerList(prhs[4], "in_int_bits"),
                 IntegerList(prhs[5], "in_frac_bits"), IntegerList(prhs[6], "out_int_bits"),
-                IntegerList(prhs[7], "out_frac_bits"), 0, 0);
+                IntegerList(prhs[7], "out_frac_bits"));
         }
     } else if (command == "write") {
-        NeedArguments(nrhs, 4, 4, "blocktide_sim('write', h, input, value)");
+        NeedArguments(nrhs, 4, 5, "blocktide_sim('write', h, input, value[, undefined_mask])");
         OpenDesign& design = Handle(prhs[1]);
-        const int index = Port(prhs[2], design.inputs, "input");
-        design.gateway.ExportWriteInput(index, Scalar(prhs[3], "the value"));
+        Write(design, nrhs, prhs);
     } else if (command == "write_wide") {
-        NeedArguments(nrhs, 4, 4, "blocktide_sim('write_wide', h, input, hex_text_or_uint32_words)");
+        NeedArguments(nrhs, 4, 4, "blocktide_sim('write_wide', h, input, hex_text_or_words)");
         OpenDesign& design = Handle(prhs[1]);
-        WriteWide(design, Port(prhs[2], design.inputs, "input"), prhs[3]);
+        const int input = Port(prhs[2], design.sim->Inputs(), "input");
+        const blocktide::Value value = WideValue(prhs[3]);
+        WarnIfTooWide(design, input, value);
+        design.sim->Write(input, value);
     } else if (command == "run") {
         NeedArguments(nrhs, 3, 3, "blocktide_sim('run', h, cycles)");
         OpenDesign& design = Handle(prhs[1]);
-        design.gateway.ExportRun(static_cast<int>(WholeNumber(prhs[2], "the number of cycles", 0, INT32_MAX)));
+        design.sim->Run(static_cast<int>(WholeNumber(prhs[2], "the number of cycles", 0, INT32_MAX)));
+    } else if (command == "step") {
+        NeedArguments(nrhs, 4, 5, "[Y, X] = blocktide_sim('step', h, inputs, outputs[, class])");
+        Step(Handle(prhs[1]), nlhs, plhs, nrhs, prhs);
     } else if (command == "read") {
-        NeedArguments(nrhs, 3, 3, "value = blocktide_sim('read', h, output)");
-        OpenDesign& design = Handle(prhs[1]);
-        plhs[0] = NumberOf(design.gateway.ExportReadOutput(Port(prhs[2], design.outputs, "output")));
+        NeedArguments(nrhs, 3, 4, "[value, undefined] = blocktide_sim('read', h, output[, class])");
+        Read(Handle(prhs[1]), nlhs, plhs, nrhs, prhs);
     } else if (command == "read_wide") {
-        NeedArguments(nrhs, 3, 3, "[hex, words] = blocktide_sim('read_wide', h, output)");
-        OpenDesign& design = Handle(prhs[1]);
-        ReadWide(design, Port(prhs[2], design.outputs, "output"), nlhs, plhs);
+        NeedArguments(nrhs, 3, 3, "[hex, words, undefined_words] = blocktide_sim('read_wide', h, output)");
+        ReadWide(Handle(prhs[1]), nlhs, plhs, prhs);
     } else {
         Fail("badCommand", "unknown command '" + command + "'");
     }
+    // What this module reported itself (values cut to a width, inexact doubles) is printed
+    // by the end of the call; the messages kept as data are not needed here.
+    if (command != "close")
+        Handle(prhs[1]).sim->TakeMessages();
 }
 
 }  // namespace
