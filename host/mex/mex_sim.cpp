@@ -16,6 +16,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "base/messages.h"
@@ -248,6 +249,47 @@ double DoubleOf(OpenDesign& design, int output, const blocktide::Value& value)
                                                     "'uint64' for the exact value");
     }
     return static_cast<double>(bits);
+}
+
+// A numeric vector as 64-bit patterns (two's complement for negative values), one class at a
+// time; false when a double is not a whole number within 64 bits.
+template <class T> void TypedBits(const mxArray* field, std::vector<uint64_t>& bits, std::vector<bool>& negative)
+{
+    const T* data = static_cast<const T*>(mxGetData(field));
+    for (size_t i = 0; i < bits.size(); ++i) {
+        bits[i] = static_cast<uint64_t>(data[i]);
+        if constexpr (std::is_signed_v<T>)
+            negative[i] = data[i] < 0;
+    }
+}
+
+bool ColumnBits(const mxArray* field, std::vector<uint64_t>& bits, std::vector<bool>& negative)
+{
+    switch (mxGetClassID(field)) {
+    case mxINT8_CLASS: TypedBits<int8_t>(field, bits, negative); return true;
+    case mxUINT8_CLASS: TypedBits<uint8_t>(field, bits, negative); return true;
+    case mxINT16_CLASS: TypedBits<int16_t>(field, bits, negative); return true;
+    case mxUINT16_CLASS: TypedBits<uint16_t>(field, bits, negative); return true;
+    case mxINT32_CLASS: TypedBits<int32_t>(field, bits, negative); return true;
+    case mxUINT32_CLASS: TypedBits<uint32_t>(field, bits, negative); return true;
+    case mxINT64_CLASS: TypedBits<int64_t>(field, bits, negative); return true;
+    case mxUINT64_CLASS: TypedBits<uint64_t>(field, bits, negative); return true;
+    case mxLOGICAL_CLASS: TypedBits<mxLogical>(field, bits, negative); return true;
+    case mxDOUBLE_CLASS: {
+        const double* data = mxGetPr(field);
+        for (size_t i = 0; i < bits.size(); ++i) {
+            const double number = data[i];
+            if (!std::isfinite(number) || number != std::floor(number) || number >= 18446744073709551616.0 ||
+                number < -9223372036854775808.0)
+                return false;
+            negative[i] = number < 0;
+            bits[i] = negative[i] ? static_cast<uint64_t>(static_cast<int64_t>(number)) : static_cast<uint64_t>(number);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 // The classes a read or a step may answer in.
@@ -557,28 +599,22 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
                                         value.undefined_mask().end());
             }
         } else if (field && (mxIsNumeric(field) || mxIsLogical(field)) && !mxIsComplex(field)) {
-            const bool integer = IntegerBits(field).has_value() || count == 0;
+            std::vector<uint64_t> values(count);
+            std::vector<bool> negative(count, false);
+            if (!ColumnBits(field, values, negative))
+                Fail("badValue", "the values of input " + name + " must be whole numbers");
+            bool wide = false;
+            column.bits.reserve(count * per);
             for (size_t i = 0; i < count; ++i) {
-                uint64_t bits = 0;
-                if (integer) {
-                    bits = *IntegerBits(field, i);
-                } else {
-                    const double number = mxGetPr(field)[i];
-                    if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) >= 18446744073709551616.0)
-                        Fail("badValue", "the values of input " + name + " must be whole numbers");
-                    bits = number < 0 ? static_cast<uint64_t>(static_cast<int64_t>(number))
-                                      : static_cast<uint64_t>(number);
-                }
-                const bool negative = (integer ? IsSignedClass(field) && static_cast<int64_t>(bits) < 0
-                                               : mxGetPr(field)[i] < 0);
-                if (width < 64 && (bits & ~LowMask(width)) != 0 && !negative && !design.warned_wide[static_cast<size_t>(handle)]) {
-                    design.warned_wide[static_cast<size_t>(handle)] = true;
-                    report(SEV_WARNING, "Value for input " + name + " has bits above its " + std::to_string(width) +
-                                            "-bit width; values are cut to the width");
-                }
-                column.bits.push_back(bits);
+                wide = wide || (width < 64 && !negative[i] && (values[i] & ~LowMask(width)) != 0);
+                column.bits.push_back(values[i]);
                 for (size_t w = 1; w < per; ++w)
-                    column.bits.push_back(negative ? ~uint64_t{0} : 0);
+                    column.bits.push_back(negative[i] ? ~uint64_t{0} : 0);
+            }
+            if (wide && !design.warned_wide[static_cast<size_t>(handle)]) {
+                design.warned_wide[static_cast<size_t>(handle)] = true;
+                report(SEV_WARNING, "Value for input " + name + " has bits above its " + std::to_string(width) +
+                                        "-bit width; values are cut to the width");
             }
         } else {
             Fail("badValue", "the values of input " + name + " must be a numeric vector or a cell of hexadecimal texts");
