@@ -1,9 +1,9 @@
 % Simulates the bundled accumulator design from Octave and plots its output over the cycles.
-% Needs the Blocktide MEX modules on the path, e.g. addpath('build/octave'). When Octave runs
+% Needs Blocktide on the path: pkg load blocktide, or addpath(fullfile(pwd, 'build', 'octave')). When Octave runs
 % without a display (octave-cli, CI) the plot is saved as a PNG: to output_png when that
 % variable is set before running this script, otherwise to accumulator.png in tempdir.
 %
-%   addpath('build/octave'); run('examples/octave/plot_accumulator.m')
+%   addpath(fullfile(pwd, 'build', 'octave')); run('examples/octave/plot_accumulator.m')
 
 example_dir = fileparts(mfilename('fullpath'));
 if ~exist('output_png', 'var')
