@@ -130,6 +130,15 @@ std::vector<Port_Base*> Node_Base::Inputs() const
     return list;
 }
 
+std::vector<Port_Base*> Node_Base::Outputs() const
+{
+    std::vector<Port_Base*> list;
+    for (const OwnedPort& port : book->owned_ports)
+        if (port->IsOutput() && LookupPort(port->Name()) == port.get())
+            list.push_back(port.get());
+    return list;
+}
+
 std::vector<Node_Base*> Node_Base::GetDrivers() const
 {
     std::vector<Node_Base*> drivers;

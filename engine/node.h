@@ -123,6 +123,8 @@ public:
     Port_Base* LookupPort(const std::string& port_name) const;
     // The ports with IsInput(), in creation order.
     std::vector<Port_Base*> Inputs() const;
+    // The ports with IsOutput(), in creation order; of several of one name, the latest.
+    std::vector<Port_Base*> Outputs() const;
 
     const std::string& Name() const { return book->name; }
     int Rank() const { return rank; }

@@ -76,6 +76,7 @@ void NetlistParser::ConnectPort(const std::string& port_name, TermList terms)
     if (term.kind != TERM_NAMED) throw X_OutputAssignedLiteral(Line());
     std::string sim_name = module.MapOutputPort(port_name);
     if (!IsDeclaredWire(term.name)) throw X_OutputAssignedUnknown(Line());
+    output_names.push_back({current_instance, port_name, sim_name});
     // The whole wire is driven by the whole output, whatever range or ~ was written on it.
     WireRec& wire = wires[term.name];
     wire.driver_node = current_instance;
@@ -161,13 +162,12 @@ void NetlistParser::WireUp()
             internal_clocks.push_back(clock);
     }
     // W2: design ports on the top node.
-    KVC::ElaboratedModule module{module_name, {}, clocks, internal_clocks};
+    KVC::ElaboratedModule module{module_name, {}, clocks, internal_clocks, {}, {}};
     for (const IoDecl& decl : io_list) {
         KVC::Port* port = decl.isInput ? database.AddDesignInput(decl.name) : database.AddDesignOutput(decl.name);
         if (port) port->width = decl.msb - decl.lsb + 1;
         module.ports.push_back({decl.name, decl.msb - decl.lsb + 1, decl.isInput});
     }
-    database.SetModule(std::move(module));
     // W3: the port that drives each declared wire.
     for (auto& [name, wire] : wires) {
         if (wire.alias || wire.name != name || wire.driver_node.empty()) continue;
@@ -185,8 +185,31 @@ void NetlistParser::WireUp()
         wire.port = node->FindPort(wire.driver_port);
         if (!wire.port) throw X_PortNotFound(wire.driver_port);
     }
+    module.wires = DrivenWires();
+    module.output_names = std::move(output_names);
+    database.SetModule(std::move(module));
     // W4: every pending connection, in the order read.
     for (const Conn& connection : pending) LinkConnection(connection);
+}
+
+// Every declared wire with a driver, and every alias of one, with the output that drives it.
+std::vector<KVC::ElaboratedModule::Wire> NetlistParser::DrivenWires() const
+{
+    std::vector<KVC::ElaboratedModule::Wire> driven;
+    for (const auto& [name, entry] : wires) {
+        const WireRec* wire = &entry;
+        // An alias entry is a copy of its source's entry (name included): its driver is there.
+        for (int hops = 0; wire->alias && hops < 64; ++hops) {
+            auto source = wires.find(wire->name);
+            if (source == wires.end() || &source->second == wire)
+                break;
+            wire = &source->second;
+        }
+        if (!wire->driver_node.empty())
+            driven.push_back({name, entry.width, wire->driver_node, wire->driver_port});
+    }
+    std::sort(driven.begin(), driven.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return driven;
 }
 
 // Links the terms last first, so the last term written drives the lowest bits.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/param_value.h"
+#include "netlistdb/netlist_db.h"
 #include "frontend/tokenizer.h"
 #include "frontend/xml_map.h"
 
@@ -119,6 +120,7 @@ private:
     int TotalWidth(const TermList& terms) const;
     void WireUp();
     void LinkConnection(const Conn& connection);
+    std::vector<KVC::ElaboratedModule::Wire> DrivenWires() const;
     KVC::Port* ResolveSource(const std::string& name);
 
     KVC::NetlistDB& database;                         // receives the design; not owned
@@ -133,6 +135,7 @@ private:
     std::string module_name;
     std::vector<std::string> clocks;                  // distinct clock sources, first seen first
     std::vector<std::string> internal_clocks;          // clocks that are not design inputs
+    std::vector<KVC::ElaboratedModule::OutputName> output_names;  // instance outputs, netlist names
     std::string current_instance;                         // the instance being read
     LibModule* current_module = nullptr;              // its map entry; owned by map
     KVC::Node* current_node = nullptr;                // its database node

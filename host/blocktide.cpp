@@ -7,8 +7,12 @@
 #include <mutex>
 
 #include "base/messages.h"
+#include "netlistdb/netlist_db.h"
+#include "sim/design_path.h"
 #include "sim/import.h"
 #include "sim/session.h"
+#include "sim/signals.h"
+#include "sim/waveform.h"
 
 namespace blocktide {
 
@@ -277,6 +281,34 @@ struct Simulation::State {
     std::vector<Message> messages;           // reported since the last TakeMessages
     size_t dropped = 0;                      // messages beyond the kept ones
     long long cycle = 0;
+    std::string design_path;
+    std::unique_ptr<Sim::SignalTable> signals;  // made when first asked for
+    std::unique_ptr<Sim::Waveform> waveform;    // open while recording
+
+    const Sim::SignalTable& Signals()
+    {
+        if (!signals) {
+            KVC::ElaboratedModule module;
+            const bool named = !options.map_path.empty() && Sim::ReadModule(design_path, options.map_path, module);
+            signals = std::make_unique<Sim::SignalTable>(*session.GetManager(), named ? &module : nullptr);
+        }
+        return *signals;
+    }
+    // Runs cycles, sampling the waveform after each when one is open.
+    void RunCycles(int cycles)
+    {
+        if (!waveform) {
+            session.Run(cycles);
+            cycle += cycles;
+            return;
+        }
+        if (cycles == 0)
+            session.Run(0);
+        for (int i = 0; i < cycles; ++i) {
+            session.Run(1);
+            waveform->Sample(++cycle);
+        }
+    }
 
     // Prints and keeps whatever the store holds.
     void Flush()
@@ -310,6 +342,7 @@ struct Simulation::State {
 Simulation::Simulation(const std::string& design_path, SimulationOptions options) : state_(std::make_unique<State>())
 {
     state_->options = std::move(options);
+    state_->design_path = design_path;
     BLOCKTIDE_CALL(*state_);
     SimSession& session = state_->session;
     session.hex_directory = state_->options.hex_directory;
@@ -407,8 +440,7 @@ void Simulation::Run(int cycles)
     BLOCKTIDE_CALL(*state_);
     if (cycles < 0)
         throw Error("a cycle count is 0 or more, not " + std::to_string(cycles));
-    state_->session.Run(cycles);
-    state_->cycle += cycles;
+    state_->RunCycles(cycles);
     state_->Flush();
 }
 
@@ -477,8 +509,7 @@ std::vector<Samples> Simulation::Step(const std::vector<Samples>& inputs, const 
             }
             state.session.WriteWideInput(handle, engine_value);
         }
-        state.session.Run(1);
-        ++state.cycle;
+        state.RunCycles(1);
         for (size_t o = 0; o < results.size(); ++o) {
             Samples& result = results[o];
             const size_t per = static_cast<size_t>(result.words_per_value());
@@ -501,6 +532,60 @@ std::vector<Samples> Simulation::Step(const std::vector<Samples>& inputs, const 
             results[o].high_z.clear();
     }
     return results;
+}
+
+std::vector<std::string> Simulation::Signals()
+{
+    BLOCKTIDE_CALL(*state_);
+    std::vector<std::string> names;
+    for (const Sim::Signal& signal : state_->Signals().All())
+        names.push_back(signal.name);
+    state_->Flush();
+    return names;
+}
+
+Value Simulation::Peek(const std::string& signal)
+{
+    BLOCKTIDE_CALL(*state_);
+    const Sim::Signal* found = state_->Signals().Find(signal);
+    state_->Flush();
+    if (!found)
+        throw Error("the design has no signal named '" + signal + "'");
+    return FromEngine(found->Value());
+}
+
+void Simulation::OpenWaveform(const std::string& path, const std::vector<std::string>& patterns)
+{
+    BLOCKTIDE_CALL(*state_);
+    std::vector<const Sim::Signal*> chosen;
+    auto is_port = [this](const std::string& name) {
+        auto named = [&name](const Port& port) { return port.name == name; };
+        return std::any_of(state_->inputs.begin(), state_->inputs.end(), named) ||
+               std::any_of(state_->outputs.begin(), state_->outputs.end(), named);
+    };
+    for (const Sim::Signal& signal : state_->Signals().All())
+        if (is_port(signal.name) || std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+                return Sim::MatchesGlob(signal.name, pattern);
+            }))
+            chosen.push_back(&signal);
+    state_->Flush();
+    state_->waveform.reset();
+    auto waveform = std::make_unique<Sim::Waveform>();
+    std::string failure;
+    if (!waveform->Open(path, Sim::SplitDesignPath(state_->design_path).top_level_name, chosen, failure))
+        throw Error(failure);
+    state_->waveform = std::move(waveform);
+}
+
+void Simulation::CloseWaveform()
+{
+    BLOCKTIDE_CALL(*state_);
+    if (!state_->waveform)
+        return;
+    const bool written = state_->waveform->Close();
+    state_->waveform.reset();
+    if (!written)
+        throw Error("a write to the waveform file failed");
 }
 
 std::vector<Message> Simulation::TakeMessages()

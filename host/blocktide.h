@@ -131,6 +131,9 @@ struct SimulationOptions {
     bool print_messages = true;          // print messages on standard error as they come
     bool report_undefined_reads = true;  // reading an undefined output also reports it
     bool find_feed_through = false;      // work out InputsReachingOutputs (a walk of the design)
+    // The design's XML map. With it, signal names also use the netlist's own names (instance
+    // outputs as "u_acc.q", wires), which the netlist beside the SimDB file is read again for.
+    std::string map_path;
 };
 
 class Simulation {
@@ -169,6 +172,21 @@ public:
     // Per input, in Inputs() order: whether some output depends on it without a register in
     // between. Empty unless the options asked for it.
     const std::vector<bool>& InputsReachingOutputs() const;
+
+    // Every signal readable by Peek, in ascending order: the design's inputs and outputs, each
+    // node's outputs ("u_acc.dataout"; with the map in the options also "u_acc.q") and the
+    // netlist's wires (with the map).
+    std::vector<std::string> Signals();
+    // A signal's value as it stands; reading evaluates nothing and reports nothing. Throws
+    // Error for a name Signals() does not list.
+    Value Peek(const std::string& signal);
+    // From now on records a VCD waveform: the clock, the design's inputs and outputs, and
+    // every signal matching one of the patterns ("*" all; "?" and "[...]" too), ten time units
+    // per cycle (sim/waveform.h). Replaces an earlier one. Throws Error when the file cannot be
+    // written.
+    void OpenWaveform(const std::string& path, const std::vector<std::string>& patterns = {});
+    // Closes the waveform; throws Error when a write to it failed.
+    void CloseWaveform();
 
     // For each cycle i: writes every input's value i, runs one cycle and reads every named
     // output into its value i. Every input holds the same number of cycles; that many run.

@@ -161,10 +161,26 @@ struct ElaboratedModule {
         int width = 1;
         bool is_input = true;
     };
+    // A declared wire and the output that drives it: node.port (the simulator's port name), or
+    // "(top)" with "(zero)" or "(one)" for a constant. An alias names its source's driver.
+    struct Wire {
+        std::string name;
+        int width = 1;
+        std::string node;
+        std::string port;
+    };
+    // An instance output as the netlist names it (the map turns it into the simulator's name).
+    struct OutputName {
+        std::string node;
+        std::string netlist_name;
+        std::string sim_name;
+    };
     std::string name;                          // the netlist's module name
     std::vector<Declaration> ports;            // in header order; clock inputs left out
     std::vector<std::string> clocks;           // every clock source name, first seen first
     std::vector<std::string> internal_clocks;  // the clocks that are no design input
+    std::vector<Wire> wires;                   // the driven wires, in name order
+    std::vector<OutputName> output_names;      // in the order the netlist connects them
 };
 
 // One loaded or elaborated design; owns every node, port, slice and parameter.

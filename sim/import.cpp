@@ -27,4 +27,18 @@ ImportResult ImportDesign(const std::string& netlist_path, const std::string& ma
     return result;
 }
 
+bool ReadModule(const std::string& netlist_path, const std::string& map_path, KVC::ElaboratedModule& module)
+{
+    const std::string label = SplitDesignPath(netlist_path).top_level_name;
+    bool error_seen = false;
+    KVC::NetlistDB database;
+    bool ready = false;
+    VoParser loader(netlist_path, map_path, &database, ready);
+    const bool parsed = ready && loader.Parse() == 1;
+    flush_messages(0, label, error_seen);
+    if (parsed)
+        module = database.Module();
+    return parsed;
+}
+
 }  // namespace Sim

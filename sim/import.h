@@ -8,6 +8,10 @@
 
 #include "sim/design_ports.h"
 
+namespace KVC {
+struct ElaboratedModule;
+}
+
 namespace Sim {
 
 struct ImportResult {
@@ -17,5 +21,10 @@ struct ImportResult {
 };
 
 ImportResult ImportDesign(const std::string& netlist_path, const std::string& map_path);
+
+// Elaborates the netlist with its map again, saving nothing, for what only the netlist knows
+// (its wires, its port names, its clocks). Messages are printed as the import's are. False
+// when the netlist could not be read.
+bool ReadModule(const std::string& netlist_path, const std::string& map_path, KVC::ElaboratedModule& module);
 
 }  // namespace Sim

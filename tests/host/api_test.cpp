@@ -167,7 +167,9 @@ TEST_F(ApiTest, MisuseThrowsWithoutChangingTheSimulation)
     EXPECT_THROW(Value::from_hex(8, "12g"), blocktide::Error);
 
     try {
-        blocktide::Simulation missing(design.directory() + "/missing.vo", {{}, {}, false, true});
+        blocktide::SimulationOptions quiet;
+        quiet.print_messages = false;
+        blocktide::Simulation missing(design.directory() + "/missing.vo", quiet);
         FAIL() << "a missing design opened";
     } catch (const blocktide::Error& error) {
         EXPECT_TRUE(HasMessage(error.messages(), Level::Fatal, "The simulation model is missing"));
