@@ -19,8 +19,8 @@
 #include "netlistdb/netlist_db.h"
 #include "sim/design_interface.h"
 #include "sim/design_path.h"
+#include "sim/import.h"
 #include "tools/stimulus.h"
-#include "tools/vcd.h"
 
 namespace {
 
@@ -67,6 +67,7 @@ struct SimOptions {
     std::string outputs;    // comma-separated names; empty: every output
     std::string out;
     std::string vcd;
+    std::string signals;    // comma-separated patterns of internal signals for the waveform
     std::string hexdir;
     std::string map;
 };
@@ -207,6 +208,7 @@ int RunSim(const SimOptions& options)
 
     blocktide::SimulationOptions sim_options;
     sim_options.hex_directory = options.hexdir;
+    sim_options.map_path = options.map;  // the netlist's own names for signals
     std::optional<blocktide::Simulation> opened;
     try {
         opened.emplace(options.design, sim_options);
@@ -229,15 +231,24 @@ int RunSim(const SimOptions& options)
         }
         column_input.push_back(static_cast<int>(found - input_names.begin()));
     }
-    std::vector<int> shown;
+    // The CSV's columns: design outputs (read as the gateway reads them, undefined values
+    // reported), or any other signal of the design (peeked).
+    std::vector<int> shown;  // an output's handle, or -1 for a peeked signal
     std::vector<std::string> shown_names = options.outputs.empty() ? output_names : SplitNames(options.outputs);
+    std::vector<std::string> signal_names;
     for (const std::string& name : shown_names) {
         auto found = std::find(output_names.begin(), output_names.end(), name);
-        if (found == output_names.end()) {
-            Fail("'" + name + "' is not a design output");
+        if (found != output_names.end()) {
+            shown.push_back(static_cast<int>(found - output_names.begin()));
+            continue;
+        }
+        if (signal_names.empty())
+            signal_names = sim.Signals();
+        if (!std::binary_search(signal_names.begin(), signal_names.end(), name)) {
+            Fail("'" + name + "' is neither a design output nor a signal of the design (see 'blocktide signals')");
             return 1;
         }
-        shown.push_back(static_cast<int>(found - output_names.begin()));
+        shown.push_back(-1);
     }
 
     CsvOutput csv;
@@ -248,34 +259,19 @@ int RunSim(const SimOptions& options)
     bool write_csv = !options.stimulus.empty() || !options.out.empty();
     if (write_csv) {
         csv.Stream() << "cycle";
-        for (int index : shown)
-            csv.Stream() << "," << output_names[static_cast<size_t>(index)];
+        for (const std::string& name : shown_names)
+            csv.Stream() << "," << name;
         csv.Stream() << "\n";
     }
 
-    blocktide_cli::VcdWriter vcd;
-    std::vector<blocktide::Value> wave;  // current values: inputs then outputs
     if (!options.vcd.empty()) {
-        for (const blocktide::Port& port : sim.Inputs()) {
-            vcd.AddSignal(port.name, port.width);
-            wave.push_back(blocktide::Value::undefined(port.width));  // until written
-        }
-        for (const blocktide::Port& port : sim.Outputs()) {
-            vcd.AddSignal(port.name, port.width);
-            wave.emplace_back(port.width);
-        }
-        std::string error;
-        if (!vcd.Open(options.vcd, Sim::SplitDesignPath(options.design).top_level_name, error)) {
-            Fail(error);
+        try {
+            sim.OpenWaveform(options.vcd, SplitNames(options.signals));
+        } catch (const blocktide::Error& error) {
+            Fail(error.what());
             return 1;
         }
     }
-    const size_t input_count = sim.Inputs().size();
-    auto sample_outputs = [&](long long cycle) {
-        for (size_t i = 0; i < sim.Outputs().size(); ++i)
-            wave[input_count + i] = sim.Read(static_cast<int>(i));
-        vcd.Sample(cycle, wave);
-    };
 
     long long total_cycles = 0;
     for (const StimulusStep& step : stimulus.steps)
@@ -295,29 +291,21 @@ int RunSim(const SimOptions& options)
                                         std::to_string(step.line) + " has bits above its " +
                                         std::to_string(input.width) + "-bit width; values are cut to the width");
             sim.Write(index, value);
-            if (!options.vcd.empty())
-                wave[static_cast<size_t>(index)] = value;
         }
-        if (!options.vcd.empty()) {
-            if (cycle == 0)
-                sample_outputs(0);
-            for (int i = 0; i < step.cycles; ++i) {
-                sim.Run(1);
-                sample_outputs(++cycle);
-            }
-        } else {
-            sim.Run(step.cycles);
-            cycle += step.cycles;
-        }
+        sim.Run(step.cycles);  // the waveform, when open, takes every cycle
+        cycle += step.cycles;
         progress.Update(cycle);
         if (write_csv) {
             csv.Stream() << cycle;
-            for (int index : shown)
-                csv.Stream() << "," << sim.Read(index).to_hex();
+            for (size_t column = 0; column < shown.size(); ++column)
+                csv.Stream() << ","
+                             << (shown[column] >= 0 ? sim.Read(shown[column]) : sim.Peek(shown_names[column])).to_hex();
             csv.Stream() << "\n";
         }
     }
-    if (!vcd.Close()) {
+    try {
+        sim.CloseWaveform();
+    } catch (const blocktide::Error&) {
         Fail("cannot write " + options.vcd);
         return 1;
     }
@@ -385,7 +373,23 @@ int RunSweep(const SweepOptions& options)
     return 1;
 }
 
-int RunDump(const std::string& design, const std::string& out)
+// Lists every signal of the design that --outputs, --signals and peeks take.
+int RunSignals(const std::string& design, const std::string& map)
+{
+    blocktide::SimulationOptions options;
+    options.map_path = map;
+    try {
+        blocktide::Simulation sim(design, options);
+        for (const std::string& name : sim.Signals())
+            std::cout << name << "\n";
+    } catch (const blocktide::Error&) {
+        Fail("the design " + design + " could not be set up");
+        return 1;
+    }
+    return 0;
+}
+
+int RunDump(const std::string& design, const std::string& out, const std::string& map)
 {
     if (!FileExists(design + ".simdb")) {
         Fail("no simulation database " + design + ".simdb: import the design first");
@@ -399,6 +403,13 @@ int RunDump(const std::string& design, const std::string& out)
     if (flush_messages(0, label, error_seen)) {
         Fail("the simulation database " + design + ".simdb could not be read");
         return 1;
+    }
+    // The clocks are known only to the netlist: with its map, it is read again for them.
+    if (!map.empty()) {
+        KVC::ElaboratedModule module;
+        if (Sim::ReadModule(design, map, module))
+            for (const std::string& clock : module.clocks)
+                database.AddClock(clock);
     }
     if (!database.Dump(out)) {
         Fail("cannot write " + out);
@@ -433,16 +444,26 @@ int main(int argc, char** argv)
         ->check(CLI::Validator(
             [](std::string& text) { return text.rfind('-', 0) == 0 ? "a cycle count is 0 or more" : ""; },
             "COUNT"));
-    simulate->add_option("--outputs", sim.outputs, "Comma-separated outputs to show (default: all)");
+    simulate->add_option("--outputs", sim.outputs, "Comma-separated outputs or other signals to show (default: all outputs)");
     simulate->add_option("--out", sim.out, "Write the output CSV here instead of standard output");
-    simulate->add_option("--vcd", sim.vcd, "Write a VCD waveform of every input and output per cycle");
+    simulate->add_option("--vcd", sim.vcd,
+                         "Write a VCD waveform: the clock, every input and output, and the --signals");
+    simulate->add_option("--signals", sim.signals,
+                         "Comma-separated patterns of internal signals for the waveform ('*': all; see 'signals')")
+        ->needs("--vcd");
     simulate->add_option("--hexdir", sim.hexdir, "Directory of memory initialisation files");
     simulate->add_option("--map", sim.map, "Import the netlist with this XML map first");
 
-    std::string dump_design, dump_out;
+    std::string dump_design, dump_out, dump_map;
     CLI::App* dump = app.add_subcommand("dump", "Write the netlist dump of a design's simulation database");
     dump->add_option("DESIGN", dump_design, "The design's netlist path (reads DESIGN.vo.simdb)")->required();
     dump->add_option("OUT", dump_out, "The text file to write")->required();
+    dump->add_option("--map", dump_map, "The XML map: the netlist is read again for its clocks, which are listed");
+
+    std::string signals_design, signals_map;
+    CLI::App* listing = app.add_subcommand("signals", "List every signal of a design readable by name");
+    listing->add_option("DESIGN", signals_design, "The design's netlist path (reads DESIGN.vo.simdb)")->required();
+    listing->add_option("--map", signals_map, "The XML map: adds the netlist's own port and wire names");
 
     SweepOptions sweep;
     CLI::App* sweeping = app.add_subcommand("sweep", "Simulate one design for many stimulus files on a Dask cluster");
@@ -465,5 +486,7 @@ int main(int argc, char** argv)
         return RunSim(sim);
     if (*sweeping)
         return RunSweep(sweep);
-    return RunDump(dump_design, dump_out);
+    if (*listing)
+        return RunSignals(signals_design, signals_map);
+    return RunDump(dump_design, dump_out, dump_map);
 }

@@ -197,7 +197,7 @@ TEST(Sim, BadInputGivesAMessageExitOneAndNoOutputFiles)
         {"malformed hexadecimal value", "en,clr\n0x1g,0\n", {}, "line 2, column 1 (en): malformed value '0x1g'"},
         {"missing field", "en,clr\n1,0\n1\n", {}, "line 3: 1 fields where the header names 2"},
         {"negative cycle count", "en,cycles\n1,-1\n", {}, "line 2, column 2 (cycles): a cycle count must be"},
-        {"unknown output", "en\n1\n", {"--outputs", "count,nope"}, "'nope' is not a design output"},
+        {"unknown output", "en\n1\n", {"--outputs", "count,nope"}, "'nope' is neither a design output nor a signal"},
         {"netlist that no longer imports", "en\n1\n", {"--map", "/nonexistent/map.xml"}, "could not be imported"},
     };
     for (const Case& c : cases) {
@@ -274,7 +274,7 @@ TEST(Sim, CyclesWithoutStimulusRunsOneCycleStepsAndWritesOnlyWithOut)
     EXPECT_EQ(shuffle.ws.Read("o.csv"), "cycle,packed\n1,F00\n2,F00\n3,F00\n");
 }
 
-TEST(Sim, VcdHoldsEveryDesignInputAndOutputPerCycle)
+TEST(Sim, VcdHoldsTheClockAndEveryDesignInputAndOutputPerCycle)
 {
     Imported counter("counter");
     counter.ws.Write("s.csv", "en,clr\n1,0\n1,0\n0,1\n");
@@ -283,19 +283,43 @@ TEST(Sim, VcdHoldsEveryDesignInputAndOutputPerCycle)
     EXPECT_EQ(result.out, "cycle,count,wrap\n1,00,0\n2,01,0\n3,00,0\n");
     const std::string vcd = counter.ws.Read("w.vcd");
     EXPECT_NE(vcd.find("$scope module counter $end"), std::string::npos) << vcd;
-    // Inputs then outputs, each in byte order of name; the constant node is no design input.
-    const char* const signals[] = {"$var wire 1 ! clr $end", "$var wire 1 \" en $end", "$var wire 8 # count $end",
-                                   "$var wire 1 $ wrap $end"};
+    // The clock first, then inputs and outputs in byte order of name; the constant node is no
+    // design input.
+    const char* const signals[] = {"$var wire 1 ! clk $end", "$var wire 1 \" clr $end", "$var wire 8 # count $end",
+                                   "$var wire 1 $ en $end", "$var wire 1 % wrap $end"};
     for (const char* signal : signals)
         EXPECT_NE(vcd.find(signal), std::string::npos) << signal << "\n" << vcd;
     EXPECT_EQ(vcd.find("(top)"), std::string::npos) << vcd;
-    // Outputs are undefined before the first cycle, then follow the CSV: count 1 at cycle 2
-    // and cleared at cycle 3, when clr rises.
-    EXPECT_NE(vcd.find("#0\n"), std::string::npos) << vcd;
-    EXPECT_NE(vcd.find("bxxxxxxxx #"), std::string::npos) << vcd;
-    EXPECT_NE(vcd.find("#2\nb00000001 #\n"), std::string::npos) << vcd;
-    EXPECT_NE(vcd.find("#3\n"), std::string::npos) << vcd;
-    EXPECT_NE(vcd.find("1!"), std::string::npos) << vcd;
+    // Every cycle: the clock rises at 10n, what changed shows at 10n + 1, the clock falls at
+    // 10n + 5. en is written for cycle 1 and shows with it; count follows the CSV: 1 at cycle
+    // 2, cleared at cycle 3, when clr rises.
+    EXPECT_NE(vcd.find("#10\n1!\n#11\n1$\n#15\n0!\n"), std::string::npos) << vcd;
+    EXPECT_NE(vcd.find("#20\n1!\n#21\nb00000001 #\n#25\n0!\n"), std::string::npos) << vcd;
+    EXPECT_NE(vcd.find("#31\n1\"\nb00000000 #\n0$\n"), std::string::npos) << vcd;
+}
+
+TEST(Sim, InternalSignalsGoToTheCsvAndTheWaveformByName)
+{
+    Imported counter("counter");
+    counter.ws.Write("s.csv", "en,clr\n1,0\n1,0\n1,0\n");
+    CommandResult listing = counter.ws.Run({"signals", counter.ws.Path("counter.vo"), "--map", e2e::DefaultMap()});
+    EXPECT_EQ(listing.exit_code, 0) << listing.err;
+    EXPECT_NE(listing.out.find("cnt.q\n"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("next\n"), std::string::npos) << listing.out;  // a wire
+
+    CommandResult result = counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--map", e2e::DefaultMap(),
+                                        "--outputs", "count,next,cnt.q", "--vcd", counter.ws.Path("w.vcd"),
+                                        "--signals", "cnt.*,inc.cout"});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(result.out, "cycle,count,next,cnt.q\n1,00,01,00\n2,01,02,01\n3,02,03,02\n");
+    const std::string vcd = counter.ws.Read("w.vcd");
+    EXPECT_NE(vcd.find("$scope module cnt $end\n$var wire 8"), std::string::npos) << vcd;
+    EXPECT_NE(vcd.find(" q $end"), std::string::npos) << vcd;
+    EXPECT_NE(vcd.find(" cout $end"), std::string::npos) << vcd;
+    EXPECT_EQ(vcd.find(" next $end"), std::string::npos) << vcd;  // not asked for
+
+    CommandResult without_vcd = counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--signals", "*"});
+    EXPECT_EQ(without_vcd.exit_code, 2);  // --signals needs --vcd
 }
 
 TEST(Sim, HexdirOptionFindsMemoryInitialisationFilesOutsideTheDesignDirectory)
@@ -328,6 +352,14 @@ TEST(Dump, WritesTheDatabaseDumpOrFailsWithoutAGoodSimDb)
     EXPECT_EQ(dump.rfind("DUMP OF DESIGN NETLIST DB", 0), 0u) << dump;
     EXPECT_NE(dump.find("NODE 'cnt'"), std::string::npos) << dump;
     EXPECT_NE(dump.find("NODE 'inc'"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("Clocks:\n\n"), std::string::npos) << dump;  // the database holds none
+
+    // With the map, the netlist is read again for the clocks the import found.
+    result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("clocks.txt"), "--map",
+                             e2e::DefaultMap()});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    const std::string with_clocks = counter.ws.Read("clocks.txt");
+    EXPECT_NE(with_clocks.find("Clocks:\n\tclock #1: 'clk'"), std::string::npos) << with_clocks;
 
     result = counter.ws.Run({"dump", counter.ws.Path(counter.vo()), counter.ws.Path("no_such_dir/dump.txt")});
     EXPECT_EQ(result.exit_code, 1);  // the log facility's failure line, then ours

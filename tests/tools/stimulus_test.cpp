@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "tools/stimulus.h"
-#include "tools/vcd.h"
 
 using namespace blocktide_cli;
 
@@ -98,30 +97,4 @@ TEST(StimulusFiles, ErrorsNameLineAndColumn)
         EXPECT_FALSE(read_stimulus(in, stimulus, error)) << c.text;
         EXPECT_EQ(error, c.error);
     }
-}
-
-TEST(Waveforms, HeaderAndChangesOnly)
-{
-    std::string path = testing::TempDir() + "blocktide_wave.vcd";
-    {
-        VcdWriter vcd;
-        vcd.AddSignal("clk en", 1);
-        vcd.AddSignal("data", 4);
-        std::string error;
-        ASSERT_TRUE(vcd.Open(path, "top", error)) << error;
-        blocktide::Value undefined = blocktide::Value::undefined(4);
-        vcd.Sample(0, {blocktide::Value(1, 1), undefined});
-        vcd.Sample(1, {blocktide::Value(1, 1), blocktide::Value(4, 5)});
-        vcd.Sample(2, {blocktide::Value(1, 1), blocktide::Value(4, 5)});
-        EXPECT_TRUE(vcd.Close());
-    }
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "$version Blocktide $end\n$timescale 1ns $end\n$scope module top $end\n"
-                          "$var wire 1 ! clk_en $end\n$var wire 4 \" data $end\n$upscope $end\n"
-                          "$enddefinitions $end\n#0\n1!\nbxxxx \"\n#1\nb0101 \"\n");
-    std::string error;
-    VcdWriter unwritable;
-    EXPECT_FALSE(unwritable.Open("/nonexistent-dir/w.vcd", "top", error));
 }
