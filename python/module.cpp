@@ -226,14 +226,18 @@ PYBIND11_MODULE(_blocktide, module)
                                       "A simulation opened from a design's SimDB file.\n\n"
                                       "Simulation('acc.vo') opens acc.vo.simdb, written by import_design('acc.vo', map).")
         .def(py::init([](const std::string& design, const std::string& hex_directory, bool print_messages,
-                         bool report_undefined_reads) {
+                         bool report_undefined_reads, const std::string& map) {
                  blocktide::SimulationOptions options;
                  options.hex_directory = hex_directory;
                  options.print_messages = print_messages;
                  options.report_undefined_reads = report_undefined_reads;
+                 options.map_path = map;
                  return blocktide::Simulation(design, options);
              }),
-             "design"_a, "hex_directory"_a = "", "print_messages"_a = true, "report_undefined_reads"_a = true)
+             "design"_a, "hex_directory"_a = "", "print_messages"_a = true, "report_undefined_reads"_a = true,
+             "map"_a = "",
+             "Opens design + '.simdb'. With the design's map, signal names also use the netlist's own names\n"
+             "(instance outputs as 'u_acc.q', wires).")
         .def_property_readonly("inputs", &blocktide::Simulation::Inputs, "Inputs in ascending name order.")
         .def_property_readonly("outputs", &blocktide::Simulation::Outputs, "Outputs in ascending name order.")
         .def_property_readonly("cycle", &blocktide::Simulation::Cycle, "Clock cycles run so far.")
@@ -292,6 +296,16 @@ PYBIND11_MODULE(_blocktide, module)
             "inputs wider than 64 bits. Returns a dict of NumPy masked arrays, masked where a value has an\n"
             "undefined bit (uint64, or object arrays of Python integers above 64 bits); with bit_masks=True,\n"
             "of (values, undefined bit masks) pairs instead. Runs without the GIL.")
+        .def_property_readonly("signals", &blocktide::Simulation::Signals,
+                               "Every signal peek() reads: the ports, each node's outputs ('u_acc.dataout', and\n"
+                               "with the map 'u_acc.q') and the netlist's wires (with the map).")
+        .def(
+            "peek", [](blocktide::Simulation& sim, const std::string& signal) { return ToPython(sim.Peek(signal)); },
+            "signal"_a, "Any signal inside the design as a Value; reading changes nothing and reports nothing.")
+        .def("waveform", &blocktide::Simulation::OpenWaveform, "path"_a, "signals"_a = std::vector<std::string>{},
+             "From now on writes a VCD of the clock, the design's inputs and outputs and the signals matching\n"
+             "the patterns ('*' all), ten time units per cycle.")
+        .def("close_waveform", &blocktide::Simulation::CloseWaveform, "Ends the waveform.")
         .def(
             "take_messages", [](blocktide::Simulation& sim) { return Messages(sim.TakeMessages()); },
             "The messages reported since the last call, as dicts of severity and text.");

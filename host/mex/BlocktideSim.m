@@ -16,6 +16,10 @@ classdef BlocktideSim < handle
   %   y = sim.read('level')            a double: NaN when a bit is undefined
   %   [q, x] = sim.read('q', 'uint64') the exact value and its undefined bits ('int64' too)
   %   [hex, words, xwords] = sim.read_wide('sum')   any width
+  %   v = sim.peek('u_acc.q')          any signal inside the design, by name (also 'hex');
+  %   names = sim.signals()            reading changes nothing; netlist names need the map
+  %   sim.waveform('run.vcd', {'u_*'}) a VCD of the clock, the ports and matching signals
+  %   sim.waveform()                   ends it
   %   [Y, X] = sim.step(U, {'level'})  many cycles in one call: U.step holds a value per
   %                                    cycle; Y a row per cycle, X the undefined bits
   %   sim.format('sf', 'f', [8 8], [0 4], 8, 4)   fixed-point scaling of doubles ('off' ends it)
@@ -153,6 +157,39 @@ classdef BlocktideSim < handle
         high_z = false;
       else
         [value, undefined, high_z] = blocktide_sim('read', obj.handle, port, class_name);
+      end
+    end
+
+    function [value, undefined, high_z] = peek(obj, signal, class_name)
+      % [value, undefined] = sim.peek(signal[, class]): any signal inside the design by
+      % name (see sim.signals()): a double (NaN when undefined), 'uint64', 'int64' or 'hex'.
+      % Reading changes nothing in the simulation and reports nothing.
+      if nargin < 2 || nargin > 3
+        error('BlocktideSim:usage', 'usage: [value, undefined] = sim.peek(signal[, class])');
+      end
+      if nargin == 2
+        [value, undefined, high_z] = blocktide_sim('peek', obj.handle, signal);
+      else
+        [value, undefined, high_z] = blocktide_sim('peek', obj.handle, signal, class_name);
+      end
+    end
+
+    function names = signals(obj)
+      % names = sim.signals(): every signal sim.peek reads: the ports, each node's outputs
+      % ('u_acc.dataout', and with the map 'u_acc.q') and the netlist's wires (with the map).
+      names = blocktide_sim('signals', obj.handle);
+    end
+
+    function waveform(obj, path, patterns)
+      % sim.waveform(path[, patterns]): from now on writes a VCD of the clock, the design's
+      % inputs and outputs and the signals matching the patterns ('*' all, a cell for
+      % several), ten time units per cycle. sim.waveform() ends it.
+      if nargin == 1
+        blocktide_sim('waveform', obj.handle);
+      elseif nargin == 2
+        blocktide_sim('waveform', obj.handle, path);
+      else
+        blocktide_sim('waveform', obj.handle, path, patterns);
       end
     end
 

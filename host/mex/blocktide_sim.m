@@ -21,6 +21,13 @@
 %         a double (NaN when a bit is undefined or the value is high-impedance), or exact as
 %         'uint64' / 'int64'; a value a double cannot hold exactly is reported
 %   [hex, words, undefined_words] = blocktide_sim('read_wide', h, port)   any width
+%   [value, undefined, high_z] = blocktide_sim('peek', h, signal[, class])
+%         any signal inside the design by name ('double', 'uint64', 'int64' or 'hex');
+%         reading changes nothing and reports nothing
+%   names = blocktide_sim('signals', h)   the ports, each node's outputs and, when the design
+%         was opened with its map, the netlist's port and wire names
+%   blocktide_sim('waveform', h, path[, patterns])   a VCD of the clock, the ports and the
+%         signals matching the patterns, from now on; blocktide_sim('waveform', h) ends it
 %   blocktide_sim('format', h, in_format, out_format, in_int_bits, in_frac_bits,
 %                 out_int_bits, out_frac_bits)    fixed-point scaling of doubles; 'off' ends it
 %   blocktide_sim('close', h)

@@ -293,7 +293,7 @@ bool ColumnBits(const mxArray* field, std::vector<uint64_t>& bits, std::vector<b
 }
 
 // The classes a read or a step may answer in.
-enum class Answer { Double, Uint64, Int64 };
+enum class Answer { Double, Uint64, Int64, Hex };
 
 Answer AnswerClass(const mxArray* argument)
 {
@@ -304,7 +304,9 @@ Answer AnswerClass(const mxArray* argument)
         return Answer::Uint64;
     if (name == "int64")
         return Answer::Int64;
-    Fail("badArgument", "the class is 'double', 'uint64' or 'int64', not '" + name + "'");
+    if (name == "hex")
+        return Answer::Hex;
+    Fail("badArgument", "the class is 'double', 'uint64', 'int64' or 'hex', not '" + name + "'");
 }
 
 // The low 64 bits of a value as an int64 of the port's width (sign-extended from its top bit).
@@ -414,6 +416,7 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
     if (nrhs == 4)
         options.hex_directory = Text(prhs[3], "the hex directory");
     options.find_feed_through = true;
+    options.map_path = map;  // the netlist's own names for peeks and waveforms
     try {
         opened->sim.emplace(netlist, options);
     } catch (const blocktide::Error&) {
@@ -498,13 +501,29 @@ void Write(OpenDesign& design, int nrhs, const mxArray* prhs[])
     design.sim->Write(input, blocktide::Value::from_words(width, full.words(), masks));
 }
 
-// value = blocktide_sim('read', h, output[, class]); [value, undefined] with an integer class
-void Read(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+// A value as a read or a peek answers it: [value, undefined, high_z]. `output` is the design
+// output read (its formatter and once-only reports apply), or -1 for any other signal.
+void AnswerValue(OpenDesign& design, int output, const std::string& name, const blocktide::Value& value, Answer answer,
+            int nlhs, mxArray* plhs[])
 {
-    const int output = Port(prhs[2], design.sim->Outputs(), "output");
-    const Answer answer = nrhs == 4 ? AnswerClass(prhs[3]) : Answer::Double;
-    const blocktide::Value value = design.sim->Read(output);
-    const blocktide::Port& port = design.sim->Outputs()[static_cast<size_t>(output)];
+    const blocktide::Port port{name, value.width(), blocktide::Direction::Output};
+    if (answer == Answer::Hex) {
+        plhs[0] = mxCreateString(LowerHex(value).c_str());
+        return;
+    }
+    if (answer == Answer::Double && output < 0) {
+        bool wide = false;
+        for (size_t w = 1; w < value.words().size(); ++w)
+            wide = wide || value.words()[w] != 0;
+        if (wide)
+            Fail("tooWide", "signal " + name + " holds a value of more than 64 bits; peek it as 'hex'");
+        plhs[0] = NumberOf(value.is_defined() ? static_cast<double>(value.to_uint64()) : std::nan(""));
+        if (nlhs > 1)
+            plhs[1] = Uint64Of(value.undefined_mask()[0]);
+        if (nlhs > 2)
+            plhs[2] = mxCreateLogicalScalar(value.high_z());
+        return;
+    }
     if (answer == Answer::Double) {
         double number = DoubleOf(design, output, value);
         if (design.formatter && !std::isnan(number))
@@ -527,6 +546,54 @@ void Read(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
         plhs[1] = Uint64Of(value.undefined_mask()[0]);
     if (nlhs > 2)
         plhs[2] = mxCreateLogicalScalar(value.high_z());
+}
+
+// [value, undefined, high_z] = blocktide_sim('read', h, output[, class])
+void Read(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    const int output = Port(prhs[2], design.sim->Outputs(), "output");
+    const Answer answer = nrhs == 4 ? AnswerClass(prhs[3]) : Answer::Double;
+    AnswerValue(design, output, design.sim->Outputs()[static_cast<size_t>(output)].name, design.sim->Read(output), answer,
+           nlhs, plhs);
+}
+
+// [value, undefined, high_z] = blocktide_sim('peek', h, signal[, class])
+void Peek(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    const std::string name = Text(prhs[2], "the signal name");
+    const Answer answer = nrhs == 4 ? AnswerClass(prhs[3]) : Answer::Double;
+    blocktide::Value value;
+    try {
+        value = design.sim->Peek(name);
+    } catch (const blocktide::Error& error) {
+        Fail("badSignal", error.what());
+    }
+    AnswerValue(design, -1, name, value, answer, nlhs, plhs);
+}
+
+// blocktide_sim('waveform', h, path[, patterns]) starts a VCD; blocktide_sim('waveform', h) ends it.
+void Waveform(OpenDesign& design, int nrhs, const mxArray* prhs[])
+{
+    try {
+        if (nrhs == 2) {
+            design.sim->CloseWaveform();
+            return;
+        }
+        std::vector<std::string> patterns;
+        if (nrhs == 4) {
+            if (mxIsChar(prhs[3])) {
+                patterns.push_back(ReadTextArgument(prhs[3]));
+            } else if (mxIsCell(prhs[3])) {
+                for (size_t i = 0; i < mxGetNumberOfElements(prhs[3]); ++i)
+                    patterns.push_back(Text(mxGetCell(prhs[3], i), "each signal pattern"));
+            } else {
+                Fail("badArgument", "the signals are a pattern or a cell of patterns");
+            }
+        }
+        design.sim->OpenWaveform(Text(prhs[2], "the waveform path"), patterns);
+    } catch (const blocktide::Error& error) {
+        Fail("waveformFailed", error.what());
+    }
 }
 
 // [hex, words, undefined_words] = blocktide_sim('read_wide', h, output)
@@ -559,6 +626,8 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
     if (!mxIsStruct(inputs) || mxGetNumberOfElements(inputs) != 1)
         Fail("badArgument", "the inputs must be a struct with one field per input, a value per cycle in each");
     const Answer answer = nrhs == 5 ? AnswerClass(prhs[4]) : Answer::Double;
+    if (answer == Answer::Hex)
+        Fail("badArgument", "a step answers 'double', 'uint64' or 'int64' values; read wide outputs with read_wide");
     std::vector<std::string> output_names;
     if (mxIsChar(prhs[3])) {
         output_names.push_back(ReadTextArgument(prhs[3]));
@@ -689,7 +758,7 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     if (nrhs < 1 || !mxIsChar(prhs[0]))
         Fail("badCommand", "the first argument names a command: open, info, write, write_wide, run, step, read, "
-                           "read_wide, format, close or handles (see 'help blocktide_sim')");
+                           "read_wide, peek, signals, waveform, format, close or handles (see 'help blocktide_sim')");
     const std::string command = ReadTextArgument(prhs[0]);
     if (command == "open") {
         plhs[0] = Open(nrhs, prhs);
@@ -751,6 +820,15 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     } else if (command == "read") {
         NeedArguments(nrhs, 3, 4, "[value, undefined] = blocktide_sim('read', h, output[, class])");
         Read(Handle(prhs[1]), nlhs, plhs, nrhs, prhs);
+    } else if (command == "peek") {
+        NeedArguments(nrhs, 3, 4, "[value, undefined, high_z] = blocktide_sim('peek', h, signal[, class])");
+        Peek(Handle(prhs[1]), nlhs, plhs, nrhs, prhs);
+    } else if (command == "signals") {
+        NeedArguments(nrhs, 2, 2, "names = blocktide_sim('signals', h)");
+        plhs[0] = CellOfTexts(Handle(prhs[1]).sim->Signals());
+    } else if (command == "waveform") {
+        NeedArguments(nrhs, 2, 4, "blocktide_sim('waveform', h, path[, signal_patterns]) or blocktide_sim('waveform', h)");
+        Waveform(Handle(prhs[1]), nrhs, prhs);
     } else if (command == "read_wide") {
         NeedArguments(nrhs, 3, 3, "[hex, words, undefined_words] = blocktide_sim('read_wide', h, output)");
         ReadWide(Handle(prhs[1]), nlhs, plhs, prhs);

@@ -76,6 +76,27 @@ function test_sim_module(source_root)
   expect_error('blocktide_sim(''step'', h, struct(), ''total'')', 'name no input');
   expect_error('blocktide_sim(''step'', h, struct(''x'', 1.5), ''total'')', 'whole numbers');
 
+  % signals inside the design: the netlist's names (opened with the map), read without effect
+  names = blocktide_sim('signals', h);
+  assert(any(strcmp(names, 'store.q')) && any(strcmp(names, 'store.dataout')) && any(strcmp(names, 'q')), ...
+         strjoin(names, ' '));
+  blocktide_sim('write', h, 'c', uint64(77));
+  blocktide_sim('run', h, 2);
+  assert(blocktide_sim('peek', h, 'store.q'), 77);
+  assert(blocktide_sim('peek', h, 'q', 'uint64'), uint64(77));  % the wire the register drives
+  assert(blocktide_sim('peek', h, 's', 'hex'), blocktide_sim('read_wide', h, 'sum'));
+  expect_error('blocktide_sim(''peek'', h, ''nothing'')', 'no signal named ''nothing''');
+  expect_error('blocktide_sim(''peek'', h, ''s'')', 'peek it as');
+  wave = fullfile(folder, 'w.vcd');
+  blocktide_sim('waveform', h, wave, {'store.*'});
+  blocktide_sim('write', h, 'c', uint64(78));
+  blocktide_sim('run', h, 1);
+  blocktide_sim('waveform', h);
+  text = fileread(wave);
+  assert(!isempty(strfind(text, '$scope module store $end')), text);
+  assert(!isempty(regexp(text, '#\d*1\n', 'once')), text);  % values after a rising edge
+  expect_error('blocktide_sim(''waveform'', h, fullfile(folder, ''none'', ''w.vcd''))', 'cannot write the waveform');
+
   % the formatter: x with 3 fraction bits, total signed, small as 4.4 fixed point
   blocktide_sim('format', h, 'sssfs', 'usfus', [100 100 40 8 8], [0 0 0 3 0], [1 40 4 100 8], [0 0 4 0 0]);
   blocktide_sim('write', h, 'x', 1.5);
@@ -146,6 +167,8 @@ function test_sim_module(source_root)
   shown = evalc('disp(sim)');
   assert(!isempty(strfind(shown, 'widepath')) && !isempty(strfind(shown, 'a[100]')), shown);
   assert(sim.inputs(), {'a', 'b', 'c', 'x', 'y'});
+  assert(sim.peek('small'), 2);
+  assert(any(strcmp(sim.signals(), 'byte_adder.result')));
   assert(numel(blocktide_sim('handles')), 1);
   clear sim;
   assert(isempty(blocktide_sim('handles')));
