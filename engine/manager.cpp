@@ -100,6 +100,7 @@ void Manager::SetInputOrder(const std::vector<std::string>& names)
 void Manager::BuildScheduler()
 {
     scheduler = std::make_unique<Scheduler>(*this);
+    scheduler->SetChangeLog(change_log);
     for (Node_Base* node : creation_order) {
         node->PrepareRun();
         scheduler->Register(node);

@@ -68,6 +68,14 @@ public:
     }
 
     bool HasScheduler() const { return scheduler != nullptr; }
+    // Lists the nodes whose outputs change in every cycle run from now on (see
+    // Scheduler::SetChangeLog), also with schedulers built later; null stops it.
+    void SetChangeLog(std::vector<Node_Base*>* log)
+    {
+        change_log = log;
+        if (scheduler)
+            scheduler->SetChangeLog(log);
+    }
     // Clock cycles run by the current scheduler; 0 without one.
     int Cycle() const;
     const std::string& DesignName() const { return design_name; }
@@ -103,6 +111,7 @@ private:
     // it outlives the nodes. The spare word is taken but not yet given to a port.
     Arena word_arena;
     uint32_t* spare_word = nullptr;
+    std::vector<Node_Base*>* change_log = nullptr;  // not owned; handed to every scheduler
 };
 
 }  // namespace Sim

@@ -217,8 +217,11 @@ void Scheduler::ClockPhase()
                             Prefetch(table[static_cast<size_t>(ahead)]);
                     if (node->mark_cleared_at_edge)
                         clock_work[word] &= ~(uint64_t(1) << bit);
-                    if (node->ClockEdge())
+                    if (node->ClockEdge()) {
                         QueueDependents(node->rank);
+                        if (change_log)
+                            change_log->push_back(node);
+                    }
                 }
             }
         } catch (const std::exception& error) {
@@ -246,8 +249,11 @@ int Scheduler::Settle()
                 // designs the settle loop waits on memory more than it computes.
                 if (int ahead = prefetch ? queue.PeekAhead(rank, kPrefetchDistance) : -1; ahead >= 0)
                     Prefetch(by_rank[ahead]);
-                if (by_rank[rank]->Evaluate())
+                if (by_rank[rank]->Evaluate()) {
                     QueueDependents(rank);
+                    if (change_log)
+                        change_log->push_back(by_rank[rank]);
+                }
                 if (++count > limit)
                     break;
             }

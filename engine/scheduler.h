@@ -42,6 +42,9 @@ public:
     void Inventory(std::vector<InputInfo>& list);
 
     int Cycle() const { return cycle; }
+    // Where the nodes whose outputs changed are listed from now on (clock edges and
+    // evaluations that report a change; a node may appear more than once); null stops it.
+    void SetChangeLog(std::vector<Node_Base*>* log) { change_log = log; }
 
 private:
     bool IsRegistered(const Node_Base* node) const
@@ -86,6 +89,7 @@ private:
     bool prefetch = false;                  // the design is large enough to fetch nodes ahead
     int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
     RankQueue queue;                        // ranks of the queued nodes, smallest first
+    std::vector<Node_Base*>* change_log = nullptr;  // not owned; see SetChangeLog
 };
 
 }  // namespace Sim

@@ -572,7 +572,8 @@ void Simulation::OpenWaveform(const std::string& path, const std::vector<std::st
     state_->waveform.reset();
     auto waveform = std::make_unique<Sim::Waveform>();
     std::string failure;
-    if (!waveform->Open(path, Sim::SplitDesignPath(state_->design_path).top_level_name, chosen, failure))
+    if (!waveform->Open(path, Sim::SplitDesignPath(state_->design_path).top_level_name, chosen,
+                        *state_->session.GetManager(), failure))
         throw Error(failure);
     state_->waveform = std::move(waveform);
 }

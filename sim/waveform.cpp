@@ -1,9 +1,11 @@
 // VCD output: scopes from the signals' hierarchy, identifier codes, change-only samples.
 #include "sim/waveform.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
+#include "engine/manager.h"
 #include "engine/port.h"
 
 namespace Sim {
@@ -44,7 +46,7 @@ void WriteScope(std::FILE* file, const Scope& scope, const std::vector<std::stri
 Waveform::~Waveform() { Close(); }
 
 bool Waveform::Open(const std::string& path, const std::string& top, const std::vector<const Signal*>& signals,
-                    std::string& error)
+                    Manager& owner, std::string& error)
 {
     Close();
     file = std::fopen(path.c_str(), "w");
@@ -72,6 +74,9 @@ bool Waveform::Open(const std::string& path, const std::string& top, const std::
         widths.push_back(signal->width);
         MLIB_UINTEGER start(0, signal->width);
         traces.push_back({signal, codes.back(), start});
+        const Port_Base* port = signal->port;
+        const Node_Base* follows = port->IsInput() && port->Source() ? port->Source()->Owner() : port->Owner();
+        traces_of[follows].push_back(index);
     }
     std::string top_name = HierarchyOf(top).back();
     std::fprintf(file, "$version Blocktide $end\n$timescale 1ns $end\n$scope module %s $end\n", top_name.c_str());
@@ -83,31 +88,37 @@ bool Waveform::Open(const std::string& path, const std::string& top, const std::
         Write(trace);
     }
     std::fprintf(file, "$end\n");
+    manager = &owner;
+    changed.clear();
+    manager->SetChangeLog(&changed);
     return true;
 }
 
 void Waveform::Write(Trace& trace)
 {
     const int width = trace.signal->width;
-    const MLIB_UINTEGER& value = trace.last;
-    text.assign(static_cast<size_t>(width), '0');
-    for (int pos = 0; pos < width; ++pos) {
-        char c = '0';
-        if (pos < value.width()) {
-            const uint32_t select = 1u << (pos % 32);
-            if (value.undef_word(pos / 32) & select)
-                c = 'x';
-            else if (value.is_high_z())
-                c = 'z';
-            else if (value.word(pos / 32) & select)
-                c = '1';
+    const MLIB_UINTEGER& value = trace.last;  // held at the signal's width
+    const bool high_z = value.is_high_z();
+    text.resize(static_cast<size_t>(width) + trace.code.size() + 3);
+    char* out = text.data();
+    if (width > 1)
+        *out++ = 'b';
+    for (int word = (width - 1) / 32; word >= 0; --word) {
+        const uint32_t bits = value.word(word), undefined = value.undef_word(word);
+        const int top = word == (width - 1) / 32 ? (width - 1) % 32 : 31;
+        if (undefined == 0 && !high_z) {  // the common case: plain bits
+            for (int pos = top; pos >= 0; --pos)
+                *out++ = static_cast<char>('0' + ((bits >> pos) & 1u));
+            continue;
         }
-        text[static_cast<size_t>(width - 1 - pos)] = c;
+        for (int pos = top; pos >= 0; --pos)
+            *out++ = (undefined >> pos) & 1u ? 'x' : high_z ? 'z' : static_cast<char>('0' + ((bits >> pos) & 1u));
     }
-    if (width == 1)
-        std::fprintf(file, "%s%s\n", text.c_str(), trace.code.c_str());
-    else
-        std::fprintf(file, "b%s %s\n", text.c_str(), trace.code.c_str());
+    if (width > 1)
+        *out++ = ' ';
+    out = std::copy(trace.code.begin(), trace.code.end(), out);
+    *out++ = '\n';
+    std::fwrite(text.data(), 1, static_cast<size_t>(out - text.data()), file);
 }
 
 void Waveform::Sample(long long cycle)
@@ -116,22 +127,36 @@ void Waveform::Sample(long long cycle)
         return;
     std::fprintf(file, "#%lld\n1%s\n", 10 * cycle, clock_code.c_str());
     bool stamped = false;
-    for (Trace& trace : traces) {
-        const MLIB_UINTEGER& now = trace.signal->port->Value();
-        if (now == trace.last)
+    for (const Node_Base* node : changed) {
+        auto found = traces_of.find(node);
+        if (found == traces_of.end())
             continue;
-        if (!stamped) {
-            std::fprintf(file, "#%lld\n", 10 * cycle + 1);
-            stamped = true;
+        for (size_t index : found->second) {
+            Trace& trace = traces[index];
+            if (trace.seen == cycle)
+                continue;  // a node evaluated twice in the cycle
+            trace.seen = cycle;
+            const MLIB_UINTEGER& now = trace.signal->port->Value();
+            if (now == trace.last)
+                continue;
+            if (!stamped) {
+                std::fprintf(file, "#%lld\n", 10 * cycle + 1);
+                stamped = true;
+            }
+            trace.last = now;
+            Write(trace);
         }
-        trace.last = now;
-        Write(trace);
     }
+    changed.clear();
     std::fprintf(file, "#%lld\n0%s\n", 10 * cycle + 5, clock_code.c_str());
 }
 
 bool Waveform::Close()
 {
+    if (manager) {
+        manager->SetChangeLog(nullptr);
+        manager = nullptr;
+    }
     if (!file)
         return true;
     bool ok = std::ferror(file) == 0;

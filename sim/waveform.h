@@ -2,17 +2,22 @@
 // (sim/signals.h) under their hierarchy, ten time units per cycle. The initial values stand at
 // time 0; in cycle n the clock rises at 10n, every value that changed in the cycle (inputs
 // written for it, registers, the settled logic) is shown at 10n + 1, and the clock falls at
-// 10n + 5. A sample writes only the signals whose value changed.
+// 10n + 5. A sample looks only at the signals of nodes whose outputs changed in the cycle (the
+// manager lists them), so a quiet design costs little however many signals are dumped.
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/mlib_integer.h"
 #include "sim/signals.h"
 
 namespace Sim {
+
+class Manager;
+class Node_Base;
 
 class Waveform {
 public:
@@ -21,13 +26,14 @@ public:
     Waveform(const Waveform&) = delete;
     Waveform& operator=(const Waveform&) = delete;
 
-    // Creates the file and writes the header and the initial values. The signals must outlive
-    // the waveform. False, with error naming the file, when it cannot be written.
+    // Creates the file and writes the header and the initial values, and has the manager list
+    // the nodes that change from now on. The signals and the manager must outlive the
+    // waveform. False, with error naming the file, when it cannot be written.
     bool Open(const std::string& path, const std::string& top, const std::vector<const Signal*>& signals,
-              std::string& error);
+              Manager& manager, std::string& error);
     // Writes what changed in cycle `cycle` (counted from 1), after it has run.
     void Sample(long long cycle);
-    // Flushes and closes; false when a write failed.
+    // Flushes and closes, and stops the manager's list; false when a write failed.
     bool Close();
     bool IsOpen() const { return file != nullptr; }
 
@@ -36,10 +42,16 @@ private:
         const Signal* signal;  // not owned
         std::string code;      // the short identifier of its value changes
         MLIB_UINTEGER last;    // the value last written
+        long long seen = 0;    // the last cycle it was looked at
     };
     void Write(Trace& trace);
 
     std::vector<Trace> traces;
+    // The traces of each node whose change they follow: the node owning the port, or for an
+    // input the node owning its source.
+    std::unordered_map<const Node_Base*, std::vector<size_t>> traces_of;
+    std::vector<Node_Base*> changed;  // filled by the manager during a cycle
+    Manager* manager = nullptr;       // not owned; lists the changes while open
     std::string clock_code;
     std::string text;            // scratch for one value change, so sampling does not allocate
     std::FILE* file = nullptr;  // owned; open between Open and Close

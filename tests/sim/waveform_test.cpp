@@ -113,7 +113,7 @@ TEST_F(WaveformTest, WaveformNestsScopesAndWritesChangesPerCycle)
     const std::string path = (directory / "chain.vcd").string();
     Sim::Waveform waveform;
     std::string error;
-    ASSERT_TRUE(waveform.Open(path, "chain", chosen, error)) << error;
+    ASSERT_TRUE(waveform.Open(path, "chain", chosen, *session.GetManager(), error)) << error;
     Cycle(3);
     waveform.Sample(1);
     Cycle(3);  // d unchanged: only r1 changes
@@ -130,7 +130,8 @@ TEST_F(WaveformTest, WaveformNestsScopesAndWritesChangesPerCycle)
               "#20\n1!\n#21\nb00000011 #\n#25\n0!\n");
 
     Sim::Waveform unwritable;
-    EXPECT_FALSE(unwritable.Open((directory / "missing" / "w.vcd").string(), "chain", chosen, error));
+    EXPECT_FALSE(unwritable.Open((directory / "missing" / "w.vcd").string(), "chain", chosen, *session.GetManager(),
+                                 error));
     EXPECT_NE(error.find("missing/w.vcd"), std::string::npos);
 }
 
