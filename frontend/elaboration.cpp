@@ -190,6 +190,7 @@ void NetlistParser::WireUp()
     database.SetModule(std::move(module));
     // W4: every pending connection, in the order read.
     for (const Conn& connection : pending) LinkConnection(connection);
+    database.ReportRepeatedOverlaps();
 }
 
 // Every declared wire with a driver, and every alias of one, with the output that drives it.

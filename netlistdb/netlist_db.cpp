@@ -54,9 +54,12 @@ Slice* Input::NewSlice(int dstLow, int width, Port* source, int srcLow)
     auto slice = std::make_unique<Slice>(this, source, srcLow, dstLow, width, inverted);
     source->fanout++;
     for (const auto& existing : slices) {
-        if (RangesOverlap(existing->dstLow, existing->width, dstLow, width))
-            report(SEV_ERROR, "Ignored overlapping bit Slice found in Input Port " + name +
-                                  " (link source: " + source->name + ")");
+        if (RangesOverlap(existing->dstLow, existing->width, dstLow, width)) {
+            if (overlaps++ == 0)
+                report(SEV_ERROR, "Ignored overlapping bit Slice found in Input Port " + name +
+                                      " (link source: " + source->name + ")");
+            break;
+        }
     }
     slices.push_back(std::move(slice));
     return slices.back().get();
@@ -128,25 +131,46 @@ void Node::ForEachPort(const std::function<void(Port&)>& visit) const
         visit(*port);
 }
 
+namespace {
+constexpr size_t kIndexedParams = 16;  // a list this long is searched; a longer one indexed
+}  // namespace
+
+size_t Node::ParamPosition(const std::string& param_name) const
+{
+    if (param_index) {
+        auto found = param_index->find(param_name);
+        return found != param_index->end() ? found->second : params.size();
+    }
+    for (size_t i = 0; i < params.size(); ++i)
+        if (params[i]->name == param_name)
+            return i;
+    return params.size();
+}
+
 Param* Node::SetParam(const std::string& param_name, const ParamValue& value)
 {
     auto param = std::make_unique<Param>(Param{this, param_name, value});
     Param* stored = param.get();
-    for (std::unique_ptr<Param>& existing : params)
-        if (existing->name == param_name) {
-            existing = std::move(param);
-            return stored;
-        }
+    const size_t position = ParamPosition(param_name);
+    if (position < params.size()) {
+        params[position] = std::move(param);
+        return stored;
+    }
     params.push_back(std::move(param));
+    if (param_index) {
+        param_index->emplace(param_name, params.size() - 1);
+    } else if (params.size() > kIndexedParams) {
+        param_index = std::make_unique<std::unordered_map<std::string, size_t>>();
+        for (size_t i = 0; i < params.size(); ++i)
+            param_index->emplace(params[i]->name, i);
+    }
     return stored;
 }
 
 Param* Node::GetParam(const std::string& param_name) const
 {
-    for (const std::unique_ptr<Param>& param : params)
-        if (param->name == param_name)
-            return param.get();
-    return nullptr;
+    const size_t position = ParamPosition(param_name);
+    return position < params.size() ? params[position].get() : nullptr;
 }
 
 bool Node::GetParam(const std::string& param_name, ParamValue& value) const
@@ -183,6 +207,20 @@ void NetlistDB::CreateTop()
     top = std::make_unique<Node>(this, "(top)");
     top->NewPort("(zero)", 1);
     top->NewPort("(one)", 1);
+}
+
+void NetlistDB::ReportRepeatedOverlaps() const
+{
+    auto report_node = [](const Node& node) {
+        node.ForEachPort([&node](Port& port) {
+            if (const Input* input = port.AsInput(); input && input->overlaps > 1)
+                report(SEV_ERROR, "Ignored " + std::to_string(input->overlaps - 1) +
+                                      " more overlapping bit Slices in Input Port " + input->name + " of node " +
+                                      node.name);
+        });
+    };
+    report_node(*top);
+    ForEachNode(report_node);
 }
 
 void NetlistDB::Clear()

@@ -95,7 +95,8 @@ public:
     bool Load(SimDBReader& reader) override;
 
     // Appends a slice driven by source (none: internal error, no slice). A slice wider than
-    // 32 bits from "(one)" is stored as inverted "(zero)". Overlaps are reported but kept.
+    // 32 bits from "(one)" is stored as inverted "(zero)". Overlaps are kept; the first on an
+    // input is reported at once, the others counted (NetlistDB::ReportRepeatedOverlaps).
     Slice* NewSlice(int dstLow, int width, Port* source, int srcLow);
     // The first slice, in creation order, that covers bit; none when no slice does.
     Slice* SliceAt(int bit) const;
@@ -104,6 +105,7 @@ public:
 
     int reserved = 0;  // saved and loaded with the input; no meaning inside the system
     std::vector<std::unique_ptr<Slice>> slices;  // in creation order
+    int overlaps = 0;  // slices that overlapped an earlier one; the first is reported at once
 };
 
 // One parameter of a node.
@@ -150,6 +152,11 @@ private:
     // memory and time than a tree or hash table per node on designs of many nodes.
     std::vector<std::unique_ptr<Port>> ports;    // ascending byte order of name
     std::vector<std::unique_ptr<Param>> params;  // creation order
+    // Position of each parameter in `params` by name, kept once a node has more than a few:
+    // a search of the list would make a node of many parameters quadratic to fill.
+    std::unique_ptr<std::unordered_map<std::string, size_t>> param_index;
+    // The position of the parameter of that name in `params`, or params.size().
+    size_t ParamPosition(const std::string& param_name) const;
 };
 
 // What elaboration learns of the module beyond the database records. Kept in memory only:
@@ -226,6 +233,10 @@ public:
     void SetTopParam(const std::string& name, const std::string& text);
     // The text form of the top node's parameter; empty when there is none.
     std::string GetTopParamText(const std::string& name) const;
+
+    // One report per input whose slices overlapped earlier ones more than once, with the
+    // count: a netlist of thousands of overlapping assignments gives a line per input.
+    void ReportRepeatedOverlaps() const;
 
     // Back to a new database: no nodes, no clocks, a fresh top node with its constant ports.
     void Clear();

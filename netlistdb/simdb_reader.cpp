@@ -328,6 +328,7 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
         return !reader.Ended();
     }();
 
+    ReportRepeatedOverlaps();
     if (!complete)
         report(SEV_FATAL,
                "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in "

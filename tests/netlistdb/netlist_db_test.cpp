@@ -236,6 +236,42 @@ TEST_F(NetlistDBTest, OverlappingSlicesAreReportedAndKept)
     }
 }
 
+// Thousands of overlapping assignments to one output once flooded the message store with a
+// report per pair of slices: now the first overlap on an input is reported and the rest counted.
+TEST_F(NetlistDBTest, RepeatedOverlapsAreReportedOnceWithTheirCount)
+{
+    KVC::Port* src = db.AddDesignInput("src");
+    KVC::Input* in = db.CreateNode("u")->NewPort("in", 0)->AsInput();
+    KVC::Input* quiet = db.CreateNode("v")->NewPort("in", 0)->AsInput();
+    for (int i = 0; i < 3000; ++i)
+        in->NewSlice(0, 8, src, 0);
+    quiet->NewSlice(0, 4, src, 0);
+    quiet->NewSlice(2, 4, src, 0);  // one overlap: its report is the only one
+    EXPECT_EQ(in->SliceCount(), 3000u);
+    db.ReportRepeatedOverlaps();
+    EXPECT_EQ(TakeMessages(SEV_ERROR),
+              (std::vector<std::string>{"Ignored overlapping bit Slice found in Input Port in (link source: src)",
+                                        "Ignored overlapping bit Slice found in Input Port in (link source: src)",
+                                        "Ignored 2998 more overlapping bit Slices in Input Port in of node u"}));
+}
+
+// A node of many parameters fills and answers in linear time, replacing in place.
+TEST_F(NetlistDBTest, ManyParametersKeepTheirOrderAndTheirLatestValue)
+{
+    KVC::Node* node = db.CreateNode("big");
+    for (int i = 0; i < 50000; ++i)
+        node->SetParam(std::string(1, 'p').append(std::to_string(i)), ParamValue(i));
+    node->SetParam("p7", ParamValue(-7));
+    node->SetParam("p49999", ParamValue(std::string("last")));
+    EXPECT_EQ(node->ParamCount(), 50000u);
+    ParamValue value;
+    ASSERT_TRUE(node->GetParam("p7", value));
+    EXPECT_EQ(value.integer(), -7);
+    EXPECT_EQ(node->GetParam("p49999")->value.text(), "last");
+    EXPECT_EQ(node->GetParam("p12345")->value.integer(), 12345);
+    EXPECT_EQ(node->GetParam("p50000"), nullptr);
+}
+
 TEST_F(NetlistDBTest, SliceAtFindsTheFirstCoveringSlice)
 {
     KVC::Port* src = db.AddDesignInput("s");
