@@ -5,10 +5,26 @@
 
 namespace {
 
+// At most this many messages wait in the store; a flood beyond it (a netlist of thousands of
+// faulty lines) is counted instead of kept, so the store never grows without bound.
+constexpr size_t kMaxStoredMessages = 10000;
+
 std::vector<Message>& Store()
 {
     static std::vector<Message> messages;
     return messages;
+}
+
+// What the store dropped since its last flush.
+struct Dropped {
+    size_t count = 0;
+    bool error = false;  // among them an Error or Fatal Error
+};
+
+Dropped& DroppedMessages()
+{
+    static Dropped dropped;
+    return dropped;
 }
 
 ConsoleSink& Sink()
@@ -46,6 +62,12 @@ std::string PrintedForm(const Message& message, const std::string& name)
 
 void report(int severity, const std::string& text)
 {
+    if (Store().size() >= kMaxStoredMessages) {
+        Dropped& dropped = DroppedMessages();
+        ++dropped.count;
+        dropped.error = dropped.error || severity == SEV_ERROR || severity == SEV_FATAL;
+        return;
+    }
     Store().push_back(Message{severity, text});
 }
 
@@ -67,6 +89,14 @@ bool flush_messages(int level, const std::string& top_level_name, bool& error_se
         if (message.severity == SEV_ERROR || message.severity == SEV_FATAL)
             error_seen = true;
     }
+    Dropped& dropped = DroppedMessages();
+    if (dropped.count > 0 && level <= SEV_WARNING) {
+        console_print(PrintedForm(Message{SEV_WARNING, std::to_string(dropped.count) +
+                                                           " further messages were dropped"},
+                                  top_level_name));
+        error_seen = error_seen || dropped.error;
+        dropped = Dropped();
+    }
     return error_seen;
 }
 
@@ -78,6 +108,7 @@ void set_flush_listener(FlushListener listener)
 void clear_messages()
 {
     Store().clear();
+    DroppedMessages() = Dropped();
 }
 
 const std::vector<Message>& pending_messages()

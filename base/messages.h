@@ -22,7 +22,8 @@ struct Message {
     std::string text;  // as composed by the reporter, without prefix or line break
 };
 
-// Appends (severity, text) to the process-wide store.
+// Appends (severity, text) to the process-wide store. Beyond 10,000 waiting messages further
+// ones are only counted; the next flush prints how many were dropped.
 void report(int severity, const std::string& text);
 
 // Prints and removes every stored message of at least the given severity, oldest first,

@@ -101,3 +101,24 @@ TEST_F(MessagesTest, TwoSessionsShareTheStore)
     flush_messages(0, "a", a_seen);
     EXPECT_EQ(printed, "Blocktide Warning: b: from a\n");
 }
+
+// A flood of reports (thousands of faulty netlist lines) keeps the store bounded: beyond
+// 10,000 waiting messages the rest are counted, and an error among them still counts.
+TEST_F(MessagesTest, FloodIsCountedBeyondTheStoreLimit)
+{
+    for (int i = 0; i < 10000; ++i)
+        report(SEV_WARNING, "w");
+    report(SEV_INFO, "dropped");
+    report(SEV_FATAL, "dropped too");
+    EXPECT_EQ(pending_messages().size(), 10000u);
+    bool error_seen = false;
+    EXPECT_TRUE(flush_messages(0, "top", error_seen));
+    const std::string last = "Blocktide Warning: top: 2 further messages were dropped\n";
+    ASSERT_GE(printed.size(), last.size());
+    EXPECT_EQ(printed.substr(printed.size() - last.size()), last);
+    printed.clear();
+    report(SEV_WARNING, "after");
+    error_seen = false;
+    EXPECT_FALSE(flush_messages(0, "top", error_seen));
+    EXPECT_EQ(printed, "Blocktide Warning: top: after\n");
+}
