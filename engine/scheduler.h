@@ -87,7 +87,7 @@ private:
     std::vector<int> reader_ranks;
     bool prepared = false;                  // Prepare has run
     bool prefetch = false;                  // the design is large enough to fetch nodes ahead
-    int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100
+    int64_t limit = 0;                      // evaluations allowed per settle: N * N + 100 up to 64 N + 100,000
     RankQueue queue;                        // ranks of the queued nodes, smallest first
     std::vector<Node_Base*>* change_log = nullptr;  // not owned; see SetChangeLog
 };

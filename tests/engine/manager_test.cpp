@@ -182,6 +182,25 @@ TEST_F(ManagerTest, ReconvergentPathsCreatedBackwardsEvaluateEachNodeOnce)
     EXPECT_EQ(join->y->ValueInt(), 0xB4u);  // 0x5A through an even number of inversions, plus 0x5A
 }
 
+// A ring beside 20,000 idle nodes once cost N * N + 100 = 400 million evaluations per settle:
+// the limit is at most 64 per node and 100,000 more, while small designs keep N * N + 100.
+TEST_F(ManagerTest, UnstableRingBesideManyIdleNodesStopsAtTheLargeDesignLimit)
+{
+    Manager manager("ring");
+    auto* a = manager.NewNode<Node_TestNot>("ring_a");
+    auto* b = manager.NewNode<Node_TestNot>("ring_b");
+    ASSERT_TRUE(Link(manager, "ring_a", "y", "ring_b", "a", false));
+    ASSERT_TRUE(Link(manager, "ring_b", "y", "ring_a", "a", true));
+    for (int i = 0; i < 20000; ++i)
+        manager.NewNode<Node_TestNot>("idle" + std::to_string(i));
+    EXPECT_EQ(manager.Run(0), 0);
+    const int64_t nodes = 20003;  // the constant node included
+    // The ring holds the smallest ranks, so it takes every evaluation until the cut.
+    EXPECT_EQ(a->evaluations + b->evaluations + 1, 64 * nodes + 100000 + 1);
+    EXPECT_TRUE(HasMessage(SEV_WARNING, "Design may contain an unstable concurrent logic loop; nodes did not "
+                                        "converge to stable values within reasonable time."));
+}
+
 TEST_F(ManagerTest, UnstableRingIsCutOffAndReportedOnce)
 {
     Manager manager("ring");
