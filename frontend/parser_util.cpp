@@ -2,9 +2,14 @@
 // block-wise file copy that makes the netlist's working copy.
 #include "frontend/parser_util.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include "base/output_file.h"
 
 namespace ParserUtil {
 
@@ -54,10 +59,17 @@ int ToInteger(const std::string& text)
 
 bool CopyFile(const std::string& source, const std::string& destination)
 {
-    std::FILE* out = std::fopen(destination.c_str(), "wb");
-    if (!out) return false;
+    const int descriptor = CreateExclusive(destination);
+    if (descriptor < 0) return false;
+    std::FILE* out = ::fdopen(descriptor, "wb");
+    if (!out) {
+        ::close(descriptor);
+        return false;
+    }
     bool ok = true;
-    if (std::FILE* in = std::fopen(source.c_str(), "rb")) {
+    struct stat info {};
+    const bool regular = ::stat(source.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (std::FILE* in = regular ? std::fopen(source.c_str(), "rb") : nullptr) {
         char block[4096];
         size_t got;
         while ((got = std::fread(block, 1, sizeof block, in)) > 0) {

@@ -19,8 +19,10 @@ std::string StripQuotes(const std::string& token);
 // limits of a signed 32-bit integer.
 int ToInteger(const std::string& text);
 
-// Creates or truncates destination; when source can be opened, writes its whole content
-// followed by one line break. Answers false only when destination cannot be written.
+// Creates destination as a new file (never through a link, never over an existing file);
+// when source is a regular file that can be opened, writes its whole content followed by one
+// line break (anything else, a FIFO say, reads as empty: it is never waited on). Answers false
+// when destination cannot be created (errno EEXIST: the name is taken) or written.
 bool CopyFile(const std::string& source, const std::string& destination);
 
 }  // namespace ParserUtil

@@ -2,11 +2,13 @@
 // warning and the internal-clock error, and the interface queries.
 #include "frontend/vo_parser.h"
 
+#include <cerrno>
 #include <filesystem>
 
+#include "base/messages.h"
+#include "base/output_file.h"
 #include "frontend/grammar_errors.h"
 #include "frontend/parser_util.h"
-#include "base/messages.h"
 
 namespace {
 
@@ -19,12 +21,6 @@ std::string BlankSeparated(const std::vector<std::string>& names)
     return text;
 }
 
-// Removes a file if there is one; never a directory that happens to bear the name.
-void RemoveTemporaryFile(const std::string& path)
-{
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(path, ignored)) std::filesystem::remove(path, ignored);
-}
 
 }  // namespace
 
@@ -37,22 +33,37 @@ VoParser::VoParser(const std::string& netlist_path, const std::string& map_path,
       database(database)
 {
     // A missing netlist still gives an (empty) working copy, so the parse reports that no
-    // module was found. An unwritable directory must not pass for an empty netlist.
-    if (!ParserUtil::CopyFile(netlist_path, working_copy_path)) {
+    // module was found. An unwritable directory must not pass for an empty netlist. The copy
+    // is a new file of ours: when its name is taken (another loader's copy, a file left by an
+    // interrupted run, a planted link) it goes under a name of its own beside it instead.
+    bool copied = ParserUtil::CopyFile(netlist_path, working_copy_path);
+    for (int attempt = 1; !copied && errno == EEXIST && attempt < 100; ++attempt) {
+        const std::string alternative = netlist_path + "dctr." + std::to_string(attempt) + ".vo";
+        if ((copied = ParserUtil::CopyFile(netlist_path, alternative)))
+            working_copy_path = alternative;
+    }
+    if (!copied) {
         error_text = "Unable to write the working copy " + working_copy_path +
                      " of the netlist; check that its directory can be written";
         report(SEV_FATAL, error_text);
         return;
     }
+    made_working_copy = true;
+    RegisterTemporaryFile(working_copy_path);
     ready = true;
 }
 
+// Only the working copy is removed: it is the one file this loader made. Whatever else bears
+// a temporary name (the second one included) was not made here and stays.
 VoParser::~VoParser()
 {
     parser.reset();
     tokenizer.reset();  // closes the working copy before it is removed
-    RemoveTemporaryFile(working_copy_path);
-    RemoveTemporaryFile(second_temporary_path);
+    if (made_working_copy) {
+        std::error_code ignored;
+        std::filesystem::remove(working_copy_path, ignored);
+        ForgetTemporaryFile(working_copy_path);
+    }
 }
 
 int VoParser::Parse()

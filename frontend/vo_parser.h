@@ -53,8 +53,8 @@ public:
 
 private:
     std::string netlist_path;
-    std::string working_copy_path;      // netlist path + "dctr.vo"; what the tokenizer reads
-    std::string second_temporary_path;  // netlist path + "kvc.vo"; only removed
+    std::string working_copy_path;      // netlist path + "dctr.vo" (or a free name beside it); read by the tokenizer
+    std::string second_temporary_path;  // netlist path + "kvc.vo"; named, never made nor removed
     std::string map_path;
     KVC::NetlistDB* database;         // the session's; not owned
     std::unique_ptr<Parser::Tokenizer> tokenizer;
@@ -62,5 +62,6 @@ private:
     std::vector<const Parser::IoDecl*> inputs;   // design inputs after a successful parse; owned by parser
     std::vector<const Parser::IoDecl*> outputs;  // design outputs likewise
     std::string error_text = "0";
+    bool made_working_copy = false;  // the working copy is a file this loader created
     int error_line = -1;
 };

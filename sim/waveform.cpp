@@ -49,11 +49,11 @@ bool Waveform::Open(const std::string& path, const std::string& top, const std::
                     Manager& owner, std::string& error)
 {
     Close();
-    file = std::fopen(path.c_str(), "w");
-    if (!file) {
-        error = "cannot write the waveform file " + path;
+    if (!output.Open(path, error)) {
+        error = "cannot write the waveform file " + error.substr(std::string("cannot write ").size());
         return false;
     }
+    file = output.Stream();
     traces.clear();
     Scope root;
     std::vector<std::string> codes;
@@ -159,10 +159,9 @@ bool Waveform::Close()
     }
     if (!file)
         return true;
-    bool ok = std::ferror(file) == 0;
-    ok = std::fclose(file) == 0 && ok;
     file = nullptr;
-    return ok;
+    std::string ignored;
+    return output.Commit(ignored);
 }
 
 }  // namespace Sim

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/mlib_integer.h"
+#include "base/output_file.h"
 #include "sim/signals.h"
 
 namespace Sim {
@@ -54,7 +55,8 @@ private:
     Manager* manager = nullptr;       // not owned; lists the changes while open
     std::string clock_code;
     std::string text;            // scratch for one value change, so sampling does not allocate
-    std::FILE* file = nullptr;  // owned; open between Open and Close
+    OutputFile output;           // the file, written whole or not at all
+    std::FILE* file = nullptr;  // output's stream between Open and Close
 };
 
 }  // namespace Sim

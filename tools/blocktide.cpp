@@ -4,8 +4,11 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,6 +18,7 @@
 #include <unistd.h>
 
 #include "base/messages.h"
+#include "base/output_file.h"
 #include "host/blocktide.h"
 #include "netlistdb/netlist_db.h"
 #include "sim/design_interface.h"
@@ -131,41 +135,37 @@ private:
     bool shown = false;
 };
 
-// Writes the output CSV to a temporary file that replaces the target only on success.
+// The output CSV: standard output, or a file written whole or not at all (base/output_file.h).
 class CsvOutput {
 public:
-    bool Open(const std::string& target)
+    // False, with an error naming the file, when it cannot be written.
+    bool Open(const std::string& target, std::string& error)
     {
         path = target;
-        if (path.empty())
-            return true;
-        temporary = path + ".partial";
-        file.open(temporary);
-        return file.good();
+        return path.empty() || file.Open(path, error);
     }
-    std::ostream& Stream() { return path.empty() ? std::cout : file; }
-    bool Commit()
+    void Write(const std::string& text)
     {
-        if (path.empty())
-            return static_cast<bool>(std::cout.flush());
-        file.close();
-        if (!file)
+        std::FILE* out = path.empty() ? stdout : file.Stream();
+        if (out && std::fwrite(text.data(), 1, text.size(), out) != text.size())
+            failed = true;
+    }
+    // False, with an error naming where the text went, when a write failed.
+    bool Commit(std::string& error)
+    {
+        if (!path.empty())
+            return file.Commit(error) && !failed;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) || failed) {
+            error = std::string("cannot write standard output: ") + std::strerror(errno);
             return false;
-        std::error_code error;
-        std::filesystem::rename(temporary, path, error);
-        return !error;
-    }
-    ~CsvOutput()
-    {
-        if (!temporary.empty()) {
-            std::error_code error;
-            std::filesystem::remove(temporary, error);
         }
+        return true;
     }
 
 private:
-    std::string path, temporary;
-    std::ofstream file;
+    std::string path;  // empty: standard output
+    OutputFile file;
+    bool failed = false;
 };
 
 int RunSim(const SimOptions& options)
@@ -252,16 +252,17 @@ int RunSim(const SimOptions& options)
     }
 
     CsvOutput csv;
-    if (!csv.Open(options.out)) {
-        Fail("cannot write " + options.out);
+    std::string failure;
+    if (!csv.Open(options.out, failure)) {
+        Fail(failure);
         return 1;
     }
     bool write_csv = !options.stimulus.empty() || !options.out.empty();
     if (write_csv) {
-        csv.Stream() << "cycle";
+        std::string header = "cycle";
         for (const std::string& name : shown_names)
-            csv.Stream() << "," << name;
-        csv.Stream() << "\n";
+            header += "," + name;
+        csv.Write(header + "\n");
     }
 
     if (!options.vcd.empty()) {
@@ -296,11 +297,10 @@ int RunSim(const SimOptions& options)
         cycle += step.cycles;
         progress.Update(cycle);
         if (write_csv) {
-            csv.Stream() << cycle;
+            std::string row = std::to_string(cycle);
             for (size_t column = 0; column < shown.size(); ++column)
-                csv.Stream() << ","
-                             << (shown[column] >= 0 ? sim.Read(shown[column]) : sim.Peek(shown_names[column])).to_hex();
-            csv.Stream() << "\n";
+                row += "," + (shown[column] >= 0 ? sim.Read(shown[column]) : sim.Peek(shown_names[column])).to_hex();
+            csv.Write(row + "\n");
         }
     }
     try {
@@ -309,8 +309,8 @@ int RunSim(const SimOptions& options)
         Fail("cannot write " + options.vcd);
         return 1;
     }
-    if (!csv.Commit()) {
-        Fail("cannot write " + options.out);
+    if (!csv.Commit(failure)) {
+        Fail(failure);
         return 1;
     }
     return 0;
@@ -411,8 +411,19 @@ int RunDump(const std::string& design, const std::string& out, const std::string
             for (const std::string& clock : module.clocks)
                 database.AddClock(clock);
     }
-    if (!database.Dump(out)) {
+    OutputFile file;
+    std::string failure;
+    if (!file.Open(out, failure)) {
+        Fail(failure);
+        return 1;
+    }
+    file.CloseStream();  // the dump opens the file itself
+    if (!database.Dump(file.WritePath())) {
         Fail("cannot write " + out);
+        return 1;
+    }
+    if (!file.Commit(failure)) {
+        Fail(failure);
         return 1;
     }
     return flush_messages(0, label, error_seen) ? 1 : 0;
@@ -420,8 +431,18 @@ int RunDump(const std::string& design, const std::string& out, const std::string
 
 }  // namespace
 
+// An interrupted command leaves none of its temporary files behind.
+extern "C" void OnInterrupt(int signal_number)
+{
+    RemoveTemporaryFiles();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
 int main(int argc, char** argv)
 {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
     // Without glibc's fast bins, the millions of small blocks of a netlist database are merged
     // as they are freed, in the order they were made, instead of in one pass over scattered
     // memory at the next large allocation: a 100k-primitive design reaches its first cycle

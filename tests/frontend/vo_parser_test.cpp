@@ -2,6 +2,8 @@
 // cannot be written, a missing netlist, and two designs loaded side by side in one directory.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "load_design.h"
@@ -32,11 +34,11 @@ TEST(VoParser, WorkingCopyLivesBesideTheNetlistUntilTheLoaderIsDestroyed)
     ASSERT_EQ(loader->Parse(), 1);
     EXPECT_EQ(loader->ModuleName(), "small");
 
-    // Removing files that were never made is no error; the netlist itself stays.
+    // Only the working copy goes: a file under the second name was not made here and stays.
     std::ofstream(dir.Path("d.vokvc.vo")) << "x";
     loader.reset();
     EXPECT_FALSE(Exists(dir.Path("d.vodctr.vo")));
-    EXPECT_FALSE(Exists(dir.Path("d.vokvc.vo")));
+    EXPECT_TRUE(Exists(dir.Path("d.vokvc.vo")));
     EXPECT_TRUE(Exists(netlist));
     EXPECT_TRUE(pending_messages().empty());
 }
@@ -56,13 +58,47 @@ TEST(VoParser, MissingNetlistParsesAsAnEmptyDesign)
     EXPECT_EQ(pending_messages()[0].severity, SEV_FATAL);
 }
 
-TEST(VoParser, UnwritableWorkingCopyIsReportedInsteadOfParsingNothing)
+// A name taken by a directory, a file or a planted link is never written through nor removed:
+// the working copy goes under a free name beside it.
+TEST(VoParser, TakenWorkingCopyNameIsLeftAloneAndAnotherUsed)
 {
     ScratchDir dir;
     std::string netlist = dir.Write("d.vo", SMALL);
-    // A directory where the working copy should go cannot be opened as a file, whoever we are.
-    std::filesystem::create_directory(dir.Path("d.vodctr.vo"));
-    const std::string cases[] = {netlist, "/nonexistent-blocktide-dir/d.vo"};
+    std::string victim = dir.Write("victim.txt", "precious");
+    std::filesystem::create_symlink(victim, dir.Path("d.vodctr.vo"));
+    std::filesystem::create_directory(dir.Path("d.vodctr.1.vo"));
+    {
+        KVC::NetlistDB db;
+        bool ready = false;
+        clear_messages();
+        VoParser loader(netlist, DataPath("basic_map.xml"), &db, ready);
+        ASSERT_TRUE(ready);
+        EXPECT_EQ(loader.WorkingCopyPath(), dir.Path("d.vodctr.2.vo"));
+        EXPECT_EQ(loader.Parse(), 1) << loader.ErrorText();
+    }
+    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("d.vodctr.vo")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("d.vodctr.1.vo")));
+    EXPECT_FALSE(Exists(dir.Path("d.vodctr.2.vo")));
+}
+
+// A netlist that is a FIFO is not waited on: it reads as an empty design.
+TEST(VoParser, NetlistThatIsNoRegularFileReadsAsEmpty)
+{
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo(dir.Path("fifo.vo").c_str(), 0600), 0);
+    KVC::NetlistDB db;
+    bool ready = false;
+    clear_messages();
+    VoParser loader(dir.Path("fifo.vo"), DataPath("basic_map.xml"), &db, ready);
+    ASSERT_TRUE(ready);
+    EXPECT_EQ(loader.Parse(), 0);
+    EXPECT_EQ(loader.ErrorText(), "No 'module' keyword found in design");
+}
+
+TEST(VoParser, UnwritableWorkingCopyIsReportedInsteadOfParsingNothing)
+{
+    const std::string cases[] = {"/nonexistent-blocktide-dir/d.vo"};
     for (const std::string& path : cases) {
         KVC::NetlistDB db;
         bool ready = false;
@@ -76,7 +112,6 @@ TEST(VoParser, UnwritableWorkingCopyIsReportedInsteadOfParsingNothing)
         EXPECT_EQ(pending_messages()[0].severity, SEV_FATAL);
         EXPECT_EQ(pending_messages()[0].text, expected);
     }
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("d.vodctr.vo")));
 }
 
 TEST(VoParser, TwoDesignsInOneDirectoryDoNotInterfere)
