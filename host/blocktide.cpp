@@ -4,6 +4,7 @@
 #include "host/blocktide.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 
 #include "base/messages.h"
@@ -339,8 +340,22 @@ struct Simulation::State {
     std::lock_guard<std::recursive_mutex> library_lock(LibraryLock()); \
     MessageCapture capture((state).messages, (state).dropped, (state).options.print_messages)
 
+// Whether the netlist beside a SimDB file was changed after the file was written.
+bool IsStale(const std::string& design_path)
+{
+    std::error_code error;
+    const auto netlist = std::filesystem::last_write_time(design_path, error);
+    if (error || !std::filesystem::is_regular_file(design_path, error))
+        return false;  // no netlist beside it: the SimDB file is all there is
+    const auto database = std::filesystem::last_write_time(design_path + ".simdb", error);
+    return !error && netlist > database;
+}
+
 Simulation::Simulation(const std::string& design_path, SimulationOptions options) : state_(std::make_unique<State>())
 {
+    if (IsStale(design_path))
+        throw Error("the simulation database " + design_path + ".simdb is older than its netlist; import the design "
+                    "again");
     state_->options = std::move(options);
     state_->design_path = design_path;
     BLOCKTIDE_CALL(*state_);

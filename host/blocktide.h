@@ -139,7 +139,8 @@ struct SimulationOptions {
 class Simulation {
 public:
     // Opens design_path + ".simdb" (written by ImportDesign for the netlist design_path) and
-    // builds the simulation. Throws Error when the design cannot be set up.
+    // builds the simulation. Throws Error when the design cannot be set up, or when the
+    // netlist design_path is newer than its SimDB file (a stale file is never used silently).
     explicit Simulation(const std::string& design_path, SimulationOptions options = {});
     ~Simulation();
     Simulation(Simulation&&) noexcept;

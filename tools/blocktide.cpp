@@ -200,11 +200,10 @@ int RunSim(const SimOptions& options)
             Fail(options.stimulus + ": the stimulus file has no steps: every line after the first is one step");
             return 1;
         }
-    } else {
-        long long steps = options.cycles < 0 ? 1 : options.cycles;
-        for (long long i = 0; i < steps; ++i)
-            stimulus.steps.push_back(StimulusStep{static_cast<int>(i + 1), 1, {}});
     }
+    // Without a stimulus: --cycles one-cycle steps (one by default), the inputs at their defaults,
+    // made as they run rather than all at once.
+    const long long generated_steps = options.stimulus.empty() ? (options.cycles < 0 ? 1 : options.cycles) : 0;
 
     blocktide::SimulationOptions sim_options;
     sim_options.hex_directory = options.hexdir;
@@ -212,8 +211,8 @@ int RunSim(const SimOptions& options)
     std::optional<blocktide::Simulation> opened;
     try {
         opened.emplace(options.design, sim_options);
-    } catch (const blocktide::Error&) {
-        Fail("the design " + options.design + " could not be set up");
+    } catch (const blocktide::Error& error) {
+        Fail(std::string(error.what()) + (error.messages().empty() ? " (blocktide import, or --map)" : ""));
         return 1;
     }
     blocktide::Simulation& sim = *opened;
@@ -257,7 +256,7 @@ int RunSim(const SimOptions& options)
         Fail(failure);
         return 1;
     }
-    bool write_csv = !options.stimulus.empty() || !options.out.empty();
+    const bool write_csv = true;  // a row per step, as for a stimulus of empty lines
     if (write_csv) {
         std::string header = "cycle";
         for (const std::string& name : shown_names)
@@ -274,13 +273,17 @@ int RunSim(const SimOptions& options)
         }
     }
 
-    long long total_cycles = 0;
+    long long total_cycles = generated_steps;
     for (const StimulusStep& step : stimulus.steps)
         total_cycles += step.cycles;
     Progress progress(total_cycles);
     std::set<int> warned_inputs;
     long long cycle = 0;
-    for (const StimulusStep& step : stimulus.steps) {
+    const size_t step_count =
+        options.stimulus.empty() ? static_cast<size_t>(generated_steps) : stimulus.steps.size();
+    StimulusStep generated{0, 1, {}};
+    for (size_t number = 0; number < step_count; ++number) {
+        const StimulusStep& step = options.stimulus.empty() ? generated : stimulus.steps[number];
         for (size_t column = 0; column < step.values.size(); ++column) {
             int index = column_input[column];
             const blocktide::Port& input = sim.Inputs()[static_cast<size_t>(index)];
@@ -460,12 +463,15 @@ int main(int argc, char** argv)
     CLI::App* simulate = app.add_subcommand("sim", "Simulate a design from its simulation database");
     simulate->add_option("DESIGN", sim.design, "The design's netlist path (DESIGN.vo; reads DESIGN.vo.simdb)")
         ->required();
-    simulate->add_option("--stimulus", sim.stimulus, "CSV of input values, one step per line");
+    CLI::Option* stimulus_option =
+        simulate->add_option("--stimulus", sim.stimulus, "CSV of input values, one step per line");
     simulate->add_option("--cycles", sim.cycles, "Without a stimulus: run this many one-cycle steps")
+        ->excludes(stimulus_option)
         ->check(CLI::Validator(
             [](std::string& text) { return text.rfind('-', 0) == 0 ? "a cycle count is 0 or more" : ""; },
             "COUNT"));
-    simulate->add_option("--outputs", sim.outputs, "Comma-separated outputs or other signals to show (default: all outputs)");
+    simulate->add_option("--outputs", sim.outputs,
+                         "Comma-separated outputs or other signals to show (default: all outputs)");
     simulate->add_option("--out", sim.out, "Write the output CSV here instead of standard output");
     simulate->add_option("--vcd", sim.vcd,
                          "Write a VCD waveform: the clock, every input and output, and the --signals");

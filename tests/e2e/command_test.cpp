@@ -3,6 +3,9 @@
 // clear message, a non-zero exit and no output file.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "command_runner.h"
 
 namespace {
@@ -138,11 +141,16 @@ TEST(Sim, ReusesTheSimDbWithoutReadingTheNetlistAgain)
     EXPECT_EQ(without.exit_code, 0) << without.err;
     EXPECT_EQ(without.out, expected);
 
+    // A netlist newer than the SimDB file: the file is stale and never used silently.
+    std::filesystem::last_write_time(mac.ws.Path(mac.vo() + ".simdb"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
     mac.ws.Write(mac.vo(), "this is not a netlist");
-    CommandResult corrupt = mac.Sim({"--stimulus", mac.ws.Path(mac.stimulus())});
-    EXPECT_EQ(corrupt.exit_code, 0) << corrupt.err;
-    EXPECT_EQ(corrupt.out, expected);
-    EXPECT_EQ(corrupt.err, "");
+    CommandResult stale = mac.Sim({"--stimulus", mac.ws.Path(mac.stimulus())});
+    EXPECT_EQ(stale.exit_code, 1);
+    EXPECT_EQ(stale.out, "");
+    EXPECT_NE(stale.err.find("is older than its netlist; import the design again (blocktide import, or --map)"),
+              std::string::npos)
+        << stale.err;
 }
 
 TEST(Sim, MapOptionImportsTheChangedNetlistFirst)
@@ -260,12 +268,18 @@ TEST(Sim, OutputsOptionChoosesAndOrdersTheColumns)
               "263,0,03\n264,0,00\n265,0,00\n266,0,00\n267,0,01\n");
 }
 
-TEST(Sim, CyclesWithoutStimulusRunsOneCycleStepsAndWritesOnlyWithOut)
+TEST(Sim, CyclesWithoutStimulusRunsOneCycleStepsAndPrintsARowEach)
 {
     Imported shuffle("shuffle");
-    CommandResult quiet = shuffle.Sim({"--cycles", "3"});
-    EXPECT_EQ(quiet.exit_code, 0);
-    EXPECT_EQ(quiet.out, "");
+    CommandResult printed = shuffle.Sim({"--cycles", "3", "--outputs", "packed"});
+    EXPECT_EQ(printed.exit_code, 0);
+    EXPECT_EQ(printed.out, "cycle,packed\n1,F00\n2,F00\n3,F00\n");
+    CommandResult one = shuffle.Sim({"--outputs", "packed"});  // one cycle by default
+    EXPECT_EQ(one.out, "cycle,packed\n1,F00\n");
+    shuffle.ws.Write("s.csv", "y\n1\n");
+    CommandResult both = shuffle.Sim({"--cycles", "3", "--stimulus", shuffle.ws.Path("s.csv")});
+    EXPECT_EQ(both.exit_code, 2);  // --cycles is for runs without a stimulus
+    EXPECT_NE(both.err.find("excludes"), std::string::npos) << both.err;
 
     CommandResult written = shuffle.Sim({"--cycles", "3", "--out", shuffle.ws.Path("o.csv"), "--outputs", "packed"});
     EXPECT_EQ(written.exit_code, 0);
