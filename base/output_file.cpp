@@ -18,9 +18,12 @@ constexpr int kSlots = 32;
 constexpr size_t kSlotLength = 4096;
 char registry[kSlots][kSlotLength];
 
-std::string Reason() { return std::strerror(errno); }
+std::string Reason()
+{
+    return std::strerror(errno);
+}
 
-}  // namespace
+} // namespace
 
 int CreateExclusive(const std::string& path)
 {
@@ -30,10 +33,10 @@ int CreateExclusive(const std::string& path)
 void RegisterTemporaryFile(const std::string& path)
 {
     if (path.size() >= kSlotLength)
-        return;  // not removable after an interrupt; the normal path still removes it
+        return; // not removable after an interrupt; the normal path still removes it
     for (auto& slot : registry)
         if (slot[0] == 0) {
-            std::memcpy(slot + 1, path.c_str() + 1, path.size());  // the name first, then mark it used
+            std::memcpy(slot + 1, path.c_str() + 1, path.size()); // the name first, then mark it used
             std::atomic_signal_fence(std::memory_order_seq_cst);
             slot[0] = path[0];
             return;
@@ -56,7 +59,10 @@ void RemoveTemporaryFiles()
             ::unlink(slot);
 }
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile()
+{
+    Discard();
+}
 
 bool OutputFile::Open(const std::string& target, std::string& error)
 {

@@ -12,7 +12,7 @@
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();  // an uncommitted temporary file is removed
+    ~OutputFile(); // an uncommitted temporary file is removed
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -31,10 +31,10 @@ public:
 private:
     void Discard();
 
-    std::string path;        // what the user named
-    std::string write_path;  // the temporary file, or `path` when written directly
-    bool temporary = false;  // write_path is a temporary file of ours
-    bool failed = false;     // a write or close failed
+    std::string path;       // what the user named
+    std::string write_path; // the temporary file, or `path` when written directly
+    bool temporary = false; // write_path is a temporary file of ours
+    bool failed = false;    // a write or close failed
     std::FILE* stream = nullptr;
 };
 

@@ -23,7 +23,7 @@ Registry& TheRegistry()
     return registry;
 }
 
-}  // namespace
+} // namespace
 
 NodeRegistration::NodeRegistration(OperatorCode code, NodeMaker maker)
 {
@@ -43,7 +43,10 @@ NodeMaker FindNodeMaker(int operator_code)
     return TheRegistry().makers[static_cast<size_t>(operator_code)];
 }
 
-int RegistrationFaults() { return TheRegistry().faults; }
+int RegistrationFaults()
+{
+    return TheRegistry().faults;
+}
 
 std::optional<int32_t> QueryInteger(const ParamQuery& query, const char* name)
 {
@@ -53,4 +56,4 @@ std::optional<int32_t> QueryInteger(const ParamQuery& query, const char* name)
     return value.integer();
 }
 
-}  // namespace Sim
+} // namespace Sim

@@ -55,9 +55,15 @@ Node_Base* MakeBySign(Manager& manager, const std::string& node_name, const Para
 // Reading a parameter for the choice of class.
 std::optional<int32_t> QueryInteger(const ParamQuery& query, const char* name);
 // Present and 1 ("signed").
-inline bool ParamIsOne(const ParamQuery& query, const char* name) { return QueryInteger(query, name) == 1; }
+inline bool ParamIsOne(const ParamQuery& query, const char* name)
+{
+    return QueryInteger(query, name) == 1;
+}
 // Absent, or at most 32: a narrow class computing on one 32-bit word serves the width.
-inline bool NarrowOrAbsent(const ParamQuery& query, const char* name) { return QueryInteger(query, name).value_or(0) <= 32; }
+inline bool NarrowOrAbsent(const ParamQuery& query, const char* name)
+{
+    return QueryInteger(query, name).value_or(0) <= 32;
+}
 
 template <class Unsigned, class Signed>
 Node_Base* MakeBySign(Manager& manager, const std::string& node_name, const ParamQuery& query)
@@ -67,4 +73,4 @@ Node_Base* MakeBySign(Manager& manager, const std::string& node_name, const Para
     return manager.NewNode<Unsigned>(node_name, query);
 }
 
-}  // namespace Sim
+} // namespace Sim

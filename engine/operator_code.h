@@ -101,4 +101,4 @@ constexpr std::string_view NameOfOperatorCode(int code)
     return {};
 }
 
-}  // namespace Sim
+} // namespace Sim

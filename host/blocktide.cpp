@@ -29,9 +29,15 @@ std::recursive_mutex& LibraryLock()
     return lock;
 }
 
-uint64_t LowMask(int bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+uint64_t LowMask(int bits)
+{
+    return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
+}
 
-size_t WordCount(int width) { return static_cast<size_t>((width + 63) / 64); }
+size_t WordCount(int width)
+{
+    return static_cast<size_t>((width + 63) / 64);
+}
 
 // For the length of one call: every message the session flushes is appended to `kept`
 // (beyond the cap only counted), and printing is suppressed unless wanted.
@@ -62,6 +68,21 @@ private:
     ConsoleSink previous_sink_;
     bool print_;
 };
+
+// Runs a call's body, turning whatever else it throws (memory exhausted by a huge design, a
+// failure deep in the library) into Error: nothing escapes the interface but Error.
+template <class Body> auto Guarded(const char* operation, Body&& body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const Error&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw Error(std::string(operation) + " ran out of memory");
+    } catch (const std::exception& failure) {
+        throw Error(std::string(operation) + " failed: " + failure.what());
+    }
+}
 
 std::string JoinedTexts(const std::vector<Message>& messages)
 {
@@ -121,7 +142,7 @@ Value FromEngine(const MLIB_UINTEGER& value)
     return Value::from_words(value.width(), std::move(bits), std::move(undefined), value.is_high_z());
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- errors
 
@@ -182,7 +203,7 @@ Value Value::from_hex(int width, std::string_view text)
         else
             throw Error("'" + std::string(text) + "' is not a hexadecimal value");
         if (position >= width_bits)
-            continue;  // digits beyond the width are cut
+            continue; // digits beyond the width are cut
         const size_t word = static_cast<size_t>(position / 64);
         value.words_[word] |= nibble << (position % 64);
         value.undefined_[word] |= unknown << (position % 64);
@@ -196,7 +217,10 @@ bool Value::has_undefined_bits() const
     return std::any_of(undefined_.begin(), undefined_.end(), [](uint64_t word) { return word != 0; });
 }
 
-bool Value::is_defined() const { return !high_z_ && !has_undefined_bits(); }
+bool Value::is_defined() const
+{
+    return !high_z_ && !has_undefined_bits();
+}
 
 std::string Value::to_hex() const
 {
@@ -244,7 +268,9 @@ Value Samples::At(size_t cycle) const
 
 // ---------------------------------------------------------------- import
 
-Design ImportDesign(const std::string& netlist_path, const std::string& map_path, bool print_messages)
+namespace {
+
+Design ImportDesignUnguarded(const std::string& netlist_path, const std::string& map_path, bool print_messages)
 {
     std::lock_guard<std::recursive_mutex> lock(LibraryLock());
     Design design;
@@ -270,6 +296,13 @@ Design ImportDesign(const std::string& netlist_path, const std::string& map_path
     return design;
 }
 
+} // namespace
+
+Design ImportDesign(const std::string& netlist_path, const std::string& map_path, bool print_messages)
+{
+    return Guarded("the import", [&] { return ImportDesignUnguarded(netlist_path, map_path, print_messages); });
+}
+
 // ---------------------------------------------------------------- simulation
 
 struct Simulation::State {
@@ -277,14 +310,14 @@ struct Simulation::State {
     SimulationOptions options;
     std::vector<Port> inputs;
     std::vector<Port> outputs;
-    std::vector<MLIB_UINTEGER> input_values;  // one per input, its width: no allocation per write
-    std::vector<bool> reaching_outputs;       // per input, when the options asked for it
+    std::vector<MLIB_UINTEGER> input_values; // one per input, its width: no allocation per write
+    std::vector<bool> reaching_outputs;      // per input, when the options asked for it
     std::vector<Message> messages;           // reported since the last TakeMessages
     size_t dropped = 0;                      // messages beyond the kept ones
     long long cycle = 0;
     std::string design_path;
-    std::unique_ptr<Sim::SignalTable> signals;  // made when first asked for
-    std::unique_ptr<Sim::Waveform> waveform;    // open while recording
+    std::unique_ptr<Sim::SignalTable> signals; // made when first asked for
+    std::unique_ptr<Sim::Waveform> waveform;   // open while recording
 
     const Sim::SignalTable& Signals()
     {
@@ -295,6 +328,8 @@ struct Simulation::State {
         }
         return *signals;
     }
+    // Loads the design, maps every port and works out what the options ask for.
+    void Open();
     // Runs cycles, sampling the waveform after each when one is open.
     void RunCycles(int cycles)
     {
@@ -336,8 +371,8 @@ struct Simulation::State {
 };
 
 // Every public call holds the library lock and captures the messages it causes.
-#define BLOCKTIDE_CALL(state)                                        \
-    std::lock_guard<std::recursive_mutex> library_lock(LibraryLock()); \
+#define BLOCKTIDE_CALL(state)                                                                                          \
+    std::lock_guard<std::recursive_mutex> library_lock(LibraryLock());                                                 \
     MessageCapture capture((state).messages, (state).dropped, (state).options.print_messages)
 
 // Whether the netlist beside a SimDB file was changed after the file was written.
@@ -346,7 +381,7 @@ bool IsStale(const std::string& design_path)
     std::error_code error;
     const auto netlist = std::filesystem::last_write_time(design_path, error);
     if (error || !std::filesystem::is_regular_file(design_path, error))
-        return false;  // no netlist beside it: the SimDB file is all there is
+        return false; // no netlist beside it: the SimDB file is all there is
     const auto database = std::filesystem::last_write_time(design_path + ".simdb", error);
     return !error && netlist > database;
 }
@@ -354,38 +389,42 @@ bool IsStale(const std::string& design_path)
 Simulation::Simulation(const std::string& design_path, SimulationOptions options) : state_(std::make_unique<State>())
 {
     if (IsStale(design_path))
-        throw Error("the simulation database " + design_path + ".simdb is older than its netlist; import the design "
+        throw Error("the simulation database " + design_path +
+                    ".simdb is older than its netlist; import the design "
                     "again");
     state_->options = std::move(options);
     state_->design_path = design_path;
-    BLOCKTIDE_CALL(*state_);
-    SimSession& session = state_->session;
-    session.hex_directory = state_->options.hex_directory;
+    Guarded("setting up the design", [&] { state_->Open(); });
+}
+
+void Simulation::State::Open()
+{
+    BLOCKTIDE_CALL(*this);
+    session.hex_directory = options.hex_directory;
     std::vector<Sim::InputInfo> inventory;
-    const bool failed = session.Load(design_path, state_->options.model_library_directory, false, {}, &inventory,
-                                     state_->options.find_feed_through);
+    const bool failed =
+        session.Load(design_path, options.model_library_directory, false, {}, &inventory, options.find_feed_through);
     for (const Sim::DesignPort& port : session.Ports().inputs)
-        state_->inputs.push_back({port.name, port.width, Direction::Input});
+        inputs.push_back({port.name, port.width, Direction::Input});
     for (const Sim::DesignPort& port : session.Ports().outputs)
-        state_->outputs.push_back({port.name, port.width, Direction::Output});
-    for (const Port& port : state_->inputs) {
+        outputs.push_back({port.name, port.width, Direction::Output});
+    for (const Port& port : inputs) {
         session.input_names.push_back(port.name);
-        state_->input_values.emplace_back(0, port.width);
+        input_values.emplace_back(0, port.width);
     }
-    for (const Port& port : state_->outputs)
+    for (const Port& port : outputs)
         session.output_names.push_back(port.name);
-    if (state_->options.find_feed_through) {
-        state_->reaching_outputs.assign(state_->inputs.size(), false);
+    if (options.find_feed_through) {
+        reaching_outputs.assign(inputs.size(), false);
         for (const Sim::InputInfo& entry : inventory)
-            for (size_t i = 0; i < state_->inputs.size(); ++i)
-                if (state_->inputs[i].name == entry.name)
-                    state_->reaching_outputs[i] = entry.reaches_output;
+            for (size_t i = 0; i < inputs.size(); ++i)
+                if (inputs[i].name == entry.name)
+                    reaching_outputs[i] = entry.reaches_output;
     }
     session.MapDesignPorts();
     const bool unmapped = session.flush_messages(0);
     if (failed || unmapped)
-        throw Error("the design " + design_path + " could not be set up" + JoinedTexts(state_->messages),
-                    state_->messages);
+        throw Error("the design " + design_path + " could not be set up" + JoinedTexts(messages), messages);
 }
 
 Simulation::~Simulation()
@@ -399,8 +438,14 @@ Simulation::~Simulation()
 Simulation::Simulation(Simulation&&) noexcept = default;
 Simulation& Simulation::operator=(Simulation&&) noexcept = default;
 
-const std::vector<Port>& Simulation::Inputs() const { return state_->inputs; }
-const std::vector<Port>& Simulation::Outputs() const { return state_->outputs; }
+const std::vector<Port>& Simulation::Inputs() const
+{
+    return state_->inputs;
+}
+const std::vector<Port>& Simulation::Outputs() const
+{
+    return state_->outputs;
+}
 
 int Simulation::InputHandle(const std::string& name) const
 {
@@ -440,7 +485,10 @@ void Simulation::WriteDouble(int input, double value)
     state_->Flush();
 }
 
-const std::vector<bool>& Simulation::InputsReachingOutputs() const { return state_->reaching_outputs; }
+const std::vector<bool>& Simulation::InputsReachingOutputs() const
+{
+    return state_->reaching_outputs;
+}
 
 Value Simulation::Read(int output)
 {
@@ -455,98 +503,104 @@ void Simulation::Run(int cycles)
     BLOCKTIDE_CALL(*state_);
     if (cycles < 0)
         throw Error("a cycle count is 0 or more, not " + std::to_string(cycles));
-    state_->RunCycles(cycles);
+    Guarded("the run", [&] { state_->RunCycles(cycles); });
     state_->Flush();
 }
 
-long long Simulation::Cycle() const { return state_->cycle; }
+long long Simulation::Cycle() const
+{
+    return state_->cycle;
+}
 
 std::vector<Samples> Simulation::Step(const std::vector<Samples>& inputs, const std::vector<std::string>& outputs)
 {
     BLOCKTIDE_CALL(*state_);
-    State& state = *state_;
-    if (inputs.empty())
-        throw Error("a step needs the values of at least one input; Run runs cycles without inputs");
-    // Which input each column writes, checked before anything runs.
-    std::vector<int> handles;
-    size_t expected_cycles = SIZE_MAX;
-    for (const Samples& column : inputs) {
-        const int handle = InputHandle(column.port);
-        const int width = state.inputs[static_cast<size_t>(handle)].width;
-        if (column.width != 0 && column.width != width)
-            throw Error("the values of input " + column.port + " are " + std::to_string(column.width) +
-                        " bits wide; the input has " + std::to_string(width));
-        const size_t per = static_cast<size_t>(width <= 64 ? 1 : (width + 63) / 64);
-        if (column.bits.size() % per != 0 || (!column.undefined.empty() && column.undefined.size() != column.bits.size()))
-            throw Error("the values of input " + column.port + " do not fill whole values");
-        const size_t column_cycles = column.bits.size() / per;
-        if (expected_cycles != SIZE_MAX && column_cycles != expected_cycles)
-            throw Error("every input of a step needs the same number of cycles");
-        expected_cycles = column_cycles;
-        handles.push_back(handle);
-    }
-    const size_t steps = expected_cycles;
-    std::vector<Samples> results;
-    std::vector<int> output_handles;
-    for (const std::string& name : outputs) {
-        const int handle = OutputHandle(name);
-        output_handles.push_back(handle);
-        Samples result;
-        result.port = name;
-        result.width = state.outputs[static_cast<size_t>(handle)].width;
-        const size_t per = static_cast<size_t>(result.words_per_value());
-        result.bits.assign(steps * per, 0);
-        result.undefined.assign(steps * per, 0);
-        result.high_z.assign(steps, 0);
-        results.push_back(std::move(result));
-    }
-    std::vector<bool> any_undefined(results.size(), false), any_high_z(results.size(), false);
-    for (size_t cycle = 0; cycle < steps; ++cycle) {
-        for (size_t c = 0; c < inputs.size(); ++c) {
-            const Samples& column = inputs[c];
-            const int handle = handles[c];
-            MLIB_UINTEGER& engine_value = state.input_values[static_cast<size_t>(handle)];
-            const int width = engine_value.width();
+    return Guarded("the step", [&]() -> std::vector<Samples> {
+        State& state = *state_;
+        if (inputs.empty())
+            throw Error("a step needs the values of at least one input; Run runs cycles without inputs");
+        // Which input each column writes, checked before anything runs.
+        std::vector<int> handles;
+        size_t expected_cycles = SIZE_MAX;
+        for (const Samples& column : inputs) {
+            const int handle = InputHandle(column.port);
+            const int width = state.inputs[static_cast<size_t>(handle)].width;
+            if (column.width != 0 && column.width != width)
+                throw Error("the values of input " + column.port + " are " + std::to_string(column.width) +
+                            " bits wide; the input has " + std::to_string(width));
             const size_t per = static_cast<size_t>(width <= 64 ? 1 : (width + 63) / 64);
-            const bool z = cycle < column.high_z.size() && column.high_z[cycle] != 0;
-            if (per == 1 && column.undefined.empty() && !z) {
-                // The common case: one defined word.
-                const uint64_t bits = column.bits[cycle] & LowMask(width);
-                engine_value.clear_flags();
-                engine_value.set_word(0, static_cast<uint32_t>(bits));
-                engine_value.set_undef_word(0, 0);
-                if (engine_value.words() > 1) {
-                    engine_value.set_word(1, static_cast<uint32_t>(bits >> 32));
-                    engine_value.set_undef_word(1, 0);
-                }
-            } else {
-                ToEngine(column.At(cycle), engine_value);
-            }
-            state.session.WriteWideInput(handle, engine_value);
+            if (column.bits.size() % per != 0 ||
+                (!column.undefined.empty() && column.undefined.size() != column.bits.size()))
+                throw Error("the values of input " + column.port + " do not fill whole values");
+            const size_t column_cycles = column.bits.size() / per;
+            if (expected_cycles != SIZE_MAX && column_cycles != expected_cycles)
+                throw Error("every input of a step needs the same number of cycles");
+            expected_cycles = column_cycles;
+            handles.push_back(handle);
         }
-        state.RunCycles(1);
-        for (size_t o = 0; o < results.size(); ++o) {
-            Samples& result = results[o];
+        const size_t steps = expected_cycles;
+        std::vector<Samples> results;
+        std::vector<int> output_handles;
+        for (const std::string& name : outputs) {
+            const int handle = OutputHandle(name);
+            output_handles.push_back(handle);
+            Samples result;
+            result.port = name;
+            result.width = state.outputs[static_cast<size_t>(handle)].width;
             const size_t per = static_cast<size_t>(result.words_per_value());
-            const MLIB_UINTEGER value = state.ReadOutput(output_handles[o]);
-            FromEngine(value, &result.bits[cycle * per], &result.undefined[cycle * per], per);
-            if (!any_undefined[o])
-                for (size_t w = 0; w < per; ++w)
-                    any_undefined[o] = any_undefined[o] || result.undefined[cycle * per + w] != 0;
-            if (value.is_high_z()) {
-                result.high_z[cycle] = 1;
-                any_high_z[o] = true;
-            }
+            result.bits.assign(steps * per, 0);
+            result.undefined.assign(steps * per, 0);
+            result.high_z.assign(steps, 0);
+            results.push_back(std::move(result));
         }
-        state.Flush();
-    }
-    for (size_t o = 0; o < results.size(); ++o) {
-        if (!any_undefined[o])
-            results[o].undefined.clear();
-        if (!any_high_z[o])
-            results[o].high_z.clear();
-    }
-    return results;
+        std::vector<bool> any_undefined(results.size(), false), any_high_z(results.size(), false);
+        for (size_t cycle = 0; cycle < steps; ++cycle) {
+            for (size_t c = 0; c < inputs.size(); ++c) {
+                const Samples& column = inputs[c];
+                const int handle = handles[c];
+                MLIB_UINTEGER& engine_value = state.input_values[static_cast<size_t>(handle)];
+                const int width = engine_value.width();
+                const size_t per = static_cast<size_t>(width <= 64 ? 1 : (width + 63) / 64);
+                const bool z = cycle < column.high_z.size() && column.high_z[cycle] != 0;
+                if (per == 1 && column.undefined.empty() && !z) {
+                    // The common case: one defined word.
+                    const uint64_t bits = column.bits[cycle] & LowMask(width);
+                    engine_value.clear_flags();
+                    engine_value.set_word(0, static_cast<uint32_t>(bits));
+                    engine_value.set_undef_word(0, 0);
+                    if (engine_value.words() > 1) {
+                        engine_value.set_word(1, static_cast<uint32_t>(bits >> 32));
+                        engine_value.set_undef_word(1, 0);
+                    }
+                } else {
+                    ToEngine(column.At(cycle), engine_value);
+                }
+                state.session.WriteWideInput(handle, engine_value);
+            }
+            state.RunCycles(1);
+            for (size_t o = 0; o < results.size(); ++o) {
+                Samples& result = results[o];
+                const size_t per = static_cast<size_t>(result.words_per_value());
+                const MLIB_UINTEGER value = state.ReadOutput(output_handles[o]);
+                FromEngine(value, &result.bits[cycle * per], &result.undefined[cycle * per], per);
+                if (!any_undefined[o])
+                    for (size_t w = 0; w < per; ++w)
+                        any_undefined[o] = any_undefined[o] || result.undefined[cycle * per + w] != 0;
+                if (value.is_high_z()) {
+                    result.high_z[cycle] = 1;
+                    any_high_z[o] = true;
+                }
+            }
+            state.Flush();
+        }
+        for (size_t o = 0; o < results.size(); ++o) {
+            if (!any_undefined[o])
+                results[o].undefined.clear();
+            if (!any_high_z[o])
+                results[o].high_z.clear();
+        }
+        return results;
+    });
 }
 
 std::vector<std::string> Simulation::Signals()
@@ -608,7 +662,7 @@ std::vector<Message> Simulation::TakeMessages()
 {
     {
         BLOCKTIDE_CALL(*state_);
-        state_->Flush();  // what was reported outside the interface's calls, too
+        state_->Flush(); // what was reported outside the interface's calls, too
     }
     std::lock_guard<std::recursive_mutex> lock(LibraryLock());
     std::vector<Message> taken = std::move(state_->messages);
@@ -620,4 +674,4 @@ std::vector<Message> Simulation::TakeMessages()
     return taken;
 }
 
-}  // namespace blocktide
+} // namespace blocktide

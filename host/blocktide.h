@@ -30,7 +30,7 @@ enum class Direction { Input, Output };
 // A design input or output. Clock inputs are no ports: every design runs on one implicit clock.
 struct Port {
     std::string name;
-    int width = 1;  // bits
+    int width = 1; // bits
     Direction direction = Direction::Input;
 };
 
@@ -39,7 +39,7 @@ enum class Severity { Info = 0, Trace = 1, Warning = 2, Error = 3, Fatal = 4, In
 
 struct Message {
     Severity severity = Severity::Info;
-    std::string text;  // as reported, without the printed prefix
+    std::string text; // as reported, without the printed prefix
 };
 
 class Error : public std::runtime_error {
@@ -99,10 +99,10 @@ private:
 // What an import learns of a design.
 struct Design {
     std::string module_name;
-    std::vector<Port> inputs;   // declaration order
-    std::vector<Port> outputs;  // declaration order
+    std::vector<Port> inputs;  // declaration order
+    std::vector<Port> outputs; // declaration order
     std::vector<std::string> clocks;
-    std::vector<Message> messages;  // everything the import reported
+    std::vector<Message> messages; // everything the import reported
 };
 
 // Reads the netlist with its map and writes its SimDB file beside it (netlist path +
@@ -114,10 +114,10 @@ Design ImportDesign(const std::string& netlist_path, const std::string& map_path
 // (one for a port of up to 64 bits), least significant first, cycle after cycle.
 struct Samples {
     std::string port;
-    int width = 0;                    // bits; 0 on an input: the port's own width
-    std::vector<uint64_t> bits;       // cycles * words_per_value() words
-    std::vector<uint64_t> undefined;  // the same shape, or empty when every bit is defined
-    std::vector<uint8_t> high_z;      // one flag per cycle, or empty when none is set
+    int width = 0;                   // bits; 0 on an input: the port's own width
+    std::vector<uint64_t> bits;      // cycles * words_per_value() words
+    std::vector<uint64_t> undefined; // the same shape, or empty when every bit is defined
+    std::vector<uint8_t> high_z;     // one flag per cycle, or empty when none is set
 
     int words_per_value() const { return width <= 64 ? 1 : (width + 63) / 64; }
     size_t cycles() const { return width < 1 ? 0 : bits.size() / static_cast<size_t>(words_per_value()); }
@@ -127,7 +127,7 @@ struct Samples {
 
 struct SimulationOptions {
     std::string hex_directory;           // where memory initialisation files are looked up
-    std::string model_library_directory;  // empty: the model libraries beside libblocktide
+    std::string model_library_directory; // empty: the model libraries beside libblocktide
     bool print_messages = true;          // print messages on standard error as they come
     bool report_undefined_reads = true;  // reading an undefined output also reports it
     bool find_feed_through = false;      // work out InputsReachingOutputs (a walk of the design)
@@ -203,4 +203,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-}  // namespace blocktide
+} // namespace blocktide

@@ -106,8 +106,16 @@ bool ExportKelvornC_Gateway::ExportSetupModels(const std::string& design_path,
                                                std::vector<bool>& feed_through, bool analysis)
 {
     std::vector<Sim::InputInfo> inventory;
-    const bool failed =
-        session->Load(design_path, model_library_directory, packaged_block, input_order, &inventory, analysis);
+    bool failed = false;
+    try {
+        failed = session->Load(design_path, model_library_directory, packaged_block, input_order, &inventory, analysis);
+    } catch (const std::exception& failure) {
+        // Nothing but the documented answer leaves the gateway: an exhausted memory is a failure.
+        report(SEV_FATAL, std::string("The design could not be set up: ") +
+                              (dynamic_cast<const std::bad_alloc*>(&failure) ? "out of memory" : failure.what()));
+        session->flush_messages(0);
+        return true;
+    }
     std::stable_sort(inventory.begin(), inventory.end(),
                      [](const Sim::InputInfo& a, const Sim::InputInfo& b) { return a.name < b.name; });
     session->MapDesignPorts();
@@ -140,7 +148,11 @@ bool ExportKelvornC_Gateway::ExportWriteUnsignedWideInput(int index, const sc_dt
 
 bool ExportKelvornC_Gateway::ExportRun(int cycles)
 {
-    session->Run(cycles);
+    try {
+        session->Run(cycles);
+    } catch (const std::exception& failure) {
+        report(SEV_FATAL, std::string("The simulation stopped: ") + failure.what());
+    }
     session->flush_messages(0);
     return false;
 }

@@ -165,7 +165,7 @@ PyValue ToPython(const blocktide::Value& value)
 
 std::vector<py::dict> Messages(const std::vector<blocktide::Message>& messages);
 
-}  // namespace
+} // namespace
 
 PYBIND11_MODULE(_blocktide, module)
 {
@@ -175,9 +175,10 @@ PYBIND11_MODULE(_blocktide, module)
     py::class_<blocktide::Port>(module, "Port", "A design input or output.")
         .def_readonly("name", &blocktide::Port::name)
         .def_readonly("width", &blocktide::Port::width, "Bits.")
-        .def_property_readonly("direction", [](const blocktide::Port& port) {
-            return port.direction == blocktide::Direction::Input ? "input" : "output";
-        })
+        .def_property_readonly("direction",
+                               [](const blocktide::Port& port) {
+                                   return port.direction == blocktide::Direction::Input ? "input" : "output";
+                               })
         .def("__repr__", [](const blocktide::Port& port) {
             return "Port('" + port.name + "', " + std::to_string(port.width) + ", " +
                    (port.direction == blocktide::Direction::Input ? "input" : "output") + ")";
@@ -197,9 +198,11 @@ PYBIND11_MODULE(_blocktide, module)
         .def_property_readonly("defined", [](const PyValue& v) { return !v.high_z && v.undefined.equal(py::int_(0)); })
         .def("__int__", [](const PyValue& v) { return v.bits; })
         .def("__index__", [](const PyValue& v) { return v.bits; })
-        .def("__eq__", [](const PyValue& a, const PyValue& b) {
-            return a.width == b.width && a.bits.equal(b.bits) && a.undefined.equal(b.undefined) && a.high_z == b.high_z;
-        })
+        .def("__eq__",
+             [](const PyValue& a, const PyValue& b) {
+                 return a.width == b.width && a.bits.equal(b.bits) && a.undefined.equal(b.undefined) &&
+                        a.high_z == b.high_z;
+             })
         .def("__repr__", [](const PyValue& v) {
             std::vector<uint64_t> words = WordsOf(v.bits, v.width), undefined = WordsOf(v.undefined, v.width);
             const blocktide::Value value = blocktide::Value::from_words(v.width, words, undefined, v.high_z);
@@ -222,9 +225,10 @@ PYBIND11_MODULE(_blocktide, module)
         "Reads a netlist (.vo) with its XML map and writes its SimDB file beside it (netlist + '.simdb').\n"
         "Returns a Design; raises blocktide.Error, with the import's messages, when the netlist cannot be read.");
 
-    py::class_<blocktide::Simulation>(module, "Simulation",
-                                      "A simulation opened from a design's SimDB file.\n\n"
-                                      "Simulation('acc.vo') opens acc.vo.simdb, written by import_design('acc.vo', map).")
+    py::class_<blocktide::Simulation>(
+        module, "Simulation",
+        "A simulation opened from a design's SimDB file.\n\n"
+        "Simulation('acc.vo') opens acc.vo.simdb, written by import_design('acc.vo', map).")
         .def(py::init([](const std::string& design, const std::string& hex_directory, bool print_messages,
                          bool report_undefined_reads, const std::string& map) {
                  blocktide::SimulationOptions options;
@@ -253,8 +257,7 @@ PYBIND11_MODULE(_blocktide, module)
             "Writes a Python integer of any width (a negative one as its two's complement) into an input;\n"
             "undefined is the mask of bits to write as undefined. Bits beyond the input's width are cut.")
         .def(
-            "read",
-            [](blocktide::Simulation& sim, const std::string& output) { return ToPython(sim.Read(output)); },
+            "read", [](blocktide::Simulation& sim, const std::string& output) { return ToPython(sim.Read(output)); },
             "output"_a, "The output as a Value (bits, undefined mask, high_z); int(value) gives its bits.")
         .def(
             "run",
@@ -334,8 +337,7 @@ PYBIND11_MODULE(_blocktide, module)
             }
             return py::make_tuple(stimulus.inputs, steps);
         },
-        "path"_a,
-        "Reads a stimulus CSV as the blocktide command does: (input names, [(cycles, [values]) per line]).");
+        "path"_a, "Reads a stimulus CSV as the blocktide command does: (input names, [(cycles, [values]) per line]).");
 }
 
 namespace {
@@ -349,4 +351,4 @@ std::vector<py::dict> Messages(const std::vector<blocktide::Message>& messages)
     return result;
 }
 
-}  // namespace
+} // namespace

@@ -2,6 +2,8 @@
 // perimeter nodes for the design's ports, and the links of every input.
 #include "sim/build.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "engine/adapter.h"
@@ -16,6 +18,9 @@
 namespace Sim {
 
 namespace {
+
+// The most bits all ports of a design may hold together (2^28: a gigabyte of values at most).
+constexpr int64_t kMaxDesignBits = int64_t{1} << 28;
 
 // Answers every question, the nameless one included, with one width.
 ParamQuery WidthQuery(int width)
@@ -147,6 +152,21 @@ bool Build(const KVC::NetlistDB& database, Manager& manager)
     // The path's own text: the text form of an empty path would be "0", a directory name.
     const KVC::Param* library_path = database.Top()->GetParam("dll_path");
     SetModelLibraryDirectory(library_path != nullptr ? library_path->value.text() : std::string());
+
+    // Every port of the design holds its width in values (two planes, more for registers): a
+    // budget on the total keeps a netlist of a few kilobytes from asking for gigabytes.
+    int64_t bits = 0;
+    auto count_bits = [&bits](const KVC::Node& node) {
+        node.ForEachPort([&bits](KVC::Port& port) { bits += std::max(port.width, 0); });
+    };
+    count_bits(*database.Top());
+    database.ForEachNode(count_bits);
+    if (bits > kMaxDesignBits) {
+        report(SEV_FATAL, "The design's ports hold " + std::to_string(bits) + " bits, more than the " +
+                              std::to_string(kMaxDesignBits) + " a simulation may hold; it was not built");
+        report(SEV_TRACE, "(" + design + " build ends)");
+        return true;
+    }
 
     bool failed = false;
     manager.ReserveNodes(static_cast<size_t>(database.NodeCount()));

@@ -19,4 +19,4 @@ DesignPath SplitDesignPath(const std::string& path)
     return parts;
 }
 
-}  // namespace Sim
+} // namespace Sim

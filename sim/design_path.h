@@ -7,12 +7,12 @@
 namespace Sim {
 
 struct DesignPath {
-    std::string directory;       // what stands before the last separator; empty when there is none
-    std::string top_level_name;  // the rest, without its ".vo"
+    std::string directory;      // what stands before the last separator; empty when there is none
+    std::string top_level_name; // the rest, without its ".vo"
 };
 
 // A trailing ".vo" (the text from the character before the last "v") is cut off first; a
 // separator at the very start counts as none.
 DesignPath SplitDesignPath(const std::string& path);
 
-}  // namespace Sim
+} // namespace Sim

@@ -42,4 +42,4 @@ DesignPorts ReadDesignPorts(const KVC::NetlistDB& database)
     return ports;
 }
 
-}  // namespace Sim
+} // namespace Sim

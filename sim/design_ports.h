@@ -16,7 +16,7 @@ enum class PortDirection { Input, Output };
 
 struct DesignPort {
     std::string name;
-    int width = 1;  // bits
+    int width = 1; // bits
     PortDirection direction = PortDirection::Input;
 };
 
@@ -37,4 +37,4 @@ struct DesignPorts {
 
 DesignPorts ReadDesignPorts(const KVC::NetlistDB& database);
 
-}  // namespace Sim
+} // namespace Sim

@@ -41,4 +41,4 @@ bool ReadModule(const std::string& netlist_path, const std::string& map_path, KV
     return parsed;
 }
 
-}  // namespace Sim
+} // namespace Sim

@@ -15,9 +15,9 @@ struct ElaboratedModule;
 namespace Sim {
 
 struct ImportResult {
-    bool success = false;     // the netlist was read; its SimDB file was written or that failure reported
-    bool error_seen = false;  // an Error or Fatal Error was printed
-    DesignPorts ports;        // the design's ports; empty unless success
+    bool success = false;    // the netlist was read; its SimDB file was written or that failure reported
+    bool error_seen = false; // an Error or Fatal Error was printed
+    DesignPorts ports;       // the design's ports; empty unless success
 };
 
 ImportResult ImportDesign(const std::string& netlist_path, const std::string& map_path);
@@ -27,4 +27,4 @@ ImportResult ImportDesign(const std::string& netlist_path, const std::string& ma
 // when the netlist could not be read.
 bool ReadModule(const std::string& netlist_path, const std::string& map_path, KVC::ElaboratedModule& module);
 
-}  // namespace Sim
+} // namespace Sim

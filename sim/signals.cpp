@@ -16,7 +16,7 @@ namespace Sim {
 MLIB_UINTEGER Signal::Value() const
 {
     MLIB_UINTEGER value(0, width);
-    value = port->Value();  // assignment keeps the signal's width
+    value = port->Value(); // assignment keeps the signal's width
     return value;
 }
 
@@ -25,7 +25,7 @@ SignalTable::SignalTable(const Manager& manager, const KVC::ElaboratedModule* mo
     for (Node_Base* node : manager.Nodes()) {
         if (dynamic_cast<Node_Constant_Sngl*>(node) || dynamic_cast<Node_Adapter*>(node) ||
             dynamic_cast<Node_Downshifter*>(node))
-            continue;  // the engine's own nodes: no part of the netlist
+            continue; // the engine's own nodes: no part of the netlist
         if (auto* input = dynamic_cast<Node_Perimeter_In*>(node)) {
             signals_.push_back({node->Name(), input->PerimeterPort(), input->PerimeterPort()->Width()});
             continue;
@@ -49,7 +49,8 @@ SignalTable::SignalTable(const Manager& manager, const KVC::ElaboratedModule* mo
                     signals_.push_back({wire.name, port, wire.width});
     }
     // One signal per name: a design port or node output comes before a wire of the same name.
-    std::stable_sort(signals_.begin(), signals_.end(), [](const Signal& a, const Signal& b) { return a.name < b.name; });
+    std::stable_sort(signals_.begin(), signals_.end(),
+                     [](const Signal& a, const Signal& b) { return a.name < b.name; });
     signals_.erase(std::unique(signals_.begin(), signals_.end(),
                                [](const Signal& a, const Signal& b) { return a.name == b.name; }),
                    signals_.end());
@@ -69,7 +70,7 @@ std::vector<std::string> HierarchyOf(const std::string& name)
     bool escaped = false;
     for (char c : name) {
         if (c == '\\' && part.empty()) {
-            escaped = true;  // an escaped identifier: "\" starts it, a blank ends it
+            escaped = true; // an escaped identifier: "\" starts it, a blank ends it
             continue;
         }
         if (c == ' ' && escaped) {
@@ -94,4 +95,4 @@ bool MatchesGlob(const std::string& name, const std::string& pattern)
     return fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
 }
 
-}  // namespace Sim
+} // namespace Sim

@@ -20,9 +20,9 @@ class Manager;
 class Port_Base;
 
 struct Signal {
-    std::string name;           // as written in a query: "u_acc.q", "sum", "x"
-    Port_Base* port = nullptr;  // its value is this port's Value() (an input reads its source)
-    int width = 1;              // a wire's declared width; otherwise the port's
+    std::string name;          // as written in a query: "u_acc.q", "sum", "x"
+    Port_Base* port = nullptr; // its value is this port's Value() (an input reads its source)
+    int width = 1;             // a wire's declared width; otherwise the port's
 
     // The value at the signal's width; reading evaluates nothing.
     MLIB_UINTEGER Value() const;
@@ -40,7 +40,7 @@ public:
     const Signal* Find(const std::string& name) const;
 
 private:
-    std::vector<Signal> signals_;  // ascending byte order of name, no name twice
+    std::vector<Signal> signals_; // ascending byte order of name, no name twice
 };
 
 // The hierarchy of a flat name: scopes and a leaf, split at the separators synthesis tools
@@ -51,4 +51,4 @@ std::vector<std::string> HierarchyOf(const std::string& name);
 // Whether the name matches a shell-style pattern ("*" any text, "?" one character, "[...]").
 bool MatchesGlob(const std::string& name, const std::string& pattern);
 
-}  // namespace Sim
+} // namespace Sim

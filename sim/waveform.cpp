@@ -25,7 +25,7 @@ std::string IdentifierCode(size_t index)
 
 // A scope of the header: its variables and its sub-scopes by name.
 struct Scope {
-    std::vector<std::pair<std::string, size_t>> variables;  // leaf name, trace index
+    std::vector<std::pair<std::string, size_t>> variables; // leaf name, trace index
     std::map<std::string, std::unique_ptr<Scope>> scopes;
 };
 
@@ -41,9 +41,12 @@ void WriteScope(std::FILE* file, const Scope& scope, const std::vector<std::stri
     }
 }
 
-}  // namespace
+} // namespace
 
-Waveform::~Waveform() { Close(); }
+Waveform::~Waveform()
+{
+    Close();
+}
 
 bool Waveform::Open(const std::string& path, const std::string& top, const std::vector<const Signal*>& signals,
                     Manager& owner, std::string& error)
@@ -97,7 +100,7 @@ bool Waveform::Open(const std::string& path, const std::string& top, const std::
 void Waveform::Write(Trace& trace)
 {
     const int width = trace.signal->width;
-    const MLIB_UINTEGER& value = trace.last;  // held at the signal's width
+    const MLIB_UINTEGER& value = trace.last; // held at the signal's width
     const bool high_z = value.is_high_z();
     text.resize(static_cast<size_t>(width) + trace.code.size() + 3);
     char* out = text.data();
@@ -106,7 +109,7 @@ void Waveform::Write(Trace& trace)
     for (int word = (width - 1) / 32; word >= 0; --word) {
         const uint32_t bits = value.word(word), undefined = value.undef_word(word);
         const int top = word == (width - 1) / 32 ? (width - 1) % 32 : 31;
-        if (undefined == 0 && !high_z) {  // the common case: plain bits
+        if (undefined == 0 && !high_z) { // the common case: plain bits
             for (int pos = top; pos >= 0; --pos)
                 *out++ = static_cast<char>('0' + ((bits >> pos) & 1u));
             continue;
@@ -134,7 +137,7 @@ void Waveform::Sample(long long cycle)
         for (size_t index : found->second) {
             Trace& trace = traces[index];
             if (trace.seen == cycle)
-                continue;  // a node evaluated twice in the cycle
+                continue; // a node evaluated twice in the cycle
             trace.seen = cycle;
             const MLIB_UINTEGER& now = trace.signal->port->Value();
             if (now == trace.last)
@@ -164,4 +167,4 @@ bool Waveform::Close()
     return output.Commit(ignored);
 }
 
-}  // namespace Sim
+} // namespace Sim

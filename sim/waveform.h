@@ -40,10 +40,10 @@ public:
 
 private:
     struct Trace {
-        const Signal* signal;  // not owned
-        std::string code;      // the short identifier of its value changes
-        MLIB_UINTEGER last;    // the value last written
-        long long seen = 0;    // the last cycle it was looked at
+        const Signal* signal; // not owned
+        std::string code;     // the short identifier of its value changes
+        MLIB_UINTEGER last;   // the value last written
+        long long seen = 0;   // the last cycle it was looked at
     };
     void Write(Trace& trace);
 
@@ -51,12 +51,12 @@ private:
     // The traces of each node whose change they follow: the node owning the port, or for an
     // input the node owning its source.
     std::unordered_map<const Node_Base*, std::vector<size_t>> traces_of;
-    std::vector<Node_Base*> changed;  // filled by the manager during a cycle
-    Manager* manager = nullptr;       // not owned; lists the changes while open
+    std::vector<Node_Base*> changed; // filled by the manager during a cycle
+    Manager* manager = nullptr;      // not owned; lists the changes while open
     std::string clock_code;
-    std::string text;            // scratch for one value change, so sampling does not allocate
-    OutputFile output;           // the file, written whole or not at all
-    std::FILE* file = nullptr;  // output's stream between Open and Close
+    std::string text;          // scratch for one value change, so sampling does not allocate
+    OutputFile output;         // the file, written whole or not at all
+    std::FILE* file = nullptr; // output's stream between Open and Close
 };
 
-}  // namespace Sim
+} // namespace Sim

@@ -31,7 +31,10 @@ namespace {
 using blocktide_cli::Stimulus;
 using blocktide_cli::StimulusStep;
 
-void Fail(const std::string& text) { std::cerr << "blocktide: " << text << "\n"; }
+void Fail(const std::string& text)
+{
+    std::cerr << "blocktide: " << text << "\n";
+}
 
 bool FileExists(const std::string& path)
 {
@@ -67,11 +70,11 @@ int RunImport(const std::string& netlist, const std::string& map)
 struct SimOptions {
     std::string design;
     std::string stimulus;
-    long long cycles = -1;  // -1: not given
-    std::string outputs;    // comma-separated names; empty: every output
+    long long cycles = -1; // -1: not given
+    std::string outputs;   // comma-separated names; empty: every output
     std::string out;
     std::string vcd;
-    std::string signals;    // comma-separated patterns of internal signals for the waveform
+    std::string signals; // comma-separated patterns of internal signals for the waveform
     std::string hexdir;
     std::string map;
 };
@@ -163,7 +166,7 @@ public:
     }
 
 private:
-    std::string path;  // empty: standard output
+    std::string path; // empty: standard output
     OutputFile file;
     bool failed = false;
 };
@@ -179,7 +182,8 @@ int RunSim(const SimOptions& options)
         }
     }
     if (!FileExists(options.design + ".simdb")) {
-        Fail("no simulation database " + options.design + ".simdb: import the design first (blocktide import, or "
+        Fail("no simulation database " + options.design +
+             ".simdb: import the design first (blocktide import, or "
              "--map)");
         return 1;
     }
@@ -207,7 +211,7 @@ int RunSim(const SimOptions& options)
 
     blocktide::SimulationOptions sim_options;
     sim_options.hex_directory = options.hexdir;
-    sim_options.map_path = options.map;  // the netlist's own names for signals
+    sim_options.map_path = options.map; // the netlist's own names for signals
     std::optional<blocktide::Simulation> opened;
     try {
         opened.emplace(options.design, sim_options);
@@ -232,7 +236,7 @@ int RunSim(const SimOptions& options)
     }
     // The CSV's columns: design outputs (read as the gateway reads them, undefined values
     // reported), or any other signal of the design (peeked).
-    std::vector<int> shown;  // an output's handle, or -1 for a peeked signal
+    std::vector<int> shown; // an output's handle, or -1 for a peeked signal
     std::vector<std::string> shown_names = options.outputs.empty() ? output_names : SplitNames(options.outputs);
     std::vector<std::string> signal_names;
     for (const std::string& name : shown_names) {
@@ -256,7 +260,7 @@ int RunSim(const SimOptions& options)
         Fail(failure);
         return 1;
     }
-    const bool write_csv = true;  // a row per step, as for a stimulus of empty lines
+    const bool write_csv = true; // a row per step, as for a stimulus of empty lines
     if (write_csv) {
         std::string header = "cycle";
         for (const std::string& name : shown_names)
@@ -279,8 +283,7 @@ int RunSim(const SimOptions& options)
     Progress progress(total_cycles);
     std::set<int> warned_inputs;
     long long cycle = 0;
-    const size_t step_count =
-        options.stimulus.empty() ? static_cast<size_t>(generated_steps) : stimulus.steps.size();
+    const size_t step_count = options.stimulus.empty() ? static_cast<size_t>(generated_steps) : stimulus.steps.size();
     StimulusStep generated{0, 1, {}};
     for (size_t number = 0; number < step_count; ++number) {
         const StimulusStep& step = options.stimulus.empty() ? generated : stimulus.steps[number];
@@ -291,12 +294,12 @@ int RunSim(const SimOptions& options)
             const blocktide::Value value =
                 PublicValue(blocktide_cli::fit_to_width(step.values[column], input.width, cut));
             if (cut && warned_inputs.insert(index).second)
-                report(SEV_WARNING, "Stimulus value for input " + input.name + " at line " +
-                                        std::to_string(step.line) + " has bits above its " +
-                                        std::to_string(input.width) + "-bit width; values are cut to the width");
+                report(SEV_WARNING, "Stimulus value for input " + input.name + " at line " + std::to_string(step.line) +
+                                        " has bits above its " + std::to_string(input.width) +
+                                        "-bit width; values are cut to the width");
             sim.Write(index, value);
         }
-        sim.Run(step.cycles);  // the waveform, when open, takes every cycle
+        sim.Run(step.cycles); // the waveform, when open, takes every cycle
         cycle += step.cycles;
         progress.Update(cycle);
         if (write_csv) {
@@ -360,8 +363,9 @@ int RunSweep(const SweepOptions& options)
     setenv("PYTHONPATH", path.c_str(), 1);
     std::vector<std::string> arguments = {BLOCKTIDE_PYTHON_EXECUTABLE, "-m", "blocktide.sweeping", options.design};
     arguments.insert(arguments.end(), options.stimuli.begin(), options.stimuli.end());
-    for (const auto& [flag, value] : {std::pair{"--scheduler", &options.scheduler},
-                                      std::pair{"--outputs", &options.outputs}, std::pair{"--out-dir", &options.out_dir}})
+    for (const auto& [flag, value] :
+         {std::pair{"--scheduler", &options.scheduler}, std::pair{"--outputs", &options.outputs},
+          std::pair{"--out-dir", &options.out_dir}})
         if (!value->empty()) {
             arguments.push_back(flag);
             arguments.push_back(*value);
@@ -420,7 +424,7 @@ int RunDump(const std::string& design, const std::string& out, const std::string
         Fail(failure);
         return 1;
     }
-    file.CloseStream();  // the dump opens the file itself
+    file.CloseStream(); // the dump opens the file itself
     if (!database.Dump(file.WritePath())) {
         Fail("cannot write " + out);
         return 1;
@@ -432,7 +436,7 @@ int RunDump(const std::string& design, const std::string& out, const std::string
     return flush_messages(0, label, error_seen) ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 // An interrupted command leaves none of its temporary files behind.
 extern "C" void OnInterrupt(int signal_number)
@@ -468,15 +472,15 @@ int main(int argc, char** argv)
     simulate->add_option("--cycles", sim.cycles, "Without a stimulus: run this many one-cycle steps")
         ->excludes(stimulus_option)
         ->check(CLI::Validator(
-            [](std::string& text) { return text.rfind('-', 0) == 0 ? "a cycle count is 0 or more" : ""; },
-            "COUNT"));
+            [](std::string& text) { return text.rfind('-', 0) == 0 ? "a cycle count is 0 or more" : ""; }, "COUNT"));
     simulate->add_option("--outputs", sim.outputs,
                          "Comma-separated outputs or other signals to show (default: all outputs)");
     simulate->add_option("--out", sim.out, "Write the output CSV here instead of standard output");
     simulate->add_option("--vcd", sim.vcd,
                          "Write a VCD waveform: the clock, every input and output, and the --signals");
-    simulate->add_option("--signals", sim.signals,
-                         "Comma-separated patterns of internal signals for the waveform ('*': all; see 'signals')")
+    simulate
+        ->add_option("--signals", sim.signals,
+                     "Comma-separated patterns of internal signals for the waveform ('*': all; see 'signals')")
         ->needs("--vcd");
     simulate->add_option("--hexdir", sim.hexdir, "Directory of memory initialisation files");
     simulate->add_option("--map", sim.map, "Import the netlist with this XML map first");
@@ -507,13 +511,25 @@ int main(int argc, char** argv)
         int code = app.exit(error);
         return code == 0 ? 0 : 2;
     }
-    if (*import)
-        return RunImport(netlist, map);
-    if (*simulate)
-        return RunSim(sim);
-    if (*sweeping)
-        return RunSweep(sweep);
-    if (*listing)
-        return RunSignals(signals_design, signals_map);
-    return RunDump(dump_design, dump_out, dump_map);
+    // Nothing ends the command but its own exit: a failure deep inside (memory exhausted by a
+    // huge design, say) is a message and exit 1, with the temporary files removed.
+    try {
+        if (*import)
+            return RunImport(netlist, map);
+        if (*simulate)
+            return RunSim(sim);
+        if (*sweeping)
+            return RunSweep(sweep);
+        if (*listing)
+            return RunSignals(signals_design, signals_map);
+        return RunDump(dump_design, dump_out, dump_map);
+    } catch (const std::bad_alloc&) {
+        Fail("out of memory");
+    } catch (const std::exception& failure) {
+        Fail(std::string("internal failure: ") + failure.what());
+    }
+    bool error_seen = false;
+    flush_messages(0, "blocktide", error_seen);
+    RemoveTemporaryFiles();
+    return 1;
 }

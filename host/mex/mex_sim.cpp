@@ -36,17 +36,17 @@ struct CallError {
 
 [[noreturn]] void Fail(const std::string& id, const std::string& text)
 {
-    throw CallError{"blocktide_sim:" + id, text};  // the host puts the module name in front
+    throw CallError{"blocktide_sim:" + id, text}; // the host puts the module name in front
 }
 
 // One open design: its simulation and, optionally, a port formatter for double values.
 struct OpenDesign {
     std::optional<blocktide::Simulation> sim;
-    std::string top_level_name;          // the design file's base name
-    std::vector<std::string> clocks;     // as the import found them (empty when not imported now)
-    std::unique_ptr<formatport> formatter;  // scales doubles; none: values pass unchanged
-    std::vector<bool> warned_wide;       // per input: a too-wide write has been reported
-    std::vector<bool> warned_inexact;    // per output: a double that lost bits has been reported
+    std::string top_level_name;            // the design file's base name
+    std::vector<std::string> clocks;       // as the import found them (empty when not imported now)
+    std::unique_ptr<formatport> formatter; // scales doubles; none: values pass unchanged
+    std::vector<bool> warned_wide;         // per input: a too-wide write has been reported
+    std::vector<bool> warned_inexact;      // per output: a double that lost bits has been reported
 };
 
 std::map<uint64_t, std::unique_ptr<OpenDesign>>& Designs()
@@ -67,7 +67,10 @@ uint64_t NewHandle()
 }
 
 // Called when the host unloads the module (clear blocktide_sim, clear all, exit).
-void CloseAll() { Designs().clear(); }
+void CloseAll()
+{
+    Designs().clear();
+}
 
 // ---------------------------------------------------------------- arguments
 
@@ -92,8 +95,8 @@ int64_t WholeNumber(const mxArray* argument, const char* what, int64_t low, int6
     const double value = Scalar(argument, what);
     if (!std::isfinite(value) || value != std::floor(value) || value < static_cast<double>(low) ||
         value > static_cast<double>(high))
-        Fail("badArgument", std::string(what) + " must be a whole number from " + std::to_string(low) + " to " +
-                                std::to_string(high));
+        Fail("badArgument",
+             std::string(what) + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
     return static_cast<int64_t>(value);
 }
 
@@ -138,8 +141,8 @@ int Port(const mxArray* argument, const std::vector<blocktide::Port>& ports, con
         return PortNamed(ReadTextArgument(argument), ports, kind);
     if (ports.empty())
         Fail("badPort", "the design has no " + std::string(kind) + "s");
-    return static_cast<int>(WholeNumber(argument, (std::string(kind) + " number").c_str(), 1,
-                                        static_cast<int64_t>(ports.size())) - 1);
+    return static_cast<int>(
+        WholeNumber(argument, (std::string(kind) + " number").c_str(), 1, static_cast<int64_t>(ports.size())) - 1);
 }
 
 void NeedArguments(int nrhs, int low, int high, const char* usage)
@@ -150,21 +153,24 @@ void NeedArguments(int nrhs, int low, int high, const char* usage)
 
 // ---------------------------------------------------------------- values
 
-uint64_t LowMask(int bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+uint64_t LowMask(int bits)
+{
+    return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
+}
 
 // Reports, once per input, a value with bits above the input's width (they are cut); a
 // negative value fits while it is a two's complement of the width.
 void WarnIfTooWide(OpenDesign& design, int input, const blocktide::Value& value, bool negative = false)
 {
     const blocktide::Port& port = design.sim->Inputs()[static_cast<size_t>(input)];
-    const int kept = negative ? port.width - 1 : port.width;  // bits that may differ from the fill
+    const int kept = negative ? port.width - 1 : port.width; // bits that may differ from the fill
     bool wide = false;
     for (size_t w = 0; w < value.words().size(); ++w) {
         const int low = 64 * static_cast<int>(w);
         const uint64_t beyond = kept <= low ? ~uint64_t{0} : ~LowMask(kept - low);
         uint64_t bits = value.words()[w];
         if (negative) {
-            const int top = value.width() - low;  // bits of this word within the value
+            const int top = value.width() - low; // bits of this word within the value
             bits = ~bits & LowMask(top);
         }
         wide = wide || (bits & beyond) != 0;
@@ -182,24 +188,39 @@ std::optional<uint64_t> IntegerBits(const mxArray* argument, size_t index = 0)
 {
     const void* data = mxGetData(argument);
     switch (mxGetClassID(argument)) {
-    case mxINT8_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int8_t*>(data)[index]));
-    case mxUINT8_CLASS: return static_cast<const uint8_t*>(data)[index];
-    case mxINT16_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int16_t*>(data)[index]));
-    case mxUINT16_CLASS: return static_cast<const uint16_t*>(data)[index];
-    case mxINT32_CLASS: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int32_t*>(data)[index]));
-    case mxUINT32_CLASS: return static_cast<const uint32_t*>(data)[index];
-    case mxINT64_CLASS: return static_cast<uint64_t>(static_cast<const int64_t*>(data)[index]);
-    case mxUINT64_CLASS: return static_cast<const uint64_t*>(data)[index];
-    case mxLOGICAL_CLASS: return static_cast<const mxLogical*>(data)[index] ? 1u : 0u;
-    default: return std::nullopt;
+    case mxINT8_CLASS:
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int8_t*>(data)[index]));
+    case mxUINT8_CLASS:
+        return static_cast<const uint8_t*>(data)[index];
+    case mxINT16_CLASS:
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int16_t*>(data)[index]));
+    case mxUINT16_CLASS:
+        return static_cast<const uint16_t*>(data)[index];
+    case mxINT32_CLASS:
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<const int32_t*>(data)[index]));
+    case mxUINT32_CLASS:
+        return static_cast<const uint32_t*>(data)[index];
+    case mxINT64_CLASS:
+        return static_cast<uint64_t>(static_cast<const int64_t*>(data)[index]);
+    case mxUINT64_CLASS:
+        return static_cast<const uint64_t*>(data)[index];
+    case mxLOGICAL_CLASS:
+        return static_cast<const mxLogical*>(data)[index] ? 1u : 0u;
+    default:
+        return std::nullopt;
     }
 }
 
 bool IsSignedClass(const mxArray* argument)
 {
     switch (mxGetClassID(argument)) {
-    case mxINT8_CLASS: case mxINT16_CLASS: case mxINT32_CLASS: case mxINT64_CLASS: return true;
-    default: return false;
+    case mxINT8_CLASS:
+    case mxINT16_CLASS:
+    case mxINT32_CLASS:
+    case mxINT64_CLASS:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -210,7 +231,8 @@ blocktide::Value WideValue(const mxArray* argument)
     if (mxIsChar(argument)) {
         std::string text = ReadTextArgument(argument);
         text.erase(std::remove(text.begin(), text.end(), '_'), text.end());
-        const size_t digits = text.size() - ((text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 2 : 0);
+        const size_t digits =
+            text.size() - ((text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 2 : 0);
         try {
             return blocktide::Value::from_hex(std::max(1, static_cast<int>(digits) * 4), text);
         } catch (const blocktide::Error& error) {
@@ -245,8 +267,9 @@ double DoubleOf(OpenDesign& design, int output, const blocktide::Value& value)
     const uint64_t bits = value.to_uint64();
     if (bits > (uint64_t{1} << 53) && !design.warned_inexact[static_cast<size_t>(output)]) {
         design.warned_inexact[static_cast<size_t>(output)] = true;
-        report(SEV_WARNING, "Output " + port.name + " holds more bits than a double keeps exactly; read it as "
-                                                    "'uint64' for the exact value");
+        report(SEV_WARNING, "Output " + port.name +
+                                " holds more bits than a double keeps exactly; read it as "
+                                "'uint64' for the exact value");
     }
     return static_cast<double>(bits);
 }
@@ -266,15 +289,33 @@ template <class T> void TypedBits(const mxArray* field, std::vector<uint64_t>& b
 bool ColumnBits(const mxArray* field, std::vector<uint64_t>& bits, std::vector<bool>& negative)
 {
     switch (mxGetClassID(field)) {
-    case mxINT8_CLASS: TypedBits<int8_t>(field, bits, negative); return true;
-    case mxUINT8_CLASS: TypedBits<uint8_t>(field, bits, negative); return true;
-    case mxINT16_CLASS: TypedBits<int16_t>(field, bits, negative); return true;
-    case mxUINT16_CLASS: TypedBits<uint16_t>(field, bits, negative); return true;
-    case mxINT32_CLASS: TypedBits<int32_t>(field, bits, negative); return true;
-    case mxUINT32_CLASS: TypedBits<uint32_t>(field, bits, negative); return true;
-    case mxINT64_CLASS: TypedBits<int64_t>(field, bits, negative); return true;
-    case mxUINT64_CLASS: TypedBits<uint64_t>(field, bits, negative); return true;
-    case mxLOGICAL_CLASS: TypedBits<mxLogical>(field, bits, negative); return true;
+    case mxINT8_CLASS:
+        TypedBits<int8_t>(field, bits, negative);
+        return true;
+    case mxUINT8_CLASS:
+        TypedBits<uint8_t>(field, bits, negative);
+        return true;
+    case mxINT16_CLASS:
+        TypedBits<int16_t>(field, bits, negative);
+        return true;
+    case mxUINT16_CLASS:
+        TypedBits<uint16_t>(field, bits, negative);
+        return true;
+    case mxINT32_CLASS:
+        TypedBits<int32_t>(field, bits, negative);
+        return true;
+    case mxUINT32_CLASS:
+        TypedBits<uint32_t>(field, bits, negative);
+        return true;
+    case mxINT64_CLASS:
+        TypedBits<int64_t>(field, bits, negative);
+        return true;
+    case mxUINT64_CLASS:
+        TypedBits<uint64_t>(field, bits, negative);
+        return true;
+    case mxLOGICAL_CLASS:
+        TypedBits<mxLogical>(field, bits, negative);
+        return true;
     case mxDOUBLE_CLASS: {
         const double* data = mxGetPr(field);
         for (size_t i = 0; i < bits.size(); ++i) {
@@ -408,15 +449,15 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
     } else if (!fs::exists(netlist + ".simdb", error)) {
         Fail("noDatabase", "the design '" + netlist + "' has no simulation database yet; give its map to import it");
     } else if (fs::is_regular_file(netlist, error) && NeedsImport(netlist, "")) {
-        Fail("staleDatabase", "the simulation database of '" + netlist +
-                                  "' is older than the netlist; give its map to import it again");
+        Fail("staleDatabase",
+             "the simulation database of '" + netlist + "' is older than the netlist; give its map to import it again");
     }
 
     blocktide::SimulationOptions options;
     if (nrhs == 4)
         options.hex_directory = Text(prhs[3], "the hex directory");
     options.find_feed_through = true;
-    options.map_path = map;  // the netlist's own names for peeks and waveforms
+    options.map_path = map; // the netlist's own names for peeks and waveforms
     try {
         opened->sim.emplace(netlist, options);
     } catch (const blocktide::Error&) {
@@ -435,8 +476,8 @@ mxArray* Open(int nrhs, const mxArray* prhs[])
 
 mxArray* Info(const OpenDesign& design)
 {
-    const char* fields[] = {"top_level_name", "inputs", "input_widths", "outputs", "output_widths", "clocks",
-                            "feed_through", "cycle"};
+    const char* fields[] = {"top_level_name", "inputs", "input_widths", "outputs",
+                            "output_widths",  "clocks", "feed_through", "cycle"};
     mxArray* info = mxCreateStructMatrix(1, 1, 8, fields);
     std::vector<std::string> inputs, outputs;
     std::vector<int> input_widths, output_widths;
@@ -473,15 +514,15 @@ void Write(OpenDesign& design, int nrhs, const mxArray* prhs[])
         Fail("badArgument", "the value must be a real number");
     bool negative = false;
     uint64_t low = 0;
-    if (std::optional<uint64_t> bits = IntegerBits(value)) {  // exact, whatever the width
+    if (std::optional<uint64_t> bits = IntegerBits(value)) { // exact, whatever the width
         low = *bits;
         negative = IsSignedClass(value) && static_cast<int64_t>(low) < 0;
-    } else if (nrhs == 4) {  // a double: the gateway's conversion, through the formatter
-        const double scaled = design.formatter ? design.formatter->ToSimulation(mxGetScalar(value), input)
-                                               : mxGetScalar(value);
+    } else if (nrhs == 4) { // a double: the gateway's conversion, through the formatter
+        const double scaled =
+            design.formatter ? design.formatter->ToSimulation(mxGetScalar(value), input) : mxGetScalar(value);
         design.sim->WriteDouble(input, scaled);
         return;
-    } else {  // a double with a mask: a whole number
+    } else { // a double with a mask: a whole number
         const double number = mxGetScalar(value);
         if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) >= 9007199254740992.0)
             Fail("badArgument", "a value with an undefined mask must be a whole number below 2^53, or an integer");
@@ -504,7 +545,7 @@ void Write(OpenDesign& design, int nrhs, const mxArray* prhs[])
 // A value as a read or a peek answers it: [value, undefined, high_z]. `output` is the design
 // output read (its formatter and once-only reports apply), or -1 for any other signal.
 void AnswerValue(OpenDesign& design, int output, const std::string& name, const blocktide::Value& value, Answer answer,
-            int nlhs, mxArray* plhs[])
+                 int nlhs, mxArray* plhs[])
 {
     const blocktide::Port port{name, value.width(), blocktide::Direction::Output};
     if (answer == Answer::Hex) {
@@ -553,8 +594,8 @@ void Read(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
 {
     const int output = Port(prhs[2], design.sim->Outputs(), "output");
     const Answer answer = nrhs == 4 ? AnswerClass(prhs[3]) : Answer::Double;
-    AnswerValue(design, output, design.sim->Outputs()[static_cast<size_t>(output)].name, design.sim->Read(output), answer,
-           nlhs, plhs);
+    AnswerValue(design, output, design.sim->Outputs()[static_cast<size_t>(output)].name, design.sim->Read(output),
+                answer, nlhs, plhs);
 }
 
 // [value, undefined, high_z] = blocktide_sim('peek', h, signal[, class])
@@ -686,7 +727,8 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
                                         "-bit width; values are cut to the width");
             }
         } else {
-            Fail("badValue", "the values of input " + name + " must be a numeric vector or a cell of hexadecimal texts");
+            Fail("badValue",
+                 "the values of input " + name + " must be a numeric vector or a cell of hexadecimal texts");
         }
         const size_t column_cycles = column.cycles();
         if (cycles != SIZE_MAX && column_cycles != cycles)
@@ -708,7 +750,8 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
     if (answer == Answer::Double)
         values = mxCreateDoubleMatrix(cycles, outputs, mxREAL);
     else
-        values = mxCreateNumericMatrix(cycles, outputs, answer == Answer::Uint64 ? mxUINT64_CLASS : mxINT64_CLASS, mxREAL);
+        values =
+            mxCreateNumericMatrix(cycles, outputs, answer == Answer::Uint64 ? mxUINT64_CLASS : mxINT64_CLASS, mxREAL);
     mxArray* masks = mxCreateNumericMatrix(cycles, outputs, mxUINT64_CLASS, mxREAL);
     uint64_t* mask_data = static_cast<uint64_t*>(mxGetData(masks));
     for (size_t o = 0; o < outputs; ++o) {
@@ -730,13 +773,15 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
                 double number = std::nan("");
                 if (!any_undefined && !z) {
                     if (high)
-                        Fail("tooWide", "output " + result.port + " holds a value of more than 64 bits; step it "
-                                                                  "with read_wide reads instead");
+                        Fail("tooWide", "output " + result.port +
+                                            " holds a value of more than 64 bits; step it "
+                                            "with read_wide reads instead");
                     number = static_cast<double>(bits);
                     if (bits > (uint64_t{1} << 53) && !design.warned_inexact[static_cast<size_t>(output_handles[o])]) {
                         design.warned_inexact[static_cast<size_t>(output_handles[o])] = true;
-                        report(SEV_WARNING, "Output " + result.port + " holds more bits than a double keeps "
-                                                                        "exactly; step it as 'uint64' for the exact values");
+                        report(SEV_WARNING, "Output " + result.port +
+                                                " holds more bits than a double keeps "
+                                                "exactly; step it as 'uint64' for the exact values");
                     }
                 }
                 mxGetPr(values)[o * cycles + i] = number;
@@ -827,7 +872,8 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         NeedArguments(nrhs, 2, 2, "names = blocktide_sim('signals', h)");
         plhs[0] = CellOfTexts(Handle(prhs[1]).sim->Signals());
     } else if (command == "waveform") {
-        NeedArguments(nrhs, 2, 4, "blocktide_sim('waveform', h, path[, signal_patterns]) or blocktide_sim('waveform', h)");
+        NeedArguments(nrhs, 2, 4,
+                      "blocktide_sim('waveform', h, path[, signal_patterns]) or blocktide_sim('waveform', h)");
         Waveform(Handle(prhs[1]), nrhs, prhs);
     } else if (command == "read_wide") {
         NeedArguments(nrhs, 3, 3, "[hex, words, undefined_words] = blocktide_sim('read_wide', h, output)");
@@ -841,7 +887,7 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         Handle(prhs[1]).sim->TakeMessages();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {

@@ -163,9 +163,12 @@ TEST(Sim, MapOptionImportsTheChangedNetlistFirst)
     netlist.replace(cin, 10, ".cin(1'b0)");
     counter.ws.Write(counter.vo(), netlist);
     counter.ws.Write("s.csv", "en,clr\n1,0\n1,0\n1,0\n");
+    std::filesystem::last_write_time(counter.ws.Path(counter.vo() + ".simdb"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
 
-    CommandResult stale = counter.Sim({"--stimulus", counter.ws.Path("s.csv")});
-    EXPECT_EQ(stale.out, "cycle,count,wrap\n1,00,0\n2,01,0\n3,02,0\n"); // the imported design
+    CommandResult stale = counter.Sim({"--stimulus", counter.ws.Path("s.csv")});  // refused: the netlist is newer
+    EXPECT_EQ(stale.exit_code, 1);
+    EXPECT_NE(stale.err.find("is older than its netlist"), std::string::npos) << stale.err;
     CommandResult fresh = counter.Sim({"--stimulus", counter.ws.Path("s.csv"), "--map", e2e::DefaultMap()});
     EXPECT_EQ(fresh.exit_code, 0) << fresh.err;
     EXPECT_EQ(fresh.out, "cycle,count,wrap\n1,00,0\n2,00,0\n3,00,0\n");
