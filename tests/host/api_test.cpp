@@ -175,3 +175,29 @@ TEST_F(ApiTest, MisuseThrowsWithoutChangingTheSimulation)
         EXPECT_TRUE(HasMessage(error.messages(), Level::Fatal, "The simulation model is missing"));
     }
 }
+
+// 300 inputs of 2^20 bits (a netlist of a few kilobytes) would ask for gigabytes of values: the
+// build refuses the design with a message instead of allocating.
+TEST_F(ApiTest, DesignBeyondTheBitBudgetIsRefusedWithAMessage)
+{
+    const std::string netlist = design.directory() + "/huge.vo";
+    {
+        std::ofstream out(netlist);
+        out << "module huge (";
+        for (int i = 0; i < 300; ++i)
+            out << "a" << i << ", ";
+        out << "y);\n";
+        for (int i = 0; i < 300; ++i)
+            out << "input [1048575:0] a" << i << ";\n";
+        out << "output y;\nassign y = a0[0:0];\nendmodule\n";
+    }
+    blocktide::ImportDesign(netlist, design.map(), false);
+    blocktide::SimulationOptions quiet;
+    quiet.print_messages = false;
+    try {
+        blocktide::Simulation sim(netlist, quiet);
+        FAIL() << "a design of 300 * 2^20 bits was built";
+    } catch (const blocktide::Error& error) {
+        EXPECT_TRUE(HasMessage(error.messages(), Level::Fatal, "bits, more than the 268435456"));
+    }
+}
