@@ -68,19 +68,29 @@ module _bt_div_mod (A, B, Y);
   input [A_WIDTH-1:0] A;
   input [B_WIDTH-1:0] B;
   output [Y_WIDTH-1:0] Y;
-  // The dividers resize the dividend to their output first: it must not be cut.
-  localparam W = A_WIDTH > Y_WIDTH ? A_WIDTH : Y_WIDTH;
   localparam SIGNED = A_SIGNED && B_SIGNED ? 1 : 0;
+  // The dividers resize the dividend to their output first, so it must not be cut; a signed
+  // quotient gets a bit more, so that the most negative dividend divided by -1 wraps as in
+  // Verilog instead of overflowing.
+  localparam W = (A_WIDTH > Y_WIDTH ? A_WIDTH : Y_WIDTH) + SIGNED;
   wire [W-1:0] result;
   generate
     // The divider primitives work on operands of up to 32 bits; wider ones become gates.
-    if (W > 32 || B_WIDTH > 32) begin
+    if (W > 32 || B_WIDTH + SIGNED > 32) begin
       wire _TECHMAP_FAIL_ = 1;
     end else if (_TECHMAP_CELLTYPE_ == "$div") begin
       bt_div #(.width_a(A_WIDTH), .width_b(B_WIDTH), .width_o(W), .\signed (SIGNED))
         _TECHMAP_REPLACE_ (.numer(A), .denom(B), .result(result));
+    end else if (SIGNED) begin
+      // The signed remainder takes the dividend's sign whatever the divisor's, and the
+      // remainder primitive answers only for a divisor whose bits, read unsigned, exceed the
+      // remainder: divide by the divisor's magnitude, one bit wider.
+      wire [B_WIDTH:0] divisor = $signed(B);
+      wire [B_WIDTH:0] magnitude = B[B_WIDTH-1] ? -divisor : divisor;
+      bt_mod #(.width_a(A_WIDTH), .width_b(B_WIDTH + 1), .width_o(W), .\signed (1))
+        _TECHMAP_REPLACE_ (.numer(A), .denom(magnitude), .result(result));
     end else begin
-      bt_mod #(.width_a(A_WIDTH), .width_b(B_WIDTH), .width_o(W), .\signed (SIGNED))
+      bt_mod #(.width_a(A_WIDTH), .width_b(B_WIDTH), .width_o(W), .\signed (0))
         _TECHMAP_REPLACE_ (.numer(A), .denom(B), .result(result));
     end
   endgenerate
