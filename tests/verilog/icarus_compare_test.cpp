@@ -25,6 +25,7 @@ TEST_P(IcarusComparison, OutputsMatchCycleByCycle)
     for (const std::string& line : outcome.mismatches)
         mismatches += line + "\n";
     EXPECT_TRUE(outcome.mismatches.empty()) << mismatches;
+    std::printf("%lld defined reference bits compared\n", outcome.compared_bits);
     EXPECT_GT(outcome.compared_bits, 0);
 }
 
@@ -36,6 +37,9 @@ const Comparison kDesigns[] = {
      300,
      {{"rst", Drive::Reset}, {"rst_n", Drive::ActiveLowReset}, {"en", Drive::Often}, {"srst", Drive::Rare},
       {"load", Drive::Rare}, {"set", Drive::Rare}, {"clr", Drive::Rare}, {"le", Drive::Often}}},
+    {"mem.v", "mem", 400, {{"we", Drive::Often}, {"we2", Drive::Rare}, {"re", Drive::Often}}},
+    {"cpu.v", "cpu", 600, {{"rst", Drive::Reset}}},
+    {"dsp.v", "dsp", 400, {{"rst", Drive::Reset}, {"en", Drive::Often}, {"clear", Drive::Reset}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Designs, IcarusComparison, ::testing::ValuesIn(kDesigns),
