@@ -177,7 +177,9 @@ private:
 
     void Refuse(const std::string& what, const Json& object, const std::string& name)
     {
+        // The first place yosys names: a cell made by a technology map also names the map.
         std::string where = TextOf(Member(object, "attributes"), "src");
+        where = where.substr(0, where.find('|'));
         report(SEV_ERROR, "Cannot import '" + options.top + "': " + what + " (" + name +
                               (where.empty() ? "" : ", " + where) + ").");
         refused = true;
@@ -209,6 +211,7 @@ private:
     std::unordered_map<int, bool> public_flags;   // scratch of ReadNetNames
     std::set<std::string> used_names;             // node and design port names handed out
     std::map<int, std::string> clock_inputs;      // clock net -> the design input it is
+    std::string clock_read;                       // set by Resolve when it reaches a clock
     std::unordered_map<int, std::string> input_of;  // design input net -> "name" or "name[i]"
     KVC::ElaboratedModule elaborated;
 };
@@ -374,6 +377,8 @@ Source NetlistReader::Resolve(Bit bit, int depth)
 {
     if (bit.net < 0 || depth > 64)
         return Source{bit.constant == '1' ? database.OnePort() : database.ZeroPort(), 0, false};
+    if (auto clock = clock_inputs.find(bit.net); clock != clock_inputs.end())
+        clock_read = clock->second;
     if (auto driver = drivers.find(bit.net); driver != drivers.end())
         return driver->second;
     if (auto inverter = inverters.find(bit.net); inverter != inverters.end()) {
@@ -397,20 +402,24 @@ void NetlistReader::Connect(KVC::Node& node, const std::string& port_name, const
         return;
     input->width = static_cast<int>(bits.size());
     std::vector<Source> sources;
+    bool high_impedance = false;
     for (const Bit& bit : bits) {
+        high_impedance = high_impedance || (bit.net < 0 && bit.constant == 'z');
+        clock_read.clear();
         Source source = Resolve(bit);
+        if (!clock_read.empty())
+            Refuse("the clock '" + clock_read + "' read as data: the clock input makes no simulator port", Json::object(),
+                   &node == database.Top() ? port_name : node.name + "." + port_name);
         if (source.port == database.ZeroPort() || source.port == database.OnePort()) {
             const bool one = (source.port == database.OnePort()) != source.inverted;
             source = Source{one ? database.OnePort() : database.ZeroPort(), 0, false};
-        } else if (source.port->owner == database.Top()) {
-            if (auto clock = clock_inputs.find(bit.net); bit.net >= 0 && clock != clock_inputs.end()) {
-                Refuse("the clock '" + clock->second + "' read as data: clock inputs make no simulator port",
-                       Json::object(), node.name + "." + port_name);
-                source = Source{database.ZeroPort(), 0, false};
-            }
         }
         sources.push_back(source);
     }
+    if (high_impedance)
+        report(SEV_WARNING, "'" + (&node == database.Top() ? port_name : node.name + "." + port_name) +
+                                "' reads a high-impedance value ('z'): Blocktide has no high-impedance nets and "
+                                "reads it as 0.");
     size_t start = 0;
     while (start < sources.size()) {
         const Source& first = sources[start];
@@ -574,9 +583,14 @@ bool NetlistReader::Read(const Json& module)
         }
         LibModule* library = map.GetModule(type);
         if (library == nullptr) {
+            // Named after the nets it drives, when the designer named them.
+            std::string shown;
+            for (const auto& [port, bits] : connections.items())
+                if (shown.empty() && (port == "Q" || port == "Y"))
+                    shown = PublicNetName(BitsOf(bits));
             Refuse(type[0] == '$' ? RefusedConstruct(type, cell)
                                   : "module '" + type + "' is neither defined nor in the map",
-                   cell, name);
+                   cell, shown.empty() ? name : shown);
             continue;
         }
         cells.push_back(Cell{name, &cell, library, nullptr});
