@@ -90,7 +90,12 @@ std::string Testbench(const std::string& top, const std::string& clock, const st
                       const std::vector<Signal>& outputs, int cycles)
 {
     std::ostringstream tb;
-    auto range = [](int width) { return width > 1 ? "[" + std::to_string(width - 1) + ":0] " : std::string(); };
+    auto range = [](int width) {
+        std::string text;
+        if (width > 1)
+            text.append("[").append(std::to_string(width - 1)).append(":0] ");
+        return text;
+    };
     tb << "`timescale 1ns/1ns\nmodule blocktide_tb;\n";
     if (!clock.empty())
         tb << "  reg " << clock << ";\n";
