@@ -312,6 +312,17 @@ module _bt_dff (CLK, EN, ARST, ALOAD, AD, D, Q);
   localparam HAS_ARST = T == "$adff" || T == "$adffe";
   localparam HAS_ALOAD = T == "$aldff" || T == "$aldffe";
   wire en = EN_POLARITY ? EN : ~EN;
+  // The per-bit enable of the register from the one enable: an arithmetic right shift by 0
+  // sign-extends it, one node for all registers of a width on that enable (opt_merge) instead
+  // of a connection of one slice per bit, which would be assembled bit by bit at each change.
+  wire [WIDTH-1:0] enables;
+  generate
+    if (WIDTH == 1)
+      assign enables = en;
+    else
+      bt_shr #(.width_in(1), .width_amount(1), .width_out(WIDTH), .fill(1))
+        replicate_enable (.data(en), .distance(1'b0), .result(enables));
+  endgenerate
   // "aload" loads the whole "adata" while any of its bits is 1: one bit of it is enough. An
   // inverted control keeps its upper bits at 0, or the inversion would set them.
   wire load = HAS_ARST ? (ARST_POLARITY ? ARST : ~ARST) : (ALOAD_POLARITY ? ALOAD : ~ALOAD);
@@ -321,12 +332,12 @@ module _bt_dff (CLK, EN, ARST, ALOAD, AD, D, Q);
     if (!CLK_POLARITY) begin
       wire _TECHMAP_FAIL_ = 1;
     end else if (HAS_EN && (HAS_ARST || HAS_ALOAD))
-      bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .ena({WIDTH{en}}), .aload(load_word),
+      bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .ena(enables), .aload(load_word),
                                                   .adata(load_data), .q(Q));
     else if (HAS_ARST || HAS_ALOAD)
       bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .aload(load_word), .adata(load_data), .q(Q));
     else if (HAS_EN)
-      bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .ena({WIDTH{en}}), .q(Q));
+      bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .ena(enables), .q(Q));
     else
       bt_dffe #(.width(WIDTH)) _TECHMAP_REPLACE_ (.clk(CLK), .d(D), .q(Q));
   endgenerate
