@@ -6,7 +6,7 @@ stimulus of one line per cycle; Icarus compiles the same RTL with a testbench th
 same stimulus ($readmemh) and prints the same output every cycle. Both print one output per
 cycle, so both pay for their output. Times are CPU seconds of the child processes. Designs:
 the processor and the filter of tests/verilog/data, and LANES copies of the filter side by
-side (generated), for a larger design.
+side (generated), each on its own input, for a larger design.
 
     cmake --build build -j2 --target blocktide_command
     python3 bench/verilog/rtl_speed.py [--cycles 100000] [--lanes 64]
@@ -48,7 +48,7 @@ module lanes (input clk, input rst, input en, input clear, input signed [11:0] x
   assign fold_e[0] = 48'd0;
   genvar i;
   generate for (i = 0; i < {lanes}; i = i + 1) begin : lane
-    wire signed [11:0] xi = (x << (i % 12)) | (x >> (12 - i % 12));
+    wire signed [11:0] xi = x ^ (i * 12'd37);  // a different input for every lane
     wire [15:0] yi;
     wire [47:0] ei;
     wire saturated;
