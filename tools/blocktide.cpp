@@ -108,11 +108,6 @@ int RunVerilogImport(const std::vector<std::string>& sources, const VerilogOptio
     return imported.error_seen ? 1 : 0;
 }
 
-// A netlist in the dialect is a .vo file; anything else is read as Verilog.
-bool IsNetlist(const std::string& path)
-{
-    return path.size() >= 3 && path.compare(path.size() - 3, 3, ".vo") == 0;
-}
 
 struct SimOptions {
     std::string design;
@@ -221,8 +216,19 @@ private:
     std::ofstream file;
 };
 
+// A netlist in the dialect is a .vo file; anything else is read as Verilog.
+bool IsNetlist(const std::string& path)
+{
+    return path.size() >= 3 && path.compare(path.size() - 3, 3, ".vo") == 0;
+}
+
 int RunSim(const SimOptions& options)
 {
+    if (!options.map.empty() && !IsNetlist(options.design)) {
+        Fail("--map imports a netlist (.vo); Verilog is imported with: blocktide import " + options.design +
+             " --top NAME");
+        return 2;
+    }
     if (!options.map.empty()) {
         try {
             blocktide::ImportDesign(options.design, options.map);
