@@ -41,7 +41,10 @@ std::string Replace(std::string text, const std::string& key, const std::string&
 }
 
 // A path as a yosys script argument.
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path)
+{
+    return "\"" + path + "\"";
+}
 
 bool YosysInstalled()
 {
@@ -108,7 +111,7 @@ public:
     fs::path path;
 };
 
-}  // namespace
+} // namespace
 
 bool ImportVerilog(const VerilogSources& sources, XmlMapSmc& map, KVC::NetlistDB& database)
 {
@@ -150,4 +153,4 @@ bool ImportVerilog(const VerilogSources& sources, XmlMapSmc& map, KVC::NetlistDB
     return ReadYosysNetlist(ReadText(json), options, map, database);
 }
 
-}  // namespace Parser
+} // namespace Parser

@@ -18,7 +18,10 @@ namespace Parser {
 
 namespace {
 
-std::string Range(int high, int low) { return "[" + std::to_string(high) + ":" + std::to_string(low) + "]"; }
+std::string Range(int high, int low)
+{
+    return "[" + std::to_string(high) + ":" + std::to_string(low) + "]";
+}
 
 class VoWriter {
 public:
@@ -33,8 +36,8 @@ private:
 
     const KVC::NetlistDB& database;
     XmlMapSmc& map;
-    std::map<const KVC::Port*, std::string> wire_of;  // node output -> its wire
-    std::map<int, const LibModule*> module_of_code;   // operator code -> the map's module
+    std::map<const KVC::Port*, std::string> wire_of; // node output -> its wire
+    std::map<int, const LibModule*> module_of_code;  // operator code -> the map's module
 };
 
 const LibModule* VoWriter::ModuleOf(const KVC::Node& node) const
@@ -62,10 +65,10 @@ std::string VoWriter::Expression(const KVC::Input& input)
     std::sort(slices.begin(), slices.end(),
               [](const KVC::Slice* a, const KVC::Slice* b) { return a->dstLow > b->dstLow; });
     std::string terms;
-    int next_high = input.width;  // the bit above the ones written so far
+    int next_high = input.width; // the bit above the ones written so far
     for (const KVC::Slice* slice : slices) {
         const int top = slice->dstLow + slice->width;
-        if (top < next_high)  // bits no slice drives read 0
+        if (top < next_high) // bits no slice drives read 0
             terms += (terms.empty() ? "" : ", ") + std::to_string(next_high - top) + "'b0";
         terms += (terms.empty() ? "" : ", ") + Term(*slice);
         next_high = slice->dstLow;
@@ -82,7 +85,7 @@ bool VoWriter::Write(std::ostream& out)
         const LibModule*& entry = module_of_code[module.opcode];
         const bool ours = module.name.rfind("bt_", 0) == 0;
         if (entry == nullptr || ours != (entry->name.rfind("bt_", 0) == 0) ? entry == nullptr || ours
-                                                                            : module.name < entry->name)
+                                                                           : module.name < entry->name)
             entry = &module;
     });
     const KVC::ElaboratedModule& module = database.Module();
@@ -161,8 +164,8 @@ bool VoWriter::Write(std::ostream& out)
                     netlist_name = netlist;
             if (netlist_name.empty())
                 netlist_name = param.name;
-            const std::string value = param.value.text().empty() ? std::to_string(param.value.integer())
-                                                                 : "\"" + param.value.text() + "\"";
+            const std::string value =
+                param.value.text().empty() ? std::to_string(param.value.integer()) : "\"" + param.value.text() + "\"";
             settings.push_back(node.name + "." + netlist_name + " = " + value);
         });
         if (!settings.empty()) {
@@ -180,7 +183,7 @@ bool VoWriter::Write(std::ostream& out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string MapPathBeside(const std::string& vo_path)
 {
@@ -206,4 +209,4 @@ bool WriteVoNetlist(const KVC::NetlistDB& database, XmlMapSmc& map, const std::s
     return true;
 }
 
-}  // namespace Parser
+} // namespace Parser

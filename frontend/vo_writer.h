@@ -22,4 +22,4 @@ bool WriteVoNetlist(const KVC::NetlistDB& database, XmlMapSmc& map, const std::s
 // The map's path beside a netlist written by WriteVoNetlist.
 std::string MapPathBeside(const std::string& vo_path);
 
-}  // namespace Parser
+} // namespace Parser

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -26,7 +26,7 @@ using Json = nlohmann::ordered_json;
 
 // One bit of a connection: a net, or a constant '0', '1', 'x' or 'z'.
 struct Bit {
-    int net = -1;  // yosys's bit number; -1 for a constant
+    int net = -1; // yosys's bit number; -1 for a constant
     char constant = 'x';
     bool operator==(const Bit& other) const { return net == other.net && (net >= 0 || constant == other.constant); }
 };
@@ -119,7 +119,10 @@ std::string Identifier(const std::string& text)
     return name;
 }
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
 
 // Why yosys left a cell of this type unmapped, in the user's terms.
 std::string RefusedConstruct(const std::string& type, const Json& cell)
@@ -128,16 +131,14 @@ std::string RefusedConstruct(const std::string& type, const Json& cell)
         const Json& parameters = Member(cell, "parameters");
         return parameters.contains(name) ? ParamOf(parameters[name]).integer() : 1;
     };
-    const bool register_type = StartsWith(type, "$_DFF") || StartsWith(type, "$_SDFF") ||
-                               StartsWith(type, "$_ALDFF") || StartsWith(type, "$_DFFSR") ||
-                               type == "$dff" || type == "$dffe" || type == "$adff" || type == "$adffe" ||
-                               type == "$aldff" || type == "$aldffe" || type == "$dffsr" || type == "$dffsre" ||
-                               type == "$sdff" || type == "$sdffe" || type == "$sdffce";
+    const bool register_type = StartsWith(type, "$_DFF") || StartsWith(type, "$_SDFF") || StartsWith(type, "$_ALDFF") ||
+                               StartsWith(type, "$_DFFSR") || type == "$dff" || type == "$dffe" || type == "$adff" ||
+                               type == "$adffe" || type == "$aldff" || type == "$aldffe" || type == "$dffsr" ||
+                               type == "$dffsre" || type == "$sdff" || type == "$sdffe" || type == "$sdffce";
     if (register_type) {
         // The fine cells spell the clock edge as the first letter after the name: $_DFF_N_...
-        const bool falling = type[0] == '$' && type[1] == '_'
-                                 ? type.find("_N", type.find('_', 2)) == type.find('_', 2)
-                                 : parameter("CLK_POLARITY") == 0;
+        const bool falling = type[0] == '$' && type[1] == '_' ? type.find("_N", type.find('_', 2)) == type.find('_', 2)
+                                                              : parameter("CLK_POLARITY") == 0;
         if (falling)
             return "a register clocked on the falling edge: Blocktide simulates the rising edge of one clock";
         return "a register of a form the primitives cannot hold";
@@ -150,8 +151,8 @@ std::string RefusedConstruct(const std::string& type, const Json& cell)
     if (type == "$tribuf" || StartsWith(type, "$_TBUF"))
         return "a tri-state driver: Blocktide has no high-impedance nets";
     if (type == "$assert" || type == "$assume" || type == "$cover" || type == "$live" || type == "$fair" ||
-        type == "$anyconst" || type == "$anyseq" || type == "$allconst" || type == "$allseq" ||
-        type == "$initstate" || type == "$equiv")
+        type == "$anyconst" || type == "$anyseq" || type == "$allconst" || type == "$allseq" || type == "$initstate" ||
+        type == "$equiv")
         return "a formal verification construct";
     if (StartsWith(type, "$specify") || type == "$specrule")
         return "a timing specification";
@@ -204,22 +205,21 @@ private:
     bool refused = false;
 
     std::vector<Cell> cells;
-    std::unordered_map<int, Source> drivers;      // net -> the database port bit driving it
-    std::unordered_map<int, Bit> inverters;       // net -> the bit it inverts
-    std::unordered_map<int, std::string> names;   // net -> the best name of a net holding it
-    std::set<int> public_names;                   // nets whose best name is the designer's
-    std::unordered_map<int, bool> public_flags;   // scratch of ReadNetNames
-    std::set<std::string> used_names;             // node and design port names handed out
-    std::map<int, std::string> clock_inputs;      // clock net -> the design input it is
-    std::string clock_read;                       // set by Resolve when it reaches a clock
-    std::unordered_map<int, std::string> input_of;  // design input net -> "name" or "name[i]"
+    std::unordered_map<int, Source> drivers;       // net -> the database port bit driving it
+    std::unordered_map<int, Bit> inverters;        // net -> the bit it inverts
+    std::unordered_map<int, std::string> names;    // net -> the best name of a net holding it
+    std::unordered_map<int, bool> public_name;     // net -> its best name is the designer's
+    std::set<std::string> used_names;              // node and design port names handed out
+    std::map<int, std::string> clock_inputs;       // clock net -> the design input it is
+    std::string clock_read;                        // set by Resolve when it reaches a clock
+    std::unordered_map<int, std::string> input_of; // design input net -> "name" or "name[i]"
     KVC::ElaboratedModule elaborated;
 };
 
 void NetlistReader::ReadNetNames(const Json& module)
 {
-    // A net's name is that of the shortest public name holding it: the designer's own.
-    std::unordered_map<int, bool>& public_name = public_flags;
+    // A net's name is the shortest public name holding it (the designer's own), else the
+    // shortest of yosys's.
     for (const auto& [name, net] : Member(module, "netnames").items()) {
         const bool hidden = net.is_object() && net.value("hide_name", 0) != 0;
         const std::vector<Bit> bits = BitsOf(Member(net, "bits"));
@@ -234,9 +234,6 @@ void NetlistReader::ReadNetNames(const Json& module)
                 public_name[bits[i].net] = !hidden;
             }
         }
-        for (const Bit& bit : bits)
-            if (bit.net >= 0 && public_name[bit.net])
-                public_names.insert(bit.net);
         // Registers start at 0; a different initial value cannot be given to them.
         const std::string init = TextOf(Member(net, "attributes"), "init");
         if (init.find('1') != std::string::npos)
@@ -268,7 +265,8 @@ std::string NetlistReader::PublicNetName(const std::vector<Bit>& bits) const
 {
     for (const Bit& bit : bits)
         if (bit.net >= 0)
-            if (auto found = names.find(bit.net); found != names.end() && public_names.count(bit.net))
+            if (auto found = names.find(bit.net);
+                found != names.end() && public_name.count(bit.net) && public_name.at(bit.net))
                 return found->second;
     return std::string();
 }
@@ -299,7 +297,7 @@ bool NetlistReader::CheckClocks()
                 continue;
             const std::vector<Bit> bits = BitsOf(connection);
             if (bits.size() != 1 || bits[0].net < 0)
-                continue;  // an unconnected clock port: the block still sees the design's clock
+                continue; // an unconnected clock port: the block still sees the design's clock
             const int net = bits[0].net;
             auto input = input_of.find(net);
             if (input == input_of.end()) {
@@ -309,8 +307,8 @@ bool NetlistReader::CheckClocks()
                            ": Blocktide simulates one clock, a design input",
                        *cell.json, name.empty() ? cell.yosys_name : name);
             } else if (input->second.find('[') != std::string::npos) {
-                Refuse("a clock that is one bit of a wider input: the clock must be an input of its own",
-                       *cell.json, input->second);
+                Refuse("a clock that is one bit of a wider input: the clock must be an input of its own", *cell.json,
+                       input->second);
             } else {
                 clock_inputs.emplace(net, input->second);
             }
@@ -349,7 +347,7 @@ void NetlistReader::CreateNodes()
         cell.node = node;
         for (const auto& [parameter, value] : Member(json, "parameters").items()) {
             if (parameter == "INIT" && cell.library->opcode == 100)
-                continue;  // the contents: WriteMemoryContents
+                continue; // the contents: WriteMemoryContents
             const std::string sim_name = cell.library->MapParam(parameter);
             if (sim_name.empty()) {
                 Refuse("parameter '" + parameter + "' of '" + cell.library->name + "' is not in the map", json,
@@ -408,8 +406,8 @@ void NetlistReader::Connect(KVC::Node& node, const std::string& port_name, const
         clock_read.clear();
         Source source = Resolve(bit);
         if (!clock_read.empty())
-            Refuse("the clock '" + clock_read + "' read as data: the clock input makes no simulator port", Json::object(),
-                   &node == database.Top() ? port_name : node.name + "." + port_name);
+            Refuse("the clock '" + clock_read + "' read as data: the clock input makes no simulator port",
+                   Json::object(), &node == database.Top() ? port_name : node.name + "." + port_name);
         if (source.port == database.ZeroPort() || source.port == database.OnePort()) {
             const bool one = (source.port == database.OnePort()) != source.inverted;
             source = Source{one ? database.OnePort() : database.ZeroPort(), 0, false};
@@ -425,8 +423,7 @@ void NetlistReader::Connect(KVC::Node& node, const std::string& port_name, const
         const Source& first = sources[start];
         const bool constant = first.port == database.ZeroPort() || first.port == database.OnePort();
         size_t end = start + 1;
-        while (end < sources.size() && sources[end].port == first.port &&
-               sources[end].inverted == first.inverted &&
+        while (end < sources.size() && sources[end].port == first.port && sources[end].inverted == first.inverted &&
                (constant || sources[end].bit == first.bit + static_cast<int>(end - start)))
             ++end;
         const int width = static_cast<int>(end - start);
@@ -546,7 +543,7 @@ void NetlistReader::ConnectDesignOutputs(const Json& module)
         const std::string direction = TextOf(port, "direction");
         if (direction == "input") {
             if (bits.size() == 1 && bits[0].net >= 0 && clock_inputs.count(bits[0].net))
-                continue;  // the clock makes no design port
+                continue; // the clock makes no design port
             KVC::Port* input = database.AddDesignInput(name);
             input->width = static_cast<int>(bits.size());
             elaborated.ports.push_back({name, input->width, true});
@@ -609,7 +606,7 @@ bool NetlistReader::Read(const Json& module)
     return !refused;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadYosysNetlist(const std::string& json_text, const YosysNetlistOptions& options, XmlMapSmc& map,
                       KVC::NetlistDB& database)
@@ -628,10 +625,10 @@ bool ReadYosysNetlist(const std::string& json_text, const YosysNetlistOptions& o
     try {
         return reader.Read(modules[options.top]);
     } catch (const Json::exception& error) {
-        report(SEV_ERROR, "Cannot import '" + options.top + "': the netlist yosys wrote is malformed (" +
-                              error.what() + ").");
+        report(SEV_ERROR,
+               "Cannot import '" + options.top + "': the netlist yosys wrote is malformed (" + error.what() + ").");
         return false;
     }
 }
 
-}  // namespace Parser
+} // namespace Parser

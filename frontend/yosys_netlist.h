@@ -16,7 +16,7 @@ class NetlistDB;
 namespace Parser {
 
 struct YosysNetlistOptions {
-    std::string top;  // the module to read
+    std::string top; // the module to read
     // Memory contents go to files named after this path: for the path d/cpu.v the file of
     // node ram is d/cpu.v.ram.mif, and the node's init_file names it without its directory
     // (the RAM finds it in the design's directory).
@@ -28,4 +28,4 @@ struct YosysNetlistOptions {
 bool ReadYosysNetlist(const std::string& json_text, const YosysNetlistOptions& options, XmlMapSmc& map,
                       KVC::NetlistDB& database);
 
-}  // namespace Parser
+} // namespace Parser

@@ -31,15 +31,14 @@ TEST(VerilogImport, PrintsTheTenResultsAndSimulatesFromTheSourcesPath)
     ws.Write("counter.v", kCounter);
     CommandResult result = ws.Run({"import", ws.Path("counter.v"), "--top", "counter"});
     ASSERT_EQ(result.exit_code, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "ninput: 3\nnoutput: 2\nnclock: 1\n"
-              "input_port_names: rst up step \n"
-              "output_port_names: count past \n"
-              "clock_names: clk \n"
-              "top_level_name: counter\n"
-              "top_clockname: clk\n"
-              "inptbwl: 1 1 4 \n"
-              "outptbwl: 8 8 \n");
+    EXPECT_EQ(result.out, "ninput: 3\nnoutput: 2\nnclock: 1\n"
+                          "input_port_names: rst up step \n"
+                          "output_port_names: count past \n"
+                          "clock_names: clk \n"
+                          "top_level_name: counter\n"
+                          "top_clockname: clk\n"
+                          "inptbwl: 1 1 4 \n"
+                          "outptbwl: 8 8 \n");
     EXPECT_TRUE(ws.Exists("counter.v.simdb"));
     // The RAM's contents beside it, named after the RAM's node.
     EXPECT_EQ(ws.Files(), (std::vector<std::string>{"counter.v", "counter.v.simdb", "counter.v.syncram.mif"}));
@@ -64,7 +63,7 @@ TEST(VerilogImport, TheNetlistWrittenBesideImportsToTheSameSimDbBytes)
     ASSERT_TRUE(ws.Exists("counter.xml"));
     result = ws.Run({"import", ws.Path("counter.vo"), ws.Path("counter.xml")});
     ASSERT_EQ(result.exit_code, 0) << result.err;
-    EXPECT_EQ(result.err, "");  // written with every range: no dialect warning
+    EXPECT_EQ(result.err, ""); // written with every range: no dialect warning
     EXPECT_EQ(ws.Read("counter.vo.simdb"), ws.Read("counter.v.simdb"));
 }
 
@@ -136,4 +135,4 @@ TEST(VerilogImport, VerilogWithoutItsTopOrANetlistWithoutItsMapIsAUsageError)
     EXPECT_NE(result.err.find("NETLIST.vo MAP.xml"), std::string::npos) << result.err;
 }
 
-}  // namespace
+} // namespace

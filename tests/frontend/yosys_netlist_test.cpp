@@ -48,12 +48,12 @@ std::string Slices(const KVC::Input* input)
 {
     if (input == nullptr)
         return "(no input)";
-    std::string text;
+    std::ostringstream text;
     for (const auto& slice : input->slices)
-        text += (text.empty() ? "" : " ") + std::to_string(slice->dstLow) + "+" + std::to_string(slice->width) +
-                "<-" + (slice->inverted ? "~" : "") + slice->source->owner->name + "." + slice->source->name + "[" +
-                std::to_string(slice->srcLow) + "]";
-    return text;
+        text << (text.tellp() > 0 ? " " : "") << slice->dstLow << "+" << slice->width << "<-"
+             << (slice->inverted ? "~" : "") << slice->source->owner->name << "." << slice->source->name << "["
+             << slice->srcLow << "]";
+    return text.str();
 }
 
 TEST(YosysNetlist, SlicesFollowRunsOfBitsWithInvertersFoldedAndTheClockLeftOut)
@@ -101,16 +101,16 @@ TEST(YosysNetlist, MemoryContentsGoToAFileAndUniformByteEnablesCollapse)
     // Four words of 8 bits: word 0 = 0x12, word 2 = 0xA5, words 1 and 3 undefined (INIT holds
     // the last word first).
     const std::string init = std::string(8, 'x') + "10100101" + std::string(8, 'x') + "00010010";
-    auto read = ReadText(
-        Netlist(R"("clk": {"direction": "input", "bits": [2]}, "we": {"direction": "input", "bits": [3]},
+    auto read =
+        ReadText(Netlist(R"("clk": {"direction": "input", "bits": [2]}, "we": {"direction": "input", "bits": [3]},
                    "q": {"direction": "output", "bits": [10, 11, 12, 13, 14, 15, 16, 17]})",
-                R"("ram": {"type": "bt_syncram", "parameters": {"INIT": ")" + init + R"(",
+                         R"("ram": {"type": "bt_syncram", "parameters": {"INIT": ")" + init + R"(",
                    "width_a": "00000000000000000000000000001000", "numwords_a": "00000000000000000000000000000100",
                    "width_byteena_a": "00000000000000000000000000001000", "operation_mode": "SINGLE_PORT"},
                    "connections": {"clock0": [2], "wren_a": [3], "byteena_a": [3, 3, 3, 3, 3, 3, 3, 3],
                                    "q_a": [10, 11, 12, 13, 14, 15, 16, 17]}})",
-                R"("q": {"hide_name": 0, "bits": [10, 11, 12, 13, 14, 15, 16, 17]})"),
-        base);
+                         R"("q": {"hide_name": 0, "bits": [10, 11, 12, 13, 14, 15, 16, 17]})"),
+                 base);
     ASSERT_TRUE(read->ok) << read->errors;
     KVC::Node* ram = read->db.FindNode("q_syncram");
     ASSERT_NE(ram, nullptr);
@@ -126,7 +126,7 @@ TEST(YosysNetlist, MemoryContentsGoToAFileAndUniformByteEnablesCollapse)
     ASSERT_TRUE(ram->GetParam("width_byteena_a", enables));
     EXPECT_EQ(enables.integer(), 1);
     EXPECT_EQ(Slices(ram->FindInput("byteena_a")), "0+1<-(top).we[0]");
-    EXPECT_EQ(read->db.ZeroPort()->fanout + read->db.FindDesignPort("we")->fanout, 2);  // wren_a, byteena_a
+    EXPECT_EQ(read->db.ZeroPort()->fanout + read->db.FindDesignPort("we")->fanout, 2); // wren_a, byteena_a
 }
 
 TEST(YosysNetlist, TextThatIsNoNetlistOrThatTheMapCannotHoldIsRefused)
@@ -161,4 +161,4 @@ TEST(YosysNetlist, TextThatIsNoNetlistOrThatTheMapCannotHoldIsRefused)
     }
 }
 
-}  // namespace
+} // namespace

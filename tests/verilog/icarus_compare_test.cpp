@@ -35,8 +35,14 @@ const Comparison kDesigns[] = {
     {"regs.v",
      "regs",
      300,
-     {{"rst", Drive::Reset}, {"rst_n", Drive::ActiveLowReset}, {"en", Drive::Often}, {"srst", Drive::Rare},
-      {"load", Drive::Rare}, {"set", Drive::Rare}, {"clr", Drive::Rare}, {"le", Drive::Often}}},
+     {{"rst", Drive::Reset},
+      {"rst_n", Drive::ActiveLowReset},
+      {"en", Drive::Often},
+      {"srst", Drive::Rare},
+      {"load", Drive::Rare},
+      {"set", Drive::Rare},
+      {"clr", Drive::Rare},
+      {"le", Drive::Often}}},
     {"mem.v", "mem", 400, {{"we", Drive::Often}, {"we2", Drive::Rare}, {"re", Drive::Often}}},
     {"cpu.v", "cpu", 600, {{"rst", Drive::Reset}}},
     {"dsp.v", "dsp", 400, {{"rst", Drive::Reset}, {"en", Drive::Often}, {"clear", Drive::Reset}}},
@@ -45,4 +51,4 @@ const Comparison kDesigns[] = {
 INSTANTIATE_TEST_SUITE_P(Designs, IcarusComparison, ::testing::ValuesIn(kDesigns),
                          [](const ::testing::TestParamInfo<Comparison>& info) { return info.param.top; });
 
-}  // namespace
+} // namespace

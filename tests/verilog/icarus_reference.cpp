@@ -100,8 +100,8 @@ std::string Testbench(const std::string& top, const std::string& clock, const st
     if (!clock.empty())
         tb << "  reg " << clock << ";\n";
     for (const Signal& in : inputs)
-        tb << "  reg " << range(in.width) << "in_" << in.name << ";\n  reg " << range(in.width) << "stim_"
-           << in.name << " [0:" << cycles - 1 << "];\n";
+        tb << "  reg " << range(in.width) << "in_" << in.name << ";\n  reg " << range(in.width) << "stim_" << in.name
+           << " [0:" << cycles - 1 << "];\n";
     for (const Signal& out : outputs)
         tb << "  wire " << range(out.width) << "out_" << out.name << ";\n";
     tb << "  " << top << " dut (";
@@ -140,7 +140,7 @@ std::string Testbench(const std::string& top, const std::string& clock, const st
     return tb.str();
 }
 
-}  // namespace
+} // namespace
 
 uint32_t TestSeed()
 {
@@ -151,8 +151,8 @@ uint32_t TestSeed()
 Outcome Compare(const Comparison& comparison, uint32_t seed)
 {
     Outcome outcome;
-    const fs::path scratch = fs::temp_directory_path() /
-                             ("blocktide-verilog-" + comparison.top + "-" + std::to_string(getpid()));
+    const fs::path scratch =
+        fs::temp_directory_path() / ("blocktide-verilog-" + comparison.top + "-" + std::to_string(getpid()));
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     const fs::path source = scratch / comparison.design;
@@ -245,4 +245,4 @@ Outcome Compare(const Comparison& comparison, uint32_t seed)
     return outcome;
 }
 
-}  // namespace verilog_test
+} // namespace verilog_test

@@ -17,18 +17,18 @@ namespace verilog_test {
 enum class Drive { Random, Reset, ActiveLowReset, Rare, Often };
 
 struct Comparison {
-    std::string design;                  // file under tests/verilog/data
+    std::string design; // file under tests/verilog/data
     std::string top;
     int cycles = 200;
-    std::map<std::string, Drive> drive;  // inputs not named are random
+    std::map<std::string, Drive> drive; // inputs not named are random
 };
 
 struct Outcome {
     bool imported = false;
-    std::string import_messages;  // what the import reported, for a failing test
-    long long compared_bits = 0;  // defined reference bits compared
-    std::vector<std::string> mismatches;  // "cycle 12 output q: blocktide 0101 icarus 0111"
-    std::string icarus_failure;           // empty when Icarus ran
+    std::string import_messages;         // what the import reported, for a failing test
+    long long compared_bits = 0;         // defined reference bits compared
+    std::vector<std::string> mismatches; // "cycle 12 output q: blocktide 0101 icarus 0111"
+    std::string icarus_failure;          // empty when Icarus ran
 };
 
 // Imports and simulates in a scratch folder of its own; seed picks the stimulus.
@@ -37,4 +37,4 @@ Outcome Compare(const Comparison& comparison, uint32_t seed);
 // The stimulus's seed: BLOCKTIDE_TEST_SEED when set, otherwise a fixed one.
 uint32_t TestSeed();
 
-}  // namespace verilog_test
+} // namespace verilog_test
