@@ -155,7 +155,7 @@ std::string RefusedConstruct(const std::string& type, const Json& cell)
         type == "$equiv")
         return "a formal verification construct";
     if (StartsWith(type, "$specify") || type == "$specrule")
-        return "a timing specification";
+        return "a specify block (timing checks)";
     return "a construct no primitive implements (yosys cell " + type + ")";
 }
 

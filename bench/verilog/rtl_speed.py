@@ -120,7 +120,7 @@ def main():
     print(f"{'design':8} {'nodes':>6} {'import s':>9} {'blocktide cycles/s':>19} "
           f"{'icarus compile s':>17} {'icarus cycles/s':>16} {'ratio':>6}")
     for top in args.designs.split(","):
-        spec = DESIGNS[top]
+        setup = DESIGNS[top]
         with tempfile.TemporaryDirectory() as work:
             source = os.path.join(work, top + ".v")
             if top == "lanes":
@@ -128,21 +128,21 @@ def main():
                     f.write(lanes_design(args.lanes))
             else:
                 shutil.copy(os.path.join(ROOT, "tests", "verilog", "data", top + ".v"), source)
-            rows = stimulus(spec["inputs"], spec["resets"], args.cycles, seed=7)
+            rows = stimulus(setup["inputs"], setup["resets"], args.cycles, seed=7)
             with open(os.path.join(work, "stim.csv"), "w") as f:
-                f.write(",".join(spec["inputs"]) + "\n")
+                f.write(",".join(setup["inputs"]) + "\n")
                 for row in rows:
-                    f.write(",".join(str(row[n]) for n in spec["inputs"]) + "\n")
-            for name, width in spec["inputs"].items():
+                    f.write(",".join(str(row[n]) for n in setup["inputs"]) + "\n")
+            for name, width in setup["inputs"].items():
                 with open(os.path.join(work, f"s_{name}.hex"), "w") as f:
                     f.write("\n".join(format(row[name], "x") for row in rows) + "\n")
             import_cpu, _ = cpu_seconds([BLOCKTIDE, "import", source, "--top", top, "--write-vo", "design.vo"], work)
             with open(os.path.join(work, "design.vo")) as f:
                 nodes = sum(1 for line in f if line.startswith(("bt_", "lpm_")))
-            sim_cpu, _ = cpu_seconds([BLOCKTIDE, "sim", source, "--stimulus", "stim.csv", "--outputs", spec["shown"],
+            sim_cpu, _ = cpu_seconds([BLOCKTIDE, "sim", source, "--stimulus", "stim.csv", "--outputs", setup["shown"],
                                       "--out", os.path.join(work, "out.csv")], work)
             with open(os.path.join(work, "tb.v"), "w") as f:
-                f.write(testbench(top, spec["inputs"], spec["shown"], args.cycles))
+                f.write(testbench(top, setup["inputs"], setup["shown"], args.cycles))
             compile_cpu, _ = cpu_seconds(["iverilog", "-g2012", "-o", "tb.vvp", "tb.v", source], work)
             icarus_cpu, _ = cpu_seconds(["vvp", "-n", "tb.vvp"], work)
             ours = args.cycles / sim_cpu
