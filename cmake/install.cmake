@@ -26,6 +26,7 @@ file(RELATIVE_PATH command_to_lib ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR
 set_target_properties(blocktide_command PROPERTIES INSTALL_RPATH "$ORIGIN/${command_to_lib}")
 install(TARGETS blocktide_command RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/maps/blocktide_map.xml DESTINATION ${BLOCKTIDE_MAP_DIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/maps/yosys DESTINATION ${BLOCKTIDE_MAP_DIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/host/blocktide.h ${CMAKE_SOURCE_DIR}/host/gateway.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/blocktide)

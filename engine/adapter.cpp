@@ -24,7 +24,7 @@ void Node_Adapter::SetSize(int slice_count, int out_width)
 
 void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* source, bool inverted)
 {
-    const Node_Constant_Sngl& top = Node_Constant_Sngl::Instance();
+    Node_Constant_Sngl& top = Node_Constant_Sngl::Instance();
     if ((source == top.ConstantPort(1) && !inverted) || (source == top.ConstantPort(2) && inverted))
         return;
     if (out == nullptr) {

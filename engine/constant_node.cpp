@@ -21,13 +21,21 @@ Node_Constant_Sngl::Node_Constant_Sngl()
     unused = AddPort(new Port_Constant("(unused)", this, undefined));
 }
 
-Port_Base* Node_Constant_Sngl::ConstantPort(int default_kind) const
+Port_Base* Node_Constant_Sngl::ConstantPort(int default_kind, int width)
 {
     if (default_kind == 1)
         return zero;
-    if (default_kind == 2)
+    if (default_kind != 2)
+        return unused;
+    // A 32-bit all-ones constant would be zero-extended into a wider input: a register wider
+    // than 32 bits with its enable left open would then load only bits 0 to 31.
+    if (width <= 32)
         return one;
-    return unused;
+    std::lock_guard<std::mutex> hold(wide_ones_lock);
+    std::unique_ptr<Port_Base>& wide = wide_ones[width];
+    if (!wide)
+        wide = std::make_unique<Port_Constant>("(one)", this, ~MLIB_UINTEGER(0, width));
+    return wide.get();
 }
 
 void Node_Constant_Sngl::CreatePorts(const ParamQuery& query)

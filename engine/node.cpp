@@ -66,7 +66,7 @@ int Node_Base::CheckedPortWidth(const std::string& port_name, int width) const
 Port_Base* Node_Base::CreateInputPort(const std::string& port_name, int width, int default_kind)
 {
     width = CheckedPortWidth(port_name, width);
-    Port_Base* source = Node_Constant_Sngl::Instance().ConstantPort(default_kind);
+    Port_Base* source = Node_Constant_Sngl::Instance().ConstantPort(default_kind, width);
     if (width >= 32)
         return MakePort<Port_In>(port_name, this, width, source);
     return MakePort<Port_In_Int>(port_name, this, width, source);

@@ -64,6 +64,7 @@ void NetlistParser::ConnectPort(const std::string& port_name, TermList terms)
     }
     if (module.IsInputPort(port_name)) {
         std::string sim_name = module.MapInputPort(port_name);
+        WarnUnrangedNames(terms, current_instance + "." + port_name);
         pending.push_back(Conn{current_instance, sim_name, std::move(terms)});
         KVC::Port* port = current_node->NewPort(sim_name, 0);
         int width = TotalWidth(pending.back().terms);
@@ -79,6 +80,17 @@ void NetlistParser::ConnectPort(const std::string& port_name, TermList terms)
     output_names.push_back({current_instance, port_name, sim_name});
     // The whole wire is driven by the whole output, whatever range or ~ was written on it.
     WireRec& wire = wires[term.name];
+    const std::string written = (term.inverted ? "~" : "") + term.name +
+                                (term.rangeGiven ? "[" + std::to_string(term.msb) + ":" + std::to_string(term.lsb) + "]"
+                                                 : std::string());
+    if (term.inverted)
+        report(SEV_WARNING, "Netlist line " + std::to_string(Line()) + ": output " + current_instance + "." +
+                                port_name + " is connected to " + written +
+                                ": the inversion is dropped, outputs drive wires as they are.");
+    if (term.rangeGiven && (term.lsb != 0 || term.msb != wire.width - 1))
+        report(SEV_WARNING, "Netlist line " + std::to_string(Line()) + ": output " + current_instance + "." +
+                                port_name + " is connected to " + written + " but drives the whole wire " +
+                                term.name + " (" + std::to_string(wire.width) + " bits).");
     wire.driver_node = current_instance;
     wire.driver_port = sim_name;
     KVC::Port* port = current_node->NewPort(sim_name, 1);
@@ -95,12 +107,17 @@ bool NetlistParser::Assign(const std::string& target, TermList terms)
 {
     if (!IsDeclaredWire(target)) {
         // Taken for a design output; W4 finds out whether it is one.
+        WarnUnrangedNames(terms, target);
         pending.push_back(Conn{TOP, target, std::move(terms)});
         return false;
     }
     if (terms.size() != 1) throw X_WireAssignGather(Line());
     const Term& term = terms.front();
     if (term.kind == TERM_NAMED && !term.name.empty() && IsDeclaredWire(term.name)) {
+        if (term.inverted)
+            report(SEV_WARNING, "Netlist line " + std::to_string(Line()) + ": 'assign " + target + " = ~" + term.name +
+                                    "' makes " + target + " another name for " + term.name +
+                                    ": the inversion is dropped.");
         WireRec alias = wires[term.name];
         alias.alias = true;
         alias.alias_name = term.name;
@@ -149,6 +166,27 @@ int NetlistParser::TotalWidth(const TermList& terms) const
         if (total > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
     }
     return static_cast<int>(total);
+}
+
+void NetlistParser::WarnUnrangedNames(const TermList& terms, const std::string& where) const
+{
+    if (terms.size() < 2)
+        return;  // a single term fills the whole input from bit 0
+    for (const Term& term : terms) {
+        if (term.kind != TERM_NAMED || term.rangeGiven)
+            continue;
+        int width = 0;
+        try {
+            width = NameWidth(term.name);
+        } catch (const X_Grammar&) {
+            continue;  // an unknown name fails the wiring with its own error
+        }
+        if (width > 1)
+            report(SEV_WARNING, "Netlist line " + std::to_string(Line()) + ": in the concatenation connected to " +
+                                    where + ", '" + term.name + "' (" + std::to_string(width) +
+                                    " bits) has no range and connects only its bit 0; write " + term.name + "[" +
+                                    std::to_string(width - 1) + ":0].");
+    }
 }
 
 void NetlistParser::WireUp()

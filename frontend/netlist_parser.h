@@ -118,6 +118,9 @@ private:
     bool IsDeclaredWire(const std::string& name) const;
     int NameWidth(const std::string& name) const;
     int TotalWidth(const TermList& terms) const;
+    // Warns of the named terms of a concatenation that name more than one bit without a range:
+    // each connects only its bit 0. `where` names the connection.
+    void WarnUnrangedNames(const TermList& terms, const std::string& where) const;
     void WireUp();
     void LinkConnection(const Conn& connection);
     std::vector<KVC::ElaboratedModule::Wire> DrivenWires() const;

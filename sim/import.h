@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sim/design_ports.h"
 
@@ -27,4 +28,18 @@ ImportResult ImportDesign(const std::string& netlist_path, const std::string& ma
 // when the netlist could not be read.
 bool ReadModule(const std::string& netlist_path, const std::string& map_path, KVC::ElaboratedModule& module);
 
-} // namespace Sim
+// Importing Verilog or SystemVerilog sources through yosys (frontend/verilog_import.h): the
+// database is saved as the first source's path + ".simdb", memory contents as files beside
+// it, and with write_vo set the same design also as a netlist in the dialect (write_vo)
+// with its map (write_vo + ".xml"). Messages are labelled with the first source's name.
+struct VerilogImport {
+    std::vector<std::string> sources;
+    std::string top;
+    std::string map_path;        // the XML map of the primitives the technology maps use
+    std::string maps_directory;  // maps/yosys/: synth.ys and the technology maps
+    std::string write_vo;        // empty: no netlist is written
+};
+
+ImportResult ImportVerilogDesign(const VerilogImport& request);
+
+}  // namespace Sim

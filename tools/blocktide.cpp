@@ -42,6 +42,20 @@ bool FileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, error);
 }
 
+void PrintInterface(const DesignInterface& d)
+{
+    std::cout << "ninput: " << d.ninput << "\n"
+              << "noutput: " << d.noutput << "\n"
+              << "nclock: " << d.nclock << "\n"
+              << "input_port_names: " << d.input_port_names << "\n"
+              << "output_port_names: " << d.output_port_names << "\n"
+              << "clock_names: " << d.clock_names << "\n"
+              << "top_level_name: " << d.top_level_name << "\n"
+              << "top_clockname: " << d.top_clockname << "\n"
+              << "inptbwl: " << d.inptbwl << "\n"
+              << "outptbwl: " << d.outptbwl << "\n";
+}
+
 int RunImport(const std::string& netlist, const std::string& map)
 {
     if (!FileExists(netlist)) {
@@ -53,19 +67,53 @@ int RunImport(const std::string& netlist, const std::string& map)
         return 1;
     }
     bool read = false;
-    DesignInterface d = ImportDesignInterface(netlist, map, read);
-    std::cout << "ninput: " << d.ninput << "\n"
-              << "noutput: " << d.noutput << "\n"
-              << "nclock: " << d.nclock << "\n"
-              << "input_port_names: " << d.input_port_names << "\n"
-              << "output_port_names: " << d.output_port_names << "\n"
-              << "clock_names: " << d.clock_names << "\n"
-              << "top_level_name: " << d.top_level_name << "\n"
-              << "top_clockname: " << d.top_clockname << "\n"
-              << "inptbwl: " << d.inptbwl << "\n"
-              << "outptbwl: " << d.outptbwl << "\n";
+    PrintInterface(ImportDesignInterface(netlist, map, read));
     return read ? 0 : 1;
 }
+
+// Where the default map and the yosys scripts are: share/blocktide beside an installed
+// command, else the source tree's maps/ of this build.
+std::string MapsDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path installed = self.parent_path().parent_path() / "share" / "blocktide";
+        if (std::filesystem::exists(installed / "yosys" / "synth.ys", error))
+            return installed.string();
+    }
+    return BLOCKTIDE_MAPS_DIR;
+}
+
+struct VerilogOptions {
+    std::string top;
+    std::string map;       // default: the installed or source tree's blocktide_map.xml
+    std::string write_vo;  // also write the design in the netlist dialect
+};
+
+// `import DESIGN.v [MORE.v ...] --top NAME`: the sources through yosys onto the primitives,
+// the SimDB file beside the first source (DESIGN.v.simdb), the ten results printed.
+int RunVerilogImport(const std::vector<std::string>& sources, const VerilogOptions& options)
+{
+    for (const std::string& source : sources)
+        if (!FileExists(source)) {
+            Fail("cannot read the source " + source);
+            return 1;
+        }
+    const std::string maps = MapsDirectory();
+    Sim::VerilogImport request{sources, options.top, options.map.empty() ? maps + "/blocktide_map.xml" : options.map,
+                               maps + "/yosys", options.write_vo};
+    if (!FileExists(request.map_path)) {
+        Fail("cannot read the map file " + request.map_path);
+        return 1;
+    }
+    const Sim::ImportResult imported = Sim::ImportVerilogDesign(request);
+    if (!imported.success)
+        return 1;
+    PrintInterface(InterfaceOf(imported.ports));
+    return imported.error_seen ? 1 : 0;
+}
+
 
 struct SimOptions {
     std::string design;
@@ -171,8 +219,19 @@ private:
     bool failed = false;
 };
 
+// A netlist in the dialect is a .vo file; anything else is read as Verilog.
+bool IsNetlist(const std::string& path)
+{
+    return path.size() >= 3 && path.compare(path.size() - 3, 3, ".vo") == 0;
+}
+
 int RunSim(const SimOptions& options)
 {
+    if (!options.map.empty() && !IsNetlist(options.design)) {
+        Fail("--map imports a netlist (.vo); Verilog is imported with: blocktide import " + options.design +
+             " --top NAME");
+        return 2;
+    }
     if (!options.map.empty()) {
         try {
             blocktide::ImportDesign(options.design, options.map);
@@ -458,10 +517,17 @@ int main(int argc, char** argv)
     CLI::App app{"Blocktide: cycle-based simulation of synthesised FPGA netlists"};
     app.require_subcommand(1);
 
-    std::string netlist, map;
-    CLI::App* import = app.add_subcommand("import", "Import a netlist with its XML map and print its interface");
-    import->add_option("NETLIST", netlist, "The netlist (.vo)")->required();
-    import->add_option("MAP", map, "The XML map file")->required();
+    std::vector<std::string> import_files;
+    VerilogOptions verilog;
+    CLI::App* import = app.add_subcommand(
+        "import", "Import a netlist with its XML map (NETLIST.vo MAP.xml), or Verilog sources through yosys "
+                  "(DESIGN.v [MORE.v ...] --top NAME), and print its interface");
+    import->add_option("FILES", import_files, "NETLIST.vo MAP.xml, or the Verilog/SystemVerilog sources")
+        ->required();
+    import->add_option("--top", verilog.top, "The top module of the Verilog sources");
+    import->add_option("--map", verilog.map, "For Verilog: the XML map of the primitives (default: the installed one)");
+    import->add_option("--write-vo", verilog.write_vo,
+                       "For Verilog: also write the design as a netlist FILE (.vo) and its map FILE's .xml");
 
     SimOptions sim;
     CLI::App* simulate = app.add_subcommand("sim", "Simulate a design from its simulation database");
@@ -514,8 +580,17 @@ int main(int argc, char** argv)
     // Nothing ends the command but its own exit: a failure deep inside (memory exhausted by a
     // huge design, say) is a message and exit 1, with the temporary files removed.
     try {
-        if (*import)
-            return RunImport(netlist, map);
+        if (*import) {
+            if (verilog.top.empty() && import_files.size() == 2 && IsNetlist(import_files[0]))
+                return RunImport(import_files[0], import_files[1]);
+            if (verilog.top.empty()) {
+                Fail(IsNetlist(import_files[0])
+                         ? "a netlist is imported with its map: blocktide import NETLIST.vo MAP.xml"
+                         : "Verilog sources need their top module: --top NAME");
+                return 2;
+            }
+            return RunVerilogImport(import_files, verilog);
+        }
         if (*simulate)
             return RunSim(sim);
         if (*sweeping)

@@ -36,7 +36,9 @@ TEST_F(PortTest, UnlinkedInputsReadTheirDefaultConstant)
         bool undefined;
     };
     const Case cases[] = {
-        {1, 8, 0, 0, false},  {2, 8, 0xFF, 0, false},        {2, 40, 0xFFFFFFFF, 0, false},
+        // "(one)" reads all ones at every width, not a 32-bit constant zero-extended.
+        {1, 8, 0, 0, false},  {2, 8, 0xFF, 0, false},        {2, 40, 0xFFFFFFFF, 0xFF, false},
+        {2, 64, 0xFFFFFFFF, 0xFFFFFFFF, false},              {2, 33, 0xFFFFFFFF, 0x1, false},
         {0, 40, 0, 0, true},  {3, 32, 0, 0, true},           {3, 8, 0, 0, false},
         {7, 31, 0, 0, false}, {2, 31, 0x7FFFFFFF, 0, false},
     };
@@ -292,6 +294,7 @@ TEST_F(PortTest, LowWordReadsFollowEverySourceKindAndRelinking)
     // A wide input leaving its default constant for a narrow output.
     Port_Base* unlinked = Input("u_in", 80, 2);
     EXPECT_EQ(unlinked->ValueInt(), 0xFFFFFFFFu);
+    EXPECT_EQ(unlinked->Value().word(2), 0xFFFFu);
     Port_Base* narrow_out = Output("n_out", 8);
     narrow_out->SetInt(0x5A);
     unlinked->SetSource(narrow_out);

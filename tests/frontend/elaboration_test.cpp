@@ -308,3 +308,46 @@ TEST(Elaboration, TokensBeforeTheModuleAndCarriageReturnsAreSkipped)
         ExpectSlices(InputOf(design->db, "(top)", "y"), {{0, 1, "(top).a", 1, false}});
     }
 }
+
+// Where the dialect silently differs from Verilog, the import warns (and elaborates as ever).
+TEST(Elaboration, WarnsWhereTheDialectDiffersFromVerilog)
+{
+    const std::string head = "module m (a, y);\ninput [3:0] a;\noutput [7:0] y;\nwire [3:0] p;\nwire [3:0] r;\n"
+                             "wire [3:0] v;\n";
+    struct Case {
+        std::string body;
+        std::string warning;  // empty: none
+    };
+    const std::vector<Case> cases = {
+        {"and2 u0 (.dataa(a[3:0]), .result(p[3:0]));\nassign v = ~p;\nassign y = {v[3:0], p[3:0]};\n",
+         "Netlist line 8: 'assign v = ~p' makes v another name for p: the inversion is dropped."},
+        {"and2 u0 (.dataa(a[3:0]), .result(p[3:0]));\nassign v = p;\nassign y = {v[3:0], p[3:0]};\n", ""},
+        {"and2 u0 (.dataa({a, p[3:0]}), .result(p[3:0]));\nassign y = {p[3:0], p[3:0]};\n",
+         "Netlist line 7: in the concatenation connected to u0.dataa, 'a' (4 bits) has no range and connects only its "
+         "bit 0; write a[3:0]."},
+        {"and2 u0 (.dataa(a[3:0]), .result(p[3:0]));\nassign y = {p, a[3:0]};\n",
+         "in the concatenation connected to y, 'p' (4 bits) has no range"},
+        {"and2 u0 (.dataa(a), .result(p[3:0]));\nassign y = {p[3:0], a[3:0]};\n", ""},  // one term fills it all
+        {"and2 u0 (.dataa(a[3:0]), .result(p[1:0]));\nassign y = {p[3:0], p[3:0]};\n",
+         "Netlist line 7: output u0.result is connected to p[1:0] but drives the whole wire p (4 bits)."},
+        {"and2 u0 (.dataa(a[3:0]), .result(~p[3:0]));\nassign y = {p[3:0], p[3:0]};\n",
+         "Netlist line 7: output u0.result is connected to ~p[3:0]: the inversion is dropped, outputs drive wires as "
+         "they are."},
+        {"and2 u0 (.dataa(a[3:0]), .result(p[3:0]));\nassign y = {p[3:0], p[3:0]};\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto design = LoadText(head + c.body + "endmodule\n");
+        ASSERT_EQ(design->parsed, 1) << design->loader->ErrorText();
+        std::vector<std::string> warnings;
+        for (const Message& message : pending_messages())
+            if (message.severity == SEV_WARNING)
+                warnings.push_back(message.text);
+        if (c.warning.empty()) {
+            EXPECT_TRUE(warnings.empty()) << warnings.front();
+        } else {
+            ASSERT_EQ(warnings.size(), 1u);
+            EXPECT_NE(warnings.front().find(c.warning), std::string::npos) << warnings.front();
+        }
+    }
+}

@@ -98,7 +98,7 @@ TEST(PrimitiveConventions, UnlinkedInputsReadTheirDefaultKind)
     design.Add<Sim::Node_DFFE>("reg", {{"width", ParamValue(40)}});
     Sim::Node_Base* reg = design.manager.FindNode("reg");
     EXPECT_TRUE(reg->LookupPort("clear")->Value().is_zero());
-    EXPECT_EQ(reg->LookupPort("ena")->Value(), MLIB_UINTEGER(0xFFFFFFFF, 40));
+    EXPECT_EQ(reg->LookupPort("ena")->Value(), ~MLIB_UINTEGER(0, 40));  // all ones at every width
     EXPECT_TRUE(reg->LookupPort("datain")->Value().is_undefined());
     design.Add<Sim::Node_LpmComparePiped>("cmp");
     Sim::Node_Base* cmp = design.manager.FindNode("cmp");

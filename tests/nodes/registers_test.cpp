@@ -153,17 +153,6 @@ TEST(DFFE, WideRegisterTakesEveryBitWhenItsEnableIsDriven)
     EXPECT_EQ(design.Get("r.dataout"), 0x0012345678u);
 }
 
-TEST(DFFE, WideRegisterWithUnconnectedEnableLoadsOnlyTheLow32Bits)
-{
-    // An unlinked enable reads the 32-bit "(one)" constant zero-extended: the bits above
-    // 31 are disabled.
-    TestDesign design;
-    design.Add<Sim::Node_DFFE>("r", {{"array_width", ParamValue(40)}});
-    design.Connect("r", {"datain"}, {"dataout"});
-    clock_in(design, 0xFFFFFFFFFF);
-    EXPECT_EQ(design.Get("r.dataout"), 0x00FFFFFFFFu);
-}
-
 TEST(DFFE, UndefinedDataIsTakenAsUndefinedBits)
 {
     TestDesign design;
@@ -503,5 +492,23 @@ TEST(DFFE, ControlsReadingAFixedNonZeroValueStillAct)
         design.Set("r.ena", ones);
         clock_in(design, 0);
         EXPECT_EQ(design.Get("r.dataout"), ones);
+    }
+}
+
+// Guards the open enable of wide registers: "(one)" once read as a 32-bit constant
+// zero-extended, so a register above 32 bits with "ena" unconnected loaded only bits 0-31.
+TEST(DFFE, OpenEnableLoadsEveryBitAtAnyWidth)
+{
+    for (int width : {33, 40, 64, 100}) {
+        SCOPED_TRACE(::testing::Message() << "width " << width);
+        TestDesign design;
+        design.Add<Sim::Node_DFFE>("r", {{"width", ParamValue(width)}});
+        design.Connect("r", {"datain"}, {"dataout"});
+        MLIB_UINTEGER data = ~MLIB_UINTEGER(0, width);
+        data.set_bit(3, false);
+        design.SetValue("r.datain", data);
+        design.Run(0);
+        design.Run(1);
+        EXPECT_EQ(design.GetValue("r.dataout"), data);
     }
 }
