@@ -99,6 +99,8 @@ public:
     bool is_high_z() const { return (flags_ & FLAG_HIGH_Z) != 0; }
     // Clears the undefined and Z flags; the undefined mask stays.
     void clear_flags() { flags_ = 0; }
+    // ORs the undefined and Z flags of `flags` into the value's flags; the planes stay.
+    void add_flags(uint32_t flags) { flags_ |= flags & (FLAG_UNDEFINED | FLAG_HIGH_Z); }
     std::string to_hex() const;
 
     MLIB_UINTEGER operator+(const MLIB_UINTEGER& b) const;

@@ -16,10 +16,11 @@ void Node_Adapter::SetSize(int slice_count, int out_width)
     count = std::max(slice_count, 0);
     width = std::max(out_width, 1);
     defined = 0;
-    entries.assign(count, Entry{0, 0, 0, false});
+    entries.assign(count, Entry{0, 0, 0, false, false, false});
     ins.assign(count, nullptr);
     out = AddPort(CreateOutputPort("out", width));
     small = width <= 32;
+    assembled.resize(width);  // assignment would keep the value's width of 1
 }
 
 void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* source, bool inverted)
@@ -46,7 +47,7 @@ void Node_Adapter::DefineInput(int src_low, int dst_low, int bits, Port_Base* so
         return;
     }
     bool narrow = src_low + bits <= 31 && dst_low + bits <= 31;
-    entries[defined] = Entry{src_low, dst_low, bits, narrow};
+    entries[defined] = Entry{src_low, dst_low, bits, narrow, inverted, !narrow && bits <= 32};
     if (!narrow)
         small = false;
     char port_name[16];
@@ -79,17 +80,76 @@ bool Node_Adapter::Evaluate()
             assembled |= narrow_piece(i);
         return out->SetInt(assembled);
     }
-    MLIB_UINTEGER result(0, width);
+    // A slice of a word or less is read from the words of its source; wider ones, and the
+    // rare slices whose inversion meets a wholly undefined source, go through the value type.
+    assembled.clear_flags();
+    for (int word = 0; word < assembled.words(); ++word) {
+        assembled.set_word(word, 0);
+        assembled.set_undef_word(word, 0);
+    }
     for (int i = 0; i < defined; ++i) {
         if (entries[i].narrow) {
-            result |= MLIB_UINTEGER(narrow_piece(i), 32);
-        } else {
+            assembled |= MLIB_UINTEGER(narrow_piece(i), 32);
+        } else if (!entries[i].word_sized || !OrWindow(i)) {
             MLIB_UINTEGER piece = ins[i]->Value() >> entries[i].src_low;
             piece.resize(out->Width());
-            result |= piece << entries[i].dst_low;
+            assembled |= piece << entries[i].dst_low;
         }
     }
-    return out->Set(result);
+    return out->Set(assembled);
+}
+
+bool Node_Adapter::OrWindow(int i)
+{
+    const Entry& entry = entries[i];
+    const uint64_t keep = entry.bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << entry.bits) - 1;
+    uint64_t value = 0, undefined = 0;
+    uint32_t flags = 0;
+    if (entry.src_low + entry.bits < 32) {
+        // An input below 32 bits reads its source's low word, inversion applied: defined.
+        value = (ins[i]->ValueInt() >> entry.src_low) & keep;
+    } else {
+        // The input reads its source cut or zero-extended to src_low + bits; the slice is its
+        // top `bits` bits, so it lies within what the source holds or reads as 0 beyond it.
+        const MLIB_UINTEGER& source = ins[i]->Source()->Value();
+        if (entry.inverted && source.is_undefined())
+            return false;
+        const int first = entry.src_low / 32, shift = entry.src_low % 32;
+        auto window = [&](uint32_t (MLIB_UINTEGER::*plane)(int) const) {
+            const uint64_t low = (source.*plane)(first), high = (source.*plane)(first + 1);
+            return ((low | high << 32) >> shift) & keep;
+        };
+        value = window(&MLIB_UINTEGER::word);
+        undefined = window(&MLIB_UINTEGER::undef_word);
+        flags = source.flags();
+    }
+    if (entry.inverted && entry.src_low + entry.bits >= 32) {
+        // An inverted input XORs with a defined mask of its own width: the value inverts, and
+        // the result keeps the undefined bits and the flags of the wider operand: the read
+        // value's mask up to 32 bits, the mask's (none) above.
+        value = ~value & keep;
+        if (entry.src_low + entry.bits > 32)
+            undefined = 0;
+        flags = 0;
+    }
+    // OR into the assembled value at dst_low, within its width: value bits are the known ones
+    // of either side, undefined bits those not covered by a known 1 of the other side.
+    const int dst_word = entry.dst_low / 32, dst_shift = entry.dst_low % 32;
+    for (int part = 0; part < 2; ++part) {
+        const int word = dst_word + part;
+        if (word >= assembled.words())
+            break;
+        const int used = width - 32 * word;  // bits of this word within the width
+        const uint32_t top = used >= 32 ? 0xFFFFFFFFu : (1u << used) - 1u;
+        const uint32_t b_value = static_cast<uint32_t>((value << dst_shift) >> (32 * part)) & top;
+        const uint32_t b_undef = static_cast<uint32_t>((undefined << dst_shift) >> (32 * part)) & top;
+        const uint32_t a_value = assembled.word(word), a_undef = assembled.undef_word(word);
+        const uint32_t known_a = a_value & ~a_undef, known_b = b_value & ~b_undef;
+        assembled.set_word(word, known_a | known_b);
+        assembled.set_undef_word(word, (a_undef & ~known_b) | (b_undef & ~known_a));
+    }
+    assembled.add_flags(flags);
+    return true;
 }
 
 void Node_Downshifter::CreatePorts(const ParamQuery& query)

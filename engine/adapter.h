@@ -30,11 +30,16 @@ public:
 
 private:
     struct Entry {
-        int src_low;  // lowest source bit taken
-        int dst_low;  // output bit the slice starts at
-        int bits;     // slice width
-        bool narrow;  // the slice lies within bits 0..30 on both sides
+        int src_low;      // lowest source bit taken
+        int dst_low;      // output bit the slice starts at
+        int bits;         // slice width
+        bool narrow;      // the slice lies within bits 0..30 on both sides
+        bool inverted;    // the slice's input inverts every bit
+        bool word_sized;  // a wide entry of at most 32 bits: read as a word window of its source
     };
+    // ORs a wide entry of at most 32 bits into `assembled` from the words of its source,
+    // exactly as the value path would; false, doing nothing, when that path must run instead.
+    bool OrWindow(int i);
 
     int width = 0;                // the assembled width; 0 until SetSize
     int count = 0;                // slices announced by SetSize
@@ -43,6 +48,8 @@ private:
     std::vector<Port_Base*> ins;  // input "in NNN" of each defined slice
     Port_Base* out = nullptr;     // the output "out"
     bool small = false;           // every slice fits the 32-bit integer path
+    MLIB_UINTEGER assembled;      // the wide path's result, `width` bits: kept, so a wide
+                                  // evaluation allocates nothing
 };
 
 class Node_Downshifter : public Node_Concurrent {
