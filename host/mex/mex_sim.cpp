@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "sim/design_interface.h"
 #include "host/gateway.h"
 #include "host/mex/mex_support.h"
@@ -166,7 +167,7 @@ std::vector<uint32_t> ParseHex(const std::string& text, int& bits)
     for (size_t i = start; i < text.size(); ++i) {
         if (text[i] == '_')
             continue;
-        if (!std::isxdigit(static_cast<unsigned char>(text[i])))
+        if (HexDigit(text[i]) < 0)
             Fail("badValue", "'" + text + "' is not a hexadecimal value");
         digits += text[i];
     }
@@ -176,10 +177,7 @@ std::vector<uint32_t> ParseHex(const std::string& text, int& bits)
     std::vector<uint32_t> words((digits.size() + 7) / 8, 0);
     for (size_t i = 0; i < digits.size(); ++i) {
         const size_t position = digits.size() - 1 - i;  // digit position from the right
-        const char c = digits[i];
-        const uint32_t nibble = std::isdigit(static_cast<unsigned char>(c))
-                                    ? static_cast<uint32_t>(c - '0')
-                                    : static_cast<uint32_t>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+        const uint32_t nibble = static_cast<uint32_t>(HexDigit(digits[i]));
         words[position / 8] |= nibble << (4 * (position % 8));
     }
     return words;
