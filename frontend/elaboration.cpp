@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/limits.h"
 #include "frontend/grammar_errors.h"
 #include "frontend/netlist_parser.h"
 #include "base/messages.h"
@@ -163,7 +164,7 @@ int NetlistParser::TotalWidth(const TermList& terms) const
     long long total = 0;
     for (const Term& term : terms) {
         total += term.rangeGiven ? static_cast<long long>(term.msb) - term.lsb + 1 : NameWidth(term.name);
-        if (total > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
+        if (total > kMaxBits) throw X_WidthTooLarge(Line());
     }
     return static_cast<int>(total);
 }
@@ -275,7 +276,7 @@ void NetlistParser::LinkConnection(const Conn& connection)
         default: throw X_Fault("term of unknown kind in a connection");
         }
         int width = term->msb - term->lsb + 1;
-        if (offset + width > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(-1);
+        if (offset + width > kMaxBits) throw X_WidthTooLarge(-1);
         // An undriven wire gives no source: NewSlice reports it and makes no slice.
         if (KVC::Slice* slice = input->NewSlice(static_cast<int>(offset), width, source, term->lsb))
             if (term->inverted) slice->inverted = true;

@@ -2,6 +2,8 @@
 // fatal report of a failed parse.
 #include "frontend/grammar_errors.h"
 
+#include "base/limits.h"
+
 namespace Parser {
 
 const char* X_Grammar::what() const noexcept { return "Generic parsing error"; }
@@ -46,6 +48,7 @@ BLOCKTIDE_GRAMMAR_MESSAGE(X_OutputAssignedUnknown, "Output port connected to nam
 BLOCKTIDE_GRAMMAR_MESSAGE(X_NonlocalDefparam, "Parameters must refer to node immediately prior to defparam block")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignGather, "Assignments to a wire cannot incorporate fan-in/concatenation")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WireAssignMismatch, "Assignment apparently refers to wire yet assigns non-constant")
+static_assert(kMaxBits == 1048576, "the message of X_WidthTooLarge states the width bound");
 BLOCKTIDE_GRAMMAR_MESSAGE(X_WidthTooLarge,
                           "Bit width too large; ranges, literals and expressions are limited to 1048576 bits")
 BLOCKTIDE_GRAMMAR_MESSAGE(X_TooManyTerms,

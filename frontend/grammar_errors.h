@@ -58,7 +58,7 @@ BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_NonlocalDefparam)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignGather)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WireAssignMismatch)
 // Limits that keep a hostile netlist from exhausting memory or time: a range, literal or
-// expression wider than MAX_EXPRESSION_BITS; an expression of more than MAX_EXPRESSION_TERMS
+// expression wider than kMaxBits (base/limits.h); an expression of more than MAX_EXPRESSION_TERMS
 // terms, or replications adding more than MAX_REPLICATED_TERMS terms to one design.
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_WidthTooLarge)
 BLOCKTIDE_FIXED_GRAMMAR_ERROR(X_TooManyTerms)
@@ -123,8 +123,6 @@ private:
 // The XML map file could not be loaded (the map reader has already reported why).
 class X_XmlErr : public std::exception {};
 
-// Largest width of one range, literal or expression.
-constexpr long long MAX_EXPRESSION_BITS = 1 << 20;
 // Largest number of terms in one expression. Every term becomes a slice of one input, and the
 // database checks each new slice against the input's others.
 constexpr long long MAX_EXPRESSION_TERMS = 1 << 14;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/limits.h"
 #include "frontend/grammar_errors.h"
 #include "netlistdb/netlist_db.h"
 
@@ -117,7 +118,7 @@ void NetlistParser::ParseRange(int& msb, int& lsb)
     if (Type() != SYM_RBRACKET) throw X_ExpectedRBracket(Line());
     tokenizer->Advance();
     if (msb < lsb) throw X_BitOrderBackwards(Line());
-    if (static_cast<long long>(msb) - lsb + 1 > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
+    if (static_cast<long long>(msb) - lsb + 1 > kMaxBits) throw X_WidthTooLarge(Line());
 }
 
 // Rule 5: groups of wires, instances and an assign block; a further group only after an
@@ -234,7 +235,7 @@ void NetlistParser::Element(TermList& terms)
     tokenizer->Advance();
     if (term.kind != TERM_NAMED) {
         long long width = (static_cast<long long>(term.msb) + 1) * count;
-        if (width > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
+        if (width > kMaxBits) throw X_WidthTooLarge(Line());
         term.msb = static_cast<int>(width - 1);
         term.lsb = 0;
         terms.push_back(std::move(term));
@@ -285,7 +286,7 @@ Term NetlistParser::SizedLiteral()
 Term NetlistParser::LiteralOfCount(int count)
 {
     if (Type() != KW_BIT0 && Type() != KW_BIT1) throw X_ExpectedBitConst(Line());
-    if (count > MAX_EXPRESSION_BITS) throw X_WidthTooLarge(Line());
+    if (count > kMaxBits) throw X_WidthTooLarge(Line());
     Term term;
     term.kind = Type() == KW_BIT0 ? TERM_ZERO : TERM_ONE;
     term.msb = count - 1;

@@ -10,9 +10,6 @@ namespace Sim {
 
 void Node_LpmMult::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_lpm_mult.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         TextParam("lpm_representation", "UNSIGNED"),
         TextParam("lpm_type", "lpm_mult"),
@@ -24,8 +21,8 @@ void Node_LpmMult::CreatePorts(const ParamQuery& query)
         IntParam("lpm_widths", 1),
         IntParam("lpm_pipeline", 0),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_lpm_mult.dll", p, query))
+        return;
     AddModelClock("clock");
     AddModelInput("dataa", p.Integer("lpm_widtha"), KIND_NONE);
     AddModelInput("datab", p.Integer("lpm_widthb"), KIND_NONE);
@@ -37,9 +34,6 @@ void Node_LpmMult::CreatePorts(const ParamQuery& query)
 
 void Node_MrvAccumulate::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_mrvaccumulate.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         TextParam("lpm_representation", "UNSIGNED"),
         TextParam("use_wys", "ON"),
@@ -49,8 +43,8 @@ void Node_MrvAccumulate::CreatePorts(const ParamQuery& query)
         IntParam("width_out", 8),
         IntParam("extra_latency", 0),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_mrvaccumulate.dll", p, query))
+        return;
     AddModelClock("clock");
     AddModelInput("cin", 1, KIND_ZERO);
     AddModelInput("data", p.Integer("width_in"), KIND_NONE);
@@ -66,9 +60,6 @@ void Node_MrvAccumulate::CreatePorts(const ParamQuery& query)
 
 void Node_LpmAddSub::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_lpm_add_sub.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         TextParam("lpm_representation", "UNSIGNED"),
         TextParam("lpm_direction", "UNUSED"),
@@ -77,8 +68,8 @@ void Node_LpmAddSub::CreatePorts(const ParamQuery& query)
         IntParam("lpm_width", 1),
         IntParam("lpm_pipeline", 0),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_lpm_add_sub.dll", p, query))
+        return;
     const int width = p.Integer("lpm_width");
     AddModelClock("clock");
     AddModelInput("cin", 1, KIND_ZERO);
@@ -94,9 +85,6 @@ void Node_LpmAddSub::CreatePorts(const ParamQuery& query)
 
 void Node_ParallelAdd::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_mrvpar_add.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("width", 4, "width_in"),
         IntParam("size", 2),
@@ -108,8 +96,8 @@ void Node_ParallelAdd::CreatePorts(const ParamQuery& query)
         TextParam("result_alignment", "LSB", "alignment"),
         TextParam("lpm_type", "mrvpar_add"),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_mrvpar_add.dll", p, query))
+        return;
     AddModelClock("clock");
     AddModelInput("data", p.Integer("width") * p.Integer("size"), KIND_NONE);
     AddModelInput("aclr", 1, KIND_ZERO);
@@ -119,9 +107,6 @@ void Node_ParallelAdd::CreatePorts(const ParamQuery& query)
 
 void Node_Counter::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_lpm_counter.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("lpm_width", 1, "width"),
         IntParam("lpm_modulus", 0, "modulus"),
@@ -133,8 +118,8 @@ void Node_Counter::CreatePorts(const ParamQuery& query)
         TextParam("lpm_hint", "UNUSED", "hint"),
         TextParam("lpm_port_updown", "PORT_CONNECTIVITY", "port_updown"),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_lpm_counter.dll", p, query))
+        return;
     const int width = p.Integer("lpm_width");
     AddModelClock("clock");
     AddModelInput("data", width, KIND_NONE);
@@ -150,9 +135,6 @@ void Node_Counter::CreatePorts(const ParamQuery& query)
 
 void Node_RamDP::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_lpm_ram_dp.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("lpm_width", 1, "width"),
         IntParam("lpm_widthad", 1, "addr_wid"),
@@ -168,8 +150,8 @@ void Node_RamDP::CreatePorts(const ParamQuery& query)
         TextParam("lpm_type", "lpm_ram_dp", "type"),
         TextParam("lpm_hint", "UNUSED", "hint"),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_lpm_ram_dp.dll", p, query))
+        return;
     const int width = p.Integer("lpm_width");
     const int address_width = p.Integer("lpm_widthad");
     AddModelClock("rdclock");
@@ -184,16 +166,13 @@ void Node_RamDP::CreatePorts(const ParamQuery& query)
 
 void Node_GrayCounter::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_mrvgray_counter.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("width", 3),
         IntParam("pvalue", 0),
         TextParam("lpm_type", "mrvgray_counter"),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_mrvgray_counter.dll", p, query))
+        return;
     const int width = p.Integer("width");
     AddModelClock("clock");
     AddModelInput("cnt_en", 1, KIND_ONE);
@@ -207,9 +186,6 @@ void Node_GrayCounter::CreatePorts(const ParamQuery& query)
 
 void Node_SnglFifo::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_mrvfifo_s.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("lpm_width", 1),
         IntParam("lpm_widthu", 1),
@@ -230,8 +206,8 @@ void Node_SnglFifo::CreatePorts(const ParamQuery& query)
         IntParam("showahead_speed", 0),
         IntParam("legacy_speed", 0),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_mrvfifo_s.dll", p, query))
+        return;
     const int width = p.Integer("lpm_width");
     AddModelClock("clock");
     AddModelInput("data", width, KIND_ZERO);
@@ -247,9 +223,6 @@ void Node_SnglFifo::CreatePorts(const ParamQuery& query)
 
 void Node_DualFifo::CreatePorts(const ParamQuery& query)
 {
-    LoadModel("modlib_mrvfifo_d.dll");
-    if (!HasModel())
-        return;
     ModelParameters p({
         IntParam("lpm_width", 1),
         IntParam("lpm_widthu", 1),
@@ -271,8 +244,8 @@ void Node_DualFifo::CreatePorts(const ParamQuery& query)
         TextParam("lpm_hint", "USE_EAB=ON"),
         TextParam("lpm_type", "mrvfifo_d"),
     });
-    p.Read(query);
-    HandOverParameters(p);
+    if (!LoadWithParameters("modlib_mrvfifo_d.dll", p, query))
+        return;
     const int width = p.Integer("lpm_width");
     const int used_width = p.Integer("lpm_widthu");
     AddModelClock("rdclk");

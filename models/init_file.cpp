@@ -5,25 +5,11 @@
 
 #include "engine/manager.h"
 #include "base/messages.h"
+#include "base/text.h"
 
 namespace Sim {
 
 namespace {
-
-bool SameIgnoringCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 // A file exists when it can be opened for reading; it is closed again at once.
 bool FileExists(const std::string& path)

@@ -3,28 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/text.h"
 #include "engine/node_registry.h"
 #include "models/configurations.h"
 
 namespace Sim {
 
 namespace {
-
-bool SameIgnoringCase(const std::string& a, const char* b)
-{
-    if (a.size() != std::strlen(b))
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 struct DefaultGroup {
     const char* text_default;

@@ -107,6 +107,17 @@ void Node_MMDL::LoadModel(const std::string& file_name)
     }
 }
 
+bool Node_MMDL::LoadWithParameters(const std::string& file_name, ModelParameters& parameters,
+                                   const ParamQuery& query)
+{
+    LoadModel(file_name);
+    if (!HasModel())
+        return false;
+    parameters.Read(query);
+    HandOverParameters(parameters);
+    return true;
+}
+
 void Node_MMDL::UnloadModel()
 {
     if (library) {

@@ -44,6 +44,9 @@ protected:
     // Loads the support libraries and the model library by ".dll" name, resolves the
     // exports and creates the model; failures are reported and leave HasModel() false.
     void LoadModel(const std::string& file_name);
+    // LoadModel, then, when a model was made, reads the parameters through the query and hands
+    // them over. False when there is no model: the block then creates no ports.
+    bool LoadWithParameters(const std::string& file_name, ModelParameters& parameters, const ParamQuery& query);
     void AddStringParameter(const std::string& parameter, const std::string& value);
     void AddIntegerParameter(const std::string& parameter, int32_t value);
     void AddModelClock(const std::string& port_name);

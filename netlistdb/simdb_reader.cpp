@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/limits.h"
 #include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "netlistdb/simdb_io.h"
@@ -12,10 +13,6 @@
 namespace KVC {
 
 namespace {
-
-// No real design has a bus this wide; a width or bit offset beyond it comes from a damaged
-// file, and accepting it would make the simulation builder allocate or walk without bound.
-constexpr int32_t kMaxBits = 1 << 20;
 
 // No design has more clocks than this; the header's clock count is checked against it.
 constexpr int32_t kMaxClockCount = 1 << 20;

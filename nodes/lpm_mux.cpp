@@ -30,7 +30,7 @@ LpmMuxConfig ReadLpmMuxConfig(const Node_Base& node, const ParamQuery& query)
     params.read("lpm_widths", config.widths);
     params.read("lpm_pipeline", config.pipeline);
     config.width = checked_width(node, "lpm_width", config.width);
-    config.size = checked_count(node, "lpm_size", config.size, kMaxNodeWidth / config.width);
+    config.size = checked_count(node, "lpm_size", config.size, kMaxBits / config.width);
     config.widths = checked_width(node, "lpm_widths", config.widths);
     return config;
 }
@@ -98,7 +98,7 @@ void Node_MuxPiped::CreatePorts(const ParamQuery& query)
     if (depth <= 0)
         report(SEV_FATAL, "Pipelined lpm_mux model given invalid pipeline depth");
     else
-        depth = checked_count(*this, "lpm_pipeline", depth, kMaxNodeWidth / width);
+        depth = checked_count(*this, "lpm_pipeline", depth, kMaxBits / width);
     data = AddPort(CreateInputPort("data", config.width * config.size, 0));
     sel = AddPort(CreateInputPort("sel", config.widths, 0));
     aclr = AddPort(CreateInputPort("aclr", 1, 1));

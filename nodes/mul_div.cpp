@@ -13,22 +13,6 @@ namespace Sim {
 
 namespace {
 
-// Ports of every node here, in creation order.
-struct BinaryPorts {
-    Port_Base* dataa;
-    Port_Base* datab;
-    Port_Base* dataout;
-};
-
-BinaryPorts create_binary_ports(Node_Concurrent& node, const OperandWidths& widths)
-{
-    BinaryPorts ports;
-    ports.dataa = node.AddPort(node.CreateInputPort("dataa", widths.a, 0));
-    ports.datab = node.AddPort(node.CreateInputPort("datab", widths.b, 0));
-    ports.dataout = node.AddPort(node.CreateOutputPort("dataout", widths.o));
-    return ports;
-}
-
 bool fits_word(const OperandWidths& widths) { return widths.a <= 32 && widths.b <= 32 && widths.o <= 32; }
 
 // Division by zero tests the value bits only; the result is then 0 with every bit undefined.
@@ -40,15 +24,22 @@ void set_undefined_zero(MLIB_UINTEGER& result)
 
 }  // namespace
 
+OperandWidths Node_MulDiv::CreateOperandPorts(const ParamQuery& query, int32_t preset)
+{
+    OperandWidths widths = read_three_widths(*this, query, preset);
+    dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
+    datab = AddPort(CreateInputPort("datab", widths.b, 0));
+    dataout = AddPort(CreateOutputPort("dataout", widths.o));
+    return widths;
+}
+
+std::string Node_MulDiv::TraceText() { return operator_trace(dataa, symbol, datab, dataout); }
+
 // ---------------------------------------------------------------- multipliers
 
 void Node_UnsnMul::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 1);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 1);
     word_path = fits_word(widths);
     result.resize(widths.o);
 }
@@ -68,15 +59,10 @@ bool Node_UnsnMul::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_UnsnMul::TraceText() { return operator_trace(dataa, "*", datab, dataout); }
 
 void Node_SignMul::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 1);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 1);
     word_path = fits_word(widths);
     result.resize(widths.o);
 }
@@ -102,17 +88,12 @@ bool Node_SignMul::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_SignMul::TraceText() { return operator_trace(dataa, "*", datab, dataout); }
 
 // ---------------------------------------------------------------- dividers
 
 void Node_UnsnDiv::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 6);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 6);
     dividend.resize(widths.o);
     result.resize(widths.o);
 }
@@ -128,15 +109,10 @@ bool Node_UnsnDiv::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_UnsnDiv::TraceText() { return operator_trace(dataa, "/", datab, dataout); }
 
 void Node_SignDiv::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 6);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 6);
     dividend.resize(widths.o);
     result.resize(widths.o);
 }
@@ -152,17 +128,12 @@ bool Node_SignDiv::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_SignDiv::TraceText() { return operator_trace(dataa, "/", datab, dataout); }
 
 // ---------------------------------------------------------------- remainder units
 
 void Node_UnsnMod::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 6);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 6);
     dividend.resize(widths.o);
     result.resize(widths.o);
 }
@@ -178,15 +149,10 @@ bool Node_UnsnMod::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_UnsnMod::TraceText() { return operator_trace(dataa, "%", datab, dataout); }
 
 void Node_SignMod::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 6);
-    BinaryPorts ports = create_binary_ports(*this, widths);
-    dataa = ports.dataa;
-    datab = ports.datab;
-    dataout = ports.dataout;
+    OperandWidths widths = CreateOperandPorts(query, 6);
     dividend.resize(widths.o);
     result.resize(widths.o);
 }
@@ -202,7 +168,6 @@ bool Node_SignMod::Evaluate()
     return dataout->Set(result);
 }
 
-std::string Node_SignMod::TraceText() { return operator_trace(dataa, "%", datab, dataout); }
 
 // The operator codes this file serves.
 namespace {

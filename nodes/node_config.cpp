@@ -19,7 +19,7 @@ std::string invalid_text(const Node_Base& node, const char* parameter, int value
 
 int checked_width(const Node_Base& node, const char* parameter, int width)
 {
-    if (width >= 1 && width <= kMaxNodeWidth)
+    if (width >= 1 && width <= kMaxBits)
         return width;
     report(SEV_ERROR, invalid_text(node, parameter, width));
     return 1;

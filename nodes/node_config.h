@@ -6,17 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "base/limits.h"
 #include "base/param_value.h"
 
 namespace Sim {
 
 class Node_Base;
 
-// Widths above this are treated as corrupt: no synthesised bus comes near it, and it keeps
-// sums such as width + 1 or width_a + width_b far from integer overflow.
-inline constexpr int kMaxNodeWidth = 1 << 20;
-
-// The width to build with: `width` when it lies in 1 .. kMaxNodeWidth, otherwise 1 after a
+// The width to build with: `width` when it lies in 1 .. kMaxBits, otherwise 1 after a
 // SEV_ERROR report naming the node and the parameter.
 int checked_width(const Node_Base& node, const char* parameter, int width);
 

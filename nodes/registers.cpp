@@ -13,30 +13,83 @@ namespace Sim {
 
 namespace {
 
-// The register passes the reachability search on only through its asynchronous controls.
-bool drives_async_control(Node_Base* driver, Port_Base* preset, Port_Base* clear, Port_Base* aload)
-{
-    return Node_Base::DriverOf(clear) == driver || Node_Base::DriverOf(aload) == driver ||
-           Node_Base::DriverOf(preset) == driver;
-}
-
-// The asynchronous controls read constant zeros: most registers of a netlist leave them
-// unconnected, and then the evaluation need not look at them. A connection made later
-// clears the answer until the next scheduler build asks again.
-bool async_controls_idle(Port_Base* preset, Port_Base* clear, Port_Base* aload)
-{
-    for (Port_Base* control : {preset, clear, aload})
-        if (!control->IsFixed() || !control->IsZero())
-            return false;
-    return true;
-}
-
 const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark)
 {
     return value.is_undefined() ? mark : "";
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- Node_Register
+
+void Node_Register::CreateRegisterPorts(int width)
+{
+    datain = AddPort(CreateInputPort("datain", width, 0));
+    dataout = AddPort(CreateOutputPort("dataout", width));
+    adata = AddPort(CreateInputPort("adata", width, 1));
+    preset = AddPort(CreateInputPort("preset", width, 1));
+    clear = AddPort(CreateInputPort("clear", width, 1));
+    aload = AddPort(CreateInputPort("aload", width, 1));
+    ena = AddPort(CreateInputPort("ena", width, 2));
+    AddPort(CreateInputPort("sclr", width, 1));
+    AddPort(CreateInputPort("sload", width, 1));
+    narrow = width < 32;
+}
+
+void Node_Register::FollowPorts()
+{
+    data_word.Follow(datain);
+    enable_word.Follow(ena);
+    out_word.Attach(dataout);
+    // A new source or inversion may make a control read something else than zeros: the
+    // controls are read again until the next scheduler looks at them (PrepareRun).
+    controls_idle = false;
+}
+
+// Most registers of a netlist leave their asynchronous controls unconnected, reading constant
+// zeros, and then the evaluation need not look at them. A connection made later clears the
+// answer until the next scheduler build asks again.
+void Node_Register::PrepareRun()
+{
+    marked = pending;
+    controls_idle = true;
+    for (Port_Base* control : {preset, clear, aload}) {
+        if (!control->IsFixed() || !control->IsZero()) {
+            controls_idle = false;
+            break;
+        }
+    }
+}
+
+// The register passes the reachability search on only through its asynchronous controls.
+bool Node_Register::ForwardsFrom(Node_Base* driver)
+{
+    return DriverOf(clear) == driver || DriverOf(aload) == driver || DriverOf(preset) == driver;
+}
+
+bool Node_Register::EvaluateWord()
+{
+    narrow_enable_seen = enable_word.Read();
+    narrow_data_seen = data_word.Read();
+    uint32_t value = narrow_stored;
+    if (controls_idle) {
+        SetPendingWord(value != narrow_data_seen);
+        return false;
+    } else if (uint32_t set_bits = preset->ValueInt())
+        value |= set_bits;
+    else if (uint32_t clear_bits = clear->ValueInt())
+        value &= ~clear_bits;
+    else if (aload->ValueInt())
+        value = adata->ValueInt();
+    else {
+        SetPendingWord(value != narrow_data_seen);
+        return false;
+    }
+    narrow_stored = value;
+    narrow_data_seen = value;
+    SetPendingWord(false);
+    return out_word.Write(value);
+}
 
 // ---------------------------------------------------------------- Node_DFFE
 
@@ -47,48 +100,25 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
     params.read("width", width);
     params.read("array_width", width);
     width = checked_width(*this, "width", width);
-    // Every control is as wide as the data: each bit controls the register bit of its position.
-    datain = AddPort(CreateInputPort("datain", width, 0));
-    dataout = AddPort(CreateOutputPort("dataout", width));
-    adata = AddPort(CreateInputPort("adata", width, 1));
-    preset = AddPort(CreateInputPort("preset", width, 1));
-    clear = AddPort(CreateInputPort("clear", width, 1));
-    aload = AddPort(CreateInputPort("aload", width, 1));
-    ena = AddPort(CreateInputPort("ena", width, 2));
-    sclr = AddPort(CreateInputPort("sclr", width, 1));
-    sload = AddPort(CreateInputPort("sload", width, 1));
+    CreateRegisterPorts(width);
     stored.resize(width);
     data_seen.resize(width);
     enable_seen.resize(width);
-    narrow = width < 32;
     FollowPorts();
 }
 
 void Node_DFFE::FollowPorts()
 {
-    data_word.Follow(datain);
-    enable_word.Follow(ena);
+    Node_Register::FollowPorts();
     data_value.Follow(datain);
     enable_value.Follow(ena);
-    out_word.Attach(dataout);
-    // A new source or inversion may make a control read something else than zeros: the
-    // controls are read again until the next scheduler looks at them (PrepareRun).
-    controls_idle = false;
 }
 
 void Node_DFFE::InitHook()
 {
+    Node_Register::InitHook();
     stored = 0u;
-    narrow_stored = 0;
 }
-
-void Node_DFFE::PrepareRun()
-{
-    marked = pending;
-    controls_idle = async_controls_idle(preset, clear, aload);
-}
-
-bool Node_DFFE::ForwardsFrom(Node_Base* driver) { return drives_async_control(driver, preset, clear, aload); }
 
 // A pending register whose differing bits are all disabled would only rewrite its value at
 // the edge, so it does not ask for one; idle lanes of a design thus cost nothing per cycle.
@@ -156,30 +186,6 @@ bool Node_DFFE::ClockHookWide()
     return dataout->Set(stored);
 }
 
-bool Node_DFFE::EvaluateWord()
-{
-    narrow_enable_seen = enable_word.Read();
-    narrow_data_seen = data_word.Read();
-    uint32_t value = narrow_stored;
-    if (controls_idle) {
-        SetPendingWord(value != narrow_data_seen);
-        return false;
-    } else if (uint32_t set_bits = preset->ValueInt())
-        value |= set_bits;
-    else if (uint32_t clear_bits = clear->ValueInt())
-        value &= ~clear_bits;
-    else if (aload->ValueInt())
-        value = adata->ValueInt();
-    else {
-        SetPendingWord(value != narrow_data_seen);
-        return false;
-    }
-    narrow_stored = value;
-    narrow_data_seen = value;
-    SetPendingWord(false);
-    return out_word.Write(value);
-}
-
 bool Node_DFFE::ClockHookWord()
 {
     const uint32_t enable = narrow_enable_seen;
@@ -231,89 +237,36 @@ std::string Node_DFFE::TraceText()
 
 void Node_DFFE_Bit::CreatePorts(const ParamQuery&)
 {
-    datain = AddPort(CreateInputPort("datain", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", 1));
-    adata = AddPort(CreateInputPort("adata", 1, 1));
-    preset = AddPort(CreateInputPort("preset", 1, 1));
-    clear = AddPort(CreateInputPort("clear", 1, 1));
-    aload = AddPort(CreateInputPort("aload", 1, 1));
-    ena = AddPort(CreateInputPort("ena", 1, 2));
-    sclr = AddPort(CreateInputPort("sclr", 1, 1));
-    sload = AddPort(CreateInputPort("sload", 1, 1));
+    CreateRegisterPorts(1);
     FollowPorts();
 }
 
-void Node_DFFE_Bit::FollowPorts()
-{
-    data_word.Follow(datain);
-    enable_word.Follow(ena);
-    out_word.Attach(dataout);
-    // A new source or inversion may make a control read something else than zeros: the
-    // controls are read again until the next scheduler looks at them (PrepareRun).
-    controls_idle = false;
-}
-
-void Node_DFFE_Bit::InitHook() { stored = 0; }
-
-void Node_DFFE_Bit::PrepareRun()
-{
-    marked = pending;
-    controls_idle = async_controls_idle(preset, clear, aload);
-}
-
-bool Node_DFFE_Bit::ForwardsFrom(Node_Base* driver)
-{
-    return drives_async_control(driver, preset, clear, aload);
-}
-
-bool Node_DFFE_Bit::LoadNow(uint32_t value)
-{
-    stored = data_seen = value;
-    SetPending(false);
-    return out_word.Write(value);
-}
-
-bool Node_DFFE_Bit::Evaluate()
-{
-    enable_seen = enable_word.Read();
-    data_seen = data_word.Read();
-    if (controls_idle) {
-        SetPending(stored != data_seen);
-        return false;
-    }
-    if (preset->ValueInt())
-        return LoadNow(1);
-    if (clear->ValueInt())
-        return LoadNow(0);
-    if (aload->ValueInt())
-        return LoadNow(adata->ValueInt());
-    SetPending(stored != data_seen);
-    return false;
-}
+// On one bit the word evaluation is the plain one: preset loads 1, clear 0, aload "adata".
+bool Node_DFFE_Bit::Evaluate() { return EvaluateWord(); }
 
 bool Node_DFFE_Bit::ClockHook()
 {
     // A second edge on the same data and enable would change nothing, so the mark the
     // scheduler cleared (mark_cleared_at_edge) stays clear.
     marked = false;
-    if (enable_seen == 0)
+    if (narrow_enable_seen == 0)
         return false;
-    stored = data_seen;
-    return out_word.Write(data_seen);
+    narrow_stored = narrow_data_seen;
+    return out_word.Write(narrow_data_seen);
 }
 
 std::string Node_DFFE_Bit::TraceText()
 {
-    if (enable_seen == 0)
-        return trace_format("Disabled %d (seeing %d)  -->  holding %d", trace_signed(enable_seen),
+    if (narrow_enable_seen == 0)
+        return trace_format("Disabled %d (seeing %d)  -->  holding %d", trace_signed(narrow_enable_seen),
                             trace_signed(datain->ValueInt()), trace_signed(dataout->ValueInt()));
     if (preset->ValueInt())
         return "Reset to 1";
     if (clear->ValueInt())
         return "Clear to 0";
     return trace_format("was %d  (seeing %d  enabled %d)  -->  will be %d", trace_signed(dataout->ValueInt()),
-                        trace_signed(datain->ValueInt()), trace_signed(enable_seen),
-                        trace_signed(enable_seen ? data_seen : stored));
+                        trace_signed(datain->ValueInt()), trace_signed(narrow_enable_seen),
+                        trace_signed(narrow_enable_seen ? narrow_data_seen : narrow_stored));
 }
 
 // ---------------------------------------------------------------- Node_Latch

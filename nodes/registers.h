@@ -30,22 +30,75 @@ inline void mark_clock_work(Node_Base& node, Manager* manager, bool& marked, boo
 // remembers the data and enable to be taken at the next edge; ClockHook takes them at the
 // edge. A register asks the scheduler for clock edges only while the edge could change it
 // (the pending flag), so idle registers cost nothing per cycle.
-class Node_DFFE : public Node_Concurrent {
+//
+// Node_Register holds what both classes share: their ports, the scheduler's answers, the
+// asynchronous controls and the evaluation of registers below 32 bits, whose ports carry no
+// undefined state and whose contents live in plain words (always so for Node_DFFE_Bit).
+class Node_Register : public Node_Concurrent {
 public:
-    Node_DFFE() { mark_cleared_at_edge = true; }
-    std::string TypeName() const override { return "DFFE REG"; }
+    Node_Register() { mark_cleared_at_edge = true; }
     void SetManager(Manager* owner) override { manager = owner; }
     Manager* GetManager() override { return manager; }
     bool IsSequential() override { return true; }
     bool IsSettled() override { return !pending; }
     bool ForwardsInputs() override { return true; }
     bool ForwardsFrom(Node_Base* driver) override;
+    void InitHook() override { narrow_stored = 0; }
+    void PrepareRun() override;
+    void FollowPorts() override;
+
+protected:
+    // Creates the ports, every one `width` bits wide: each bit of a control acts on the
+    // register bit of its position. "sclr" and "sload" are linked but never read, so no
+    // field keeps them.
+    void CreateRegisterPorts(int width);
+    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
+    // Sets the pending flag and asks the scheduler for clock edges only while an edge can
+    // change the stored word (some differing bit enabled). Inline, as the evaluations of most
+    // registers end here.
+    void SetPendingWord(bool now_pending)
+    {
+        pending = now_pending;
+        MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
+    }
+    // Evaluate on the narrow_ words: preset, then clear, then load, each tested on the whole
+    // control value, act at once; otherwise the data and enable are kept for the edge.
+    [[gnu::always_inline]] inline bool EvaluateWord();
+
+    // Fields in order of use: every evaluation and edge of a narrow register reads only the
+    // first ones, which fill the object's first two cache lines; the asynchronous controls
+    // are read only when connected. "dataout" comes last but for the wide path's ports, so
+    // that it shares a cache line with the wide values Node_DFFE places right after it.
+    bool pending = true;         // stored differs from data_seen, so an edge may change it
+    bool marked = true;          // the scheduler was last asked to give this node clock edges
+    bool narrow = false;         // below 32 bits: the contents live in the narrow_ words
+    bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
+    uint32_t narrow_stored = 0;       // the register contents
+    uint32_t narrow_data_seen = 0;    // "datain" at the last evaluation
+    uint32_t narrow_enable_seen = 0;  // "ena" at the last evaluation
+    Manager* manager = nullptr;  // the manager holding this node (not owned)
+    OutputWord out_word;         // the write path of "dataout"
+    InputWord data_word;         // the read path of "datain"
+    InputWord enable_word;       // the read path of "ena"
+    Port_Base* adata = nullptr;
+    Port_Base* preset = nullptr;
+    Port_Base* clear = nullptr;
+    Port_Base* aload = nullptr;
+    Port_Base* dataout = nullptr;
+    Port_Base* datain = nullptr;
+    Port_Base* ena = nullptr;
+};
+
+// A bus of bits with per-bit enable and asynchronous preset, clear and load. Registers below
+// 32 bits work on the narrow_ words; the others on values, undefined bits included.
+class Node_DFFE : public Node_Register {
+public:
+    std::string TypeName() const override { return "DFFE REG"; }
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
     bool ClockHook() override;
     void InitHook() override;
-    void PrepareRun() override;
     void FollowPorts() override;
 
 private:
@@ -60,104 +113,31 @@ private:
     // Sets the pending flag and asks the scheduler for clock edges only while an edge can
     // change the stored value (pending, and some differing bit enabled).
     void SetPending(bool now_pending);
-    // SetPending for narrow registers: inline, as the evaluations of most registers end here.
-    void SetPendingWord(bool now_pending)
-    {
-        pending = now_pending;
-        MarkClockWork((narrow_enable_seen & (narrow_data_seen ^ narrow_stored)) != 0);
-    }
-    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
-    // Evaluate and ClockHook for registers below 32 bits, whose ports carry no undefined
-    // state: the same steps on the narrow_ words. They are inlined into Evaluate and
-    // ClockHook and the wide versions are not, so that the calls for narrow registers, the
-    // most common, do not pay for the registers that the wide versions save and restore.
-    [[gnu::always_inline]] inline bool EvaluateWord();
+    // The word versions are inlined into Evaluate and ClockHook and the wide versions are
+    // not, so that the calls for narrow registers, the most common, do not pay for the
+    // registers that the wide versions save and restore.
     [[gnu::always_inline]] inline bool ClockHookWord();
     [[gnu::noinline]] bool EvaluateWide();
     [[gnu::noinline]] bool ClockHookWide();
 
-    // Fields in order of use: every evaluation and edge of a narrow register reads only the
-    // first ones, which fill the object's first two cache lines; the asynchronous controls
-    // are read only when connected.
-    bool pending = true;         // stored differs from data_seen, so an edge may change it
-    bool marked = true;          // the scheduler was last asked to give this node clock edges
-    bool narrow = false;         // w is below 32: EvaluateWord and ClockHookWord apply
-    bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
-    // Narrow registers keep stored, data_seen and enable_seen in these words; the value
-    // objects below serve the wide path (traces copy the words into them first).
-    uint32_t narrow_stored = 0;
-    uint32_t narrow_data_seen = 0;
-    uint32_t narrow_enable_seen = 0;
-    Manager* manager = nullptr;  // the manager holding this node (not owned)
-    OutputWord out_word;         // the write path of "dataout" (narrow registers)
-    InputWord data_word;         // the read path of "datain"
-    InputWord enable_word;       // the read path of "ena"
-    InputValue data_value;       // the read paths of "datain" and "ena" (wide registers)
-    InputValue enable_value;
-    Port_Base* dataout = nullptr;
-    Port_Base* datain = nullptr;
-    Port_Base* ena = nullptr;
+    // The wide path's fields, the values first: an edge reads them and "dataout" only, which
+    // then lie in two cache lines. Traces of narrow registers copy the words into the values.
     MLIB_UINTEGER stored;        // the register contents, w bits; 0 after InitHook
     // "datain" at the last evaluation (the stored value after an asynchronous change)
     MLIB_UINTEGER data_seen;
     MLIB_UINTEGER enable_seen;   // "ena" at the last evaluation
-    Port_Base* adata = nullptr;
-    Port_Base* preset = nullptr;
-    Port_Base* clear = nullptr;
-    Port_Base* aload = nullptr;
-    Port_Base* sclr = nullptr;   // linked but never read
-    Port_Base* sload = nullptr;  // linked but never read
+    InputValue data_value;       // the read paths of "datain" and "ena"
+    InputValue enable_value;
 };
 
-class Node_DFFE_Bit : public Node_Concurrent {
+// Node_DFFE for one bit: the same evaluation, and an edge that does nothing while disabled.
+class Node_DFFE_Bit : public Node_Register {
 public:
-    Node_DFFE_Bit() { mark_cleared_at_edge = true; }
     std::string TypeName() const override { return "DFFE BIT"; }
-    void SetManager(Manager* owner) override { manager = owner; }
-    Manager* GetManager() override { return manager; }
-    bool IsSequential() override { return true; }
-    bool IsSettled() override { return !pending; }
-    bool ForwardsInputs() override { return true; }
-    bool ForwardsFrom(Node_Base* driver) override;
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
     bool ClockHook() override;
-    void InitHook() override;
-    void PrepareRun() override;
-    void FollowPorts() override;
-
-private:
-    // Takes an asynchronous value at once: stored, data seen and "dataout" all become it.
-    bool LoadNow(uint32_t value);
-    // As Node_DFFE: clock edges are asked for only while one can change the stored bit.
-    void SetPending(bool now_pending)
-    {
-        pending = now_pending;
-        MarkClockWork(pending && enable_seen != 0);
-    }
-    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
-
-    // Fields in order of use, as in Node_DFFE.
-    uint32_t stored = 0;         // the register bit
-    uint32_t data_seen = 0;      // "datain" at the last evaluation
-    uint32_t enable_seen = 0;    // "ena" at the last evaluation
-    bool pending = true;         // stored differs from data_seen
-    bool marked = true;          // the scheduler was last asked to give this node clock edges
-    bool controls_idle = false;  // preset, clear and aload read constant zeros (see PrepareRun)
-    Manager* manager = nullptr;  // the manager holding this node (not owned)
-    InputWord data_word;         // the read path of "datain"
-    InputWord enable_word;       // the read path of "ena"
-    OutputWord out_word;         // the write path of "dataout"
-    Port_Base* dataout = nullptr;
-    Port_Base* datain = nullptr;
-    Port_Base* ena = nullptr;
-    Port_Base* adata = nullptr;
-    Port_Base* preset = nullptr;
-    Port_Base* clear = nullptr;
-    Port_Base* aload = nullptr;
-    Port_Base* sclr = nullptr;   // linked but never read
-    Port_Base* sload = nullptr;  // linked but never read
 };
 
 // Priority: clear, then preset, then enable; while nothing is active the output holds.

@@ -21,53 +21,26 @@ int32_t ReadWidth(const ParamQuery& query, const char* general, const char* spec
     return width;
 }
 
-struct BitSelectConfig {
-    int32_t width_data = 6;
-    int32_t width_select = 6;
-};
-
-BitSelectConfig ReadBitSelectConfig(const ParamQuery& query)
-{
-    BitSelectConfig config;
-    ParamReader params(query);
-    params.read("width", config.width_data);
-    params.read("width", config.width_select);
-    params.read("width_data", config.width_data);
-    params.read("width_select", config.width_select);
-    return config;
-}
-
-struct SelectorConfig {
-    int32_t width_sel = 6;
-    int32_t width_data = 6;
-};
-
-// The data width starts as a copy of width_sel.
-SelectorConfig ReadSelectorConfig(const ParamQuery& query)
-{
-    SelectorConfig config;
-    ParamReader params(query);
-    params.read("width_sel", config.width_sel);
-    config.width_data = config.width_sel;
-    params.read("width_data", config.width_data);
-    return config;
-}
-
 std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
 }  // namespace
 
 // ---------------------------------------------------------------- bitwise two-input muxes
 
-std::string Node_Mux2to1::TypeName() const { return "MUX 2to1"; }
-
-void Node_Mux2to1::CreatePorts(const ParamQuery& query)
+void Node_BitwiseMux::CreatePorts(const ParamQuery& query)
 {
     int32_t width = checked_width(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     outputselect = AddPort(CreateInputPort("outputselect", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
+}
+
+std::string Node_Mux2to1::TypeName() const { return "MUX 2to1"; }
+
+void Node_Mux2to1::CreatePorts(const ParamQuery& query)
+{
+    Node_BitwiseMux::CreatePorts(query);
     result.resize(dataout->Width());
 }
 
@@ -92,15 +65,6 @@ std::string Node_Mux2to1::TraceText()
 }
 
 std::string Node_MuxSmall::TypeName() const { return "MUX_2to1"; }
-
-void Node_MuxSmall::CreatePorts(const ParamQuery& query)
-{
-    int32_t width = checked_width(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
-    dataa = AddPort(CreateInputPort("dataa", width, 0));
-    datab = AddPort(CreateInputPort("datab", width, 0));
-    outputselect = AddPort(CreateInputPort("outputselect", width, 0));
-    dataout = AddPort(CreateOutputPort("dataout", width));
-}
 
 bool Node_MuxSmall::Evaluate()
 {
@@ -150,18 +114,11 @@ std::string Node_BusMux2::TypeName() const { return "BUS MUX "; }
 
 void Node_BusMux2::CreatePorts(const ParamQuery& query)
 {
-    int32_t width_a = 6, width_b = 6, width_o = 6;
-    ParamReader params(query);
-    params.read("width", width_a);
-    params.read("width", width_b);
-    params.read("width", width_o);
-    params.read("width_a", width_a);
-    params.read("width_b", width_b);
-    params.read("width_o", width_o);
-    dataa = AddPort(CreateInputPort("dataa", checked_width(*this, "width_a", width_a), 0));
-    datab = AddPort(CreateInputPort("datab", checked_width(*this, "width_b", width_b), 0));
+    const OperandWidths widths = read_three_widths(*this, query, 6);
+    dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
+    datab = AddPort(CreateInputPort("datab", widths.b, 0));
     select = AddPort(CreateInputPort("select", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_o", width_o)));
+    dataout = AddPort(CreateOutputPort("dataout", widths.o));
 }
 
 bool Node_BusMux2::Evaluate()
@@ -179,15 +136,30 @@ std::string Node_BusMux2::TraceText()
 
 // ---------------------------------------------------------------- bit selectors
 
-std::string Node_Mux::TypeName() const { return "MUX     "; }
-
-void Node_Mux::CreatePorts(const ParamQuery& query)
+void Node_BitSelect::CreateSelectPorts(const ParamQuery& query, const char* too_wide_report)
 {
-    BitSelectConfig config = ReadBitSelectConfig(query);
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", config.width_data), 0));
-    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", config.width_select), 0));
+    int32_t width_data = 6, width_select = 6;
+    ParamReader params(query);
+    params.read("width", width_data);
+    params.read("width", width_select);
+    params.read("width_data", width_data);
+    params.read("width_select", width_select);
+    if (too_wide_report)
+        check_small_width(width_data, 32, too_wide_report);
+    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", width_data), 0));
+    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", width_select), 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
+
+std::string Node_BitSelect::TraceText()
+{
+    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
+                        trace_signed(dataout->ValueInt()));
+}
+
+std::string Node_Mux::TypeName() const { return "MUX     "; }
+
+void Node_Mux::CreatePorts(const ParamQuery& query) { CreateSelectPorts(query, nullptr); }
 
 // A select beyond the data bits reads 0, as the bits above any value do.
 bool Node_Mux::Evaluate()
@@ -201,21 +173,11 @@ bool Node_Mux::Evaluate()
     return dataout->SetInt((word >> (position % 32)) & 1u);
 }
 
-std::string Node_Mux::TraceText()
-{
-    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
-                        trace_signed(dataout->ValueInt()));
-}
-
 std::string Node_Mux_Sm::TypeName() const { return "MUX-    "; }
 
 void Node_Mux_Sm::CreatePorts(const ParamQuery& query)
 {
-    BitSelectConfig config = ReadBitSelectConfig(query);
-    check_small_width(config.width_data, 32, "Small Node_Mux configured above bitwidth limit");
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", config.width_data), 0));
-    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", config.width_select), 0));
-    dataout = AddPort(CreateOutputPort("dataout", 1));
+    CreateSelectPorts(query, "Small Node_Mux configured above bitwidth limit");
 }
 
 bool Node_Mux_Sm::Evaluate()
@@ -224,23 +186,30 @@ bool Node_Mux_Sm::Evaluate()
     return dataout->SetInt(position < 32 ? (datain->ValueInt() >> position) & 1u : 0u);
 }
 
-std::string Node_Mux_Sm::TraceText()
+// ---------------------------------------------------------------- masked-OR selectors
+
+void Node_MaskSelect::CreateSelectPorts(const ParamQuery& query, const char* too_wide_report)
 {
-    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
-                        trace_signed(dataout->ValueInt()));
+    int32_t width_sel = 6;
+    ParamReader params(query);
+    params.read("width_sel", width_sel);
+    int32_t width_data = width_sel;  // the data width starts as a copy of the mask's
+    params.read("width_data", width_data);
+    if (too_wide_report)
+        check_small_width(width_data, 32, too_wide_report);
+    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", width_data), 0));
+    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", width_sel), 0));
+    out = AddPort(CreateOutputPort("out", 1));
 }
 
-// ---------------------------------------------------------------- masked-OR selectors
+std::string Node_MaskSelect::TraceText()
+{
+    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
+}
 
 std::string Node_Selector::TypeName() const { return "SELECTOR"; }
 
-void Node_Selector::CreatePorts(const ParamQuery& query)
-{
-    SelectorConfig config = ReadSelectorConfig(query);
-    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", config.width_data), 0));
-    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", config.width_sel), 0));
-    out = AddPort(CreateOutputPort("out", 1));
-}
+void Node_Selector::CreatePorts(const ParamQuery& query) { CreateSelectPorts(query, nullptr); }
 
 // A bit counts only where it is known 1 on both sides; the narrower input reads 0 above
 // its width.
@@ -256,25 +225,11 @@ bool Node_Selector::Evaluate()
     return out->SetInt(hit);
 }
 
-std::string Node_Selector::TraceText()
-{
-    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
-}
-
 std::string Node_Selector_Sm::TypeName() const { return "SELECTOR"; }
 
 void Node_Selector_Sm::CreatePorts(const ParamQuery& query)
 {
-    SelectorConfig config = ReadSelectorConfig(query);
-    check_small_width(config.width_data, 32, "Small Selector configured beyond bitwidth limits");
-    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", config.width_data), 0));
-    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", config.width_sel), 0));
-    out = AddPort(CreateOutputPort("out", 1));
-}
-
-std::string Node_Selector_Sm::TraceText()
-{
-    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
+    CreateSelectPorts(query, "Small Selector configured beyond bitwidth limits");
 }
 
 // The operator codes this file serves.

@@ -31,7 +31,7 @@ void Node_MrvShiftTaps::CreatePorts(const ParamQuery& query)
 
     entry_width = checked_width(*this, "width", width.integer());
     taps_count =
-        checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxNodeWidth / entry_width);
+        checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxBits / entry_width);
     distance = checked_count(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
     length = taps_count * distance;
 

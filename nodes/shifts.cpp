@@ -85,28 +85,6 @@ std::string ShiftTrace(const char* format, Port_Base* datain, Port_Base* amount,
                         dataout->Value().to_hex().c_str());
 }
 
-// Writes "datain" rotated left by a (0 <= a < n, n the input width) into "dataout".
-bool RotateLeft(Port_Base* datain, Port_Base* dataout, uint32_t a, MLIB_UINTEGER& low_part,
-                MLIB_UINTEGER& high_part, MLIB_UINTEGER& rotated)
-{
-    int n = datain->Width();
-    if (n < 32) {
-        uint32_t v = datain->ValueInt();
-        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowBitsMask(n);
-        return dataout->SetInt(r);
-    }
-    const MLIB_UINTEGER& x = datain->Value();
-    low_part = x;
-    low_part <<= static_cast<int>(a);
-    high_part = x;
-    high_part >>= n - static_cast<int>(a);
-    // The parts joined by an OR: its known ones and masks, and the fresh flags of its result.
-    rotated = low_part;
-    rotated |= high_part;
-    rotated.clear_flags();
-    return dataout->Set(rotated);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- SHL
@@ -234,9 +212,7 @@ std::string Node_SHR::TraceText() { return ShiftTrace("%s >> %d  -->  %s", datai
 
 // ---------------------------------------------------------------- rotators
 
-std::string Node_ROL::TypeName() const { return "ROL BITS"; }
-
-void Node_ROL::CreatePorts(const ParamQuery& query)
+void Node_Rotate::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
     datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
@@ -247,33 +223,44 @@ void Node_ROL::CreatePorts(const ParamQuery& query)
     rotated.resize(datain->Width());
 }
 
+bool Node_Rotate::RotateLeft(uint32_t a)
+{
+    int n = datain->Width();
+    if (n < 32) {
+        uint32_t v = datain->ValueInt();
+        uint32_t r = a == 0 ? v : ((v << a) | (v >> (n - static_cast<int>(a)))) & LowBitsMask(n);
+        return dataout->SetInt(r);
+    }
+    const MLIB_UINTEGER& x = datain->Value();
+    low_part = x;
+    low_part <<= static_cast<int>(a);
+    high_part = x;
+    high_part >>= n - static_cast<int>(a);
+    // The parts joined by an OR: its known ones and masks, and the fresh flags of its result.
+    rotated = low_part;
+    rotated |= high_part;
+    rotated.clear_flags();
+    return dataout->Set(rotated);
+}
+
+std::string Node_ROL::TypeName() const { return "ROL BITS"; }
+
 bool Node_ROL::Evaluate()
 {
     uint32_t n = static_cast<uint32_t>(datain->Width());
-    return RotateLeft(datain, dataout, ReadModulo(amount, n), low_part, high_part, rotated);
+    return RotateLeft(ReadModulo(amount, n));
 }
 
 std::string Node_ROL::TraceText() { return ShiftTrace("%s <| %d  -->  %s", datain, amount, dataout); }
 
 std::string Node_ROR::TypeName() const { return "ROR BITS"; }
 
-void Node_ROR::CreatePorts(const ParamQuery& query)
-{
-    ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
-    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
-    low_part.resize(datain->Width());
-    high_part.resize(datain->Width());
-    rotated.resize(datain->Width());
-}
-
 // A right rotation by a is a left rotation by n - a.
 bool Node_ROR::Evaluate()
 {
     uint32_t n = static_cast<uint32_t>(datain->Width());
     uint32_t a = ReadModulo(amount, n);
-    return RotateLeft(datain, dataout, (n - a) % n, low_part, high_part, rotated);
+    return RotateLeft((n - a) % n);
 }
 
 std::string Node_ROR::TraceText() { return ShiftTrace("%s |> %d  -->  %s", datain, amount, dataout); }

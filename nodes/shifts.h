@@ -61,34 +61,34 @@ private:
 
 // Rotators move bit i of "datain" to (i + a) mod n (ROL) or (i - a) mod n (ROR), n the
 // input width and a the whole "amount" value: an amount of n or more rotates by its remainder.
-class Node_ROL : public Node_Concurrent {
+// Node_Rotate holds what both directions share: the ports, their creation and the rotation.
+class Node_Rotate : public Node_Concurrent {
 public:
-    std::string TypeName() const override;
     bool IsSettled() override { return true; }
     void CreatePorts(const ParamQuery& query) override;
-    bool Evaluate() override;
-    std::string TraceText() override;
 
-private:
+protected:
+    // Writes "datain" rotated left by a (0 <= a < n, n the input width) into "dataout".
+    bool RotateLeft(uint32_t a);
+
     Port_Base* datain = nullptr;
     Port_Base* amount = nullptr;
     Port_Base* dataout = nullptr;
     MLIB_UINTEGER low_part, high_part, rotated;  // wide-path scratch at the input's width
 };
 
-class Node_ROR : public Node_Concurrent {
+class Node_ROL : public Node_Rotate {
 public:
     std::string TypeName() const override;
-    bool IsSettled() override { return true; }
-    void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     std::string TraceText() override;
+};
 
-private:
-    Port_Base* datain = nullptr;
-    Port_Base* amount = nullptr;
-    Port_Base* dataout = nullptr;
-    MLIB_UINTEGER low_part, high_part, rotated;  // wide-path scratch at the input's width
+class Node_ROR : public Node_Rotate {
+public:
+    std::string TypeName() const override;
+    bool Evaluate() override;
+    std::string TraceText() override;
 };
 
 }  // namespace Sim

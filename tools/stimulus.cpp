@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "base/text.h"
+
 namespace blocktide_cli {
 
 namespace {
@@ -29,17 +31,6 @@ std::vector<std::string> split_fields(const std::string& line)
         start = comma + 1;
     }
     return fields;
-}
-
-int digit_value(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // value = value * base + digit, growing the value by a word when it would overflow.
@@ -99,7 +90,7 @@ bool parse_value(std::string_view text, StimulusValue& value, std::string& error
     for (char c : digits) {
         if (c == '_')
             continue;  // digit separator
-        int d = digit_value(c);
+        int d = HexDigit(c);
         if (d < 0 || d >= static_cast<int>(base)) {
             error = "malformed value '" + std::string(text) + "'";
             return false;

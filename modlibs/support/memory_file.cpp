@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text.h"
 #include "parameters.h"
 #include "text.h"
 
@@ -55,17 +56,6 @@ struct FileRead {
         }
     }
 };
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool HasExtension(const std::string& path, const char* extension)
 {

@@ -1,28 +1,21 @@
 // Text helpers of the model libraries.
 #include "text.h"
 
+#include "base/text.h"
+
 namespace modlib {
 
 namespace {
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 }  // namespace
 
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i]))
-            return false;
-    return true;
-}
+bool SameText(std::string_view a, std::string_view b) { return SameIgnoringCase(a, b); }
 
 std::string UpperText(std::string_view text)
 {
     std::string result(text);
     for (char& c : result)
-        c = Upper(c);
+        c = AsciiUpper(c);
     return result;
 }
 

@@ -159,6 +159,29 @@ TEST(Dividers, TraceTextsShowTheOperator)
     EXPECT_EQ(mul->TraceText(), "3 * 5  -->  15");
 }
 
+// The six classes share their trace line; each must still name its own operation.
+TEST(MulDiv, EveryClassTracesItsOwnOperator)
+{
+    TestDesign design;
+    const Params w8 = {{"width", ParamValue(8)}};
+    const std::vector<std::pair<Sim::Node_Base*, const char*>> cases = {
+        {design.Add<Sim::Node_UnsnMul>("umul", w8), "7 * 2  -->  14"},
+        {design.Add<Sim::Node_SignMul>("smul", w8), "7 * 2  -->  14"},
+        {design.Add<Sim::Node_UnsnDiv>("udiv", w8), "7 / 2  -->  3"},
+        {design.Add<Sim::Node_SignDiv>("sdiv", w8), "7 / 2  -->  3"},
+        {design.Add<Sim::Node_UnsnMod>("umod", w8), "7 % 2  -->  1"},
+        {design.Add<Sim::Node_SignMod>("smod", w8), "7 % 2  -->  1"},
+    };
+    for (const auto& [node, trace] : cases) {
+        design.Connect(node->Name(), {"dataa", "datab"}, {"dataout"});
+        design.Set(node->Name() + ".dataa", 7);
+        design.Set(node->Name() + ".datab", 2);
+    }
+    design.Run(0);
+    for (const auto& [node, trace] : cases)
+        EXPECT_EQ(node->TraceText(), trace) << node->TypeName();
+}
+
 TEST(Arithmetic, ResultsBeyond64BitsReachTheThirdWord)
 {
     TestDesign design;

@@ -251,6 +251,19 @@ TEST(Selector, SmallVariantAboveThirtyTwoBitsReports)
     EXPECT_EQ(CountReports(SEV_INTERNAL), 0);
 }
 
+// The wide classes share their port creation with the small ones but not their limit.
+TEST(SelectionNodes, WideClassesTakeMoreThanThirtyTwoBitsWithoutReport)
+{
+    OneNodeDesign bit_select;
+    bit_select.Create<Sim::Node_Mux>({{"width_data", 40}}, {}, {});
+    EXPECT_EQ(CountReports(SEV_INTERNAL), 0);
+    EXPECT_EQ(bit_select.Width("datain"), 40);
+    OneNodeDesign selector;  // a new design empties the message store
+    selector.Create<Sim::Node_Selector>({{"width_sel", 8}, {"width_data", 33}}, {}, {});
+    EXPECT_EQ(CountReports(SEV_INTERNAL), 0);
+    EXPECT_EQ(selector.Width("data"), 33);
+}
+
 TEST(SelectionNodes, TypeNamesTracesAndClockEdgeAnswers)
 {
     struct Case {
