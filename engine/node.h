@@ -10,7 +10,7 @@
 //       bool IsSettled() override { return true; }   // no clock-edge work
 //       void CreatePorts(const ParamQuery& query) override {
 //           int32_t width = 8;
-//           ParamReader(query).read("width", width);  // nodes/conventions.h; keeps 8 when absent
+//           ParamReader(query).Read("width", width);  // nodes/conventions.h; keeps 8 when absent
 //           a = AddPort(CreateInputPort("a", width, 0));
 //           y = AddPort(CreateOutputPort("y", width));
 //       }

@@ -7,17 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "base/bits.h"
 #include "base/mlib_integer.h"
 
 namespace Sim {
 
 class Node_Base;
-
-// Mask of the low `width` bits of a word; all ones from 32 bits up, 0 for no bits.
-constexpr uint32_t LowBitsMask(int width)
-{
-    return width >= 32 ? 0xFFFFFFFFu : (width <= 0 ? 0u : (0xFFFFFFFFu >> (32 - width)));
-}
 
 // Abstract root of every port. Node models use only Value, ValueInt and IsZero on their
 // inputs and Set, SetInt on their outputs; the engine uses the rest. Ports are created

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "base/bits.h"
 #include "base/messages.h"
 #include "netlistdb/netlist_db.h"
 #include "sim/design_path.h"
@@ -27,11 +28,6 @@ std::recursive_mutex& LibraryLock()
 {
     static std::recursive_mutex lock;
     return lock;
-}
-
-uint64_t LowMask(int bits)
-{
-    return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
 }
 
 size_t WordCount(int width)
@@ -245,7 +241,7 @@ bool Value::operator==(const Value& other) const
 
 void Value::cut_to_width()
 {
-    const uint64_t top = LowMask(width_ - 64 * (static_cast<int>(words_.size()) - 1));
+    const uint64_t top = LowBitsMask64(width_ - 64 * (static_cast<int>(words_.size()) - 1));
     words_.back() &= top;
     undefined_.back() &= top;
 }
@@ -564,7 +560,7 @@ std::vector<Samples> Simulation::Step(const std::vector<Samples>& inputs, const 
                 const bool z = cycle < column.high_z.size() && column.high_z[cycle] != 0;
                 if (per == 1 && column.undefined.empty() && !z) {
                     // The common case: one defined word.
-                    const uint64_t bits = column.bits[cycle] & LowMask(width);
+                    const uint64_t bits = column.bits[cycle] & LowBitsMask64(width);
                     engine_value.clear_flags();
                     engine_value.set_word(0, static_cast<uint32_t>(bits));
                     engine_value.set_undef_word(0, 0);

@@ -16,12 +16,12 @@ namespace Sim {
 
 namespace {
 
-std::string adder_trace(Port_Base* dataa, Port_Base* datab, Port_Base* cin, Port_Base* dataout,
+std::string AdderTrace(Port_Base* dataa, Port_Base* datab, Port_Base* cin, Port_Base* dataout,
                         Port_Base* cout)
 {
-    return trace_format("%d + %d %s -->  %d%s", trace_signed(dataa->ValueInt()),
-                        trace_signed(datab->ValueInt()), cin->ValueInt() ? "+cin " : "",
-                        trace_signed(dataout->ValueInt()), cout->ValueInt() ? "+cout" : "");
+    return TraceFormat("%d + %d %s -->  %d%s", TraceSigned(dataa->ValueInt()),
+                        TraceSigned(datab->ValueInt()), cin->ValueInt() ? "+cin " : "",
+                        TraceSigned(dataout->ValueInt()), cout->ValueInt() ? "+cout" : "");
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ std::string adder_trace(Port_Base* dataa, Port_Base* datab, Port_Base* cin, Port
 
 void Node_UnsnAdd::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 1);
+    OperandWidths widths = ReadThreeWidths(*this, query, 1);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     cin = AddPort(CreateInputPort("cin", 1, 0));
@@ -58,7 +58,7 @@ bool Node_UnsnAdd::Evaluate()
         const int w = sum.width();
         uint64_t s = uint64_t{dataa->ValueInt()} + datab->ValueInt() + carry_in.Read();
         bool changed = carry_word.Write(static_cast<uint32_t>(s >> w) & 1u);
-        changed |= dataout->SetInt(static_cast<uint32_t>(s) & low_bits(w));
+        changed |= dataout->SetInt(static_cast<uint32_t>(s) & LowBitsMask(w));
         return changed;
     }
     if (two_word_path) {
@@ -67,7 +67,7 @@ bool Node_UnsnAdd::Evaluate()
         const int w = sum.width();
         uint64_t s = a.Read().low_64() + b.Read().low_64() + carry_in.Read();
         bool changed = carry_word.Write(static_cast<uint32_t>(s >> w) & 1u);
-        set_low_64_bits(sum, s & ((uint64_t{1} << w) - 1));
+        SetLow64Bits(sum, s & ((uint64_t{1} << w) - 1));
         changed |= dataout->Set(sum);
         return changed;
     }
@@ -82,15 +82,15 @@ bool Node_UnsnAdd::Evaluate()
     return changed;
 }
 
-std::string Node_UnsnAdd::TraceText() { return adder_trace(dataa, datab, cin, dataout, cout); }
+std::string Node_UnsnAdd::TraceText() { return AdderTrace(dataa, datab, cin, dataout, cout); }
 
 // ---------------------------------------------------------------- Node_UnsnAdd_Sm
 
 void Node_UnsnAdd_Sm::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 1);
+    OperandWidths widths = ReadThreeWidths(*this, query, 1);
     // 31, not 32: the carry needs bit 31 of the word.
-    check_small_width(widths.o, 31, "Small UnsnAdd configured with bitwidth beyond limits");
+    CheckSmallWidth(widths.o, 31, "Small UnsnAdd configured with bitwidth beyond limits");
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     cin = AddPort(CreateInputPort("cin", 1, 0));
@@ -117,13 +117,13 @@ bool Node_UnsnAdd_Sm::Evaluate()
     return changed;
 }
 
-std::string Node_UnsnAdd_Sm::TraceText() { return adder_trace(dataa, datab, cin, dataout, cout); }
+std::string Node_UnsnAdd_Sm::TraceText() { return AdderTrace(dataa, datab, cin, dataout, cout); }
 
 // ---------------------------------------------------------------- Node_SignAdd
 
 void Node_SignAdd::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 1);
+    OperandWidths widths = ReadThreeWidths(*this, query, 1);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     cin = AddPort(CreateInputPort("cin", 1, 0));
@@ -143,11 +143,11 @@ bool Node_SignAdd::EvaluateWord()
     const MLIB_UINTEGER& a = dataa->Value();
     const MLIB_UINTEGER& b = datab->Value();
     const int w = result.width();
-    uint64_t pattern = static_cast<uint64_t>(signed_of(a.to_uint(), a.width()) +
-                                             signed_of(b.to_uint(), b.width()) + cin->ValueInt());
+    uint64_t pattern = static_cast<uint64_t>(SignedOf(a.to_uint(), a.width()) +
+                                             SignedOf(b.to_uint(), b.width()) + cin->ValueInt());
     bool changed = cout->SetInt(static_cast<uint32_t>(pattern >> w) & 1u);
     // The signed sum carries the undefined state of its wider operand (of datab when equal).
-    set_low_word_like(result, a.width() > b.width() ? a : b, static_cast<uint32_t>(pattern) & low_bits(w));
+    SetLowWordLike(result, a.width() > b.width() ? a : b, static_cast<uint32_t>(pattern) & LowBitsMask(w));
     changed |= dataout->Set(result);
     return changed;
 }
@@ -165,13 +165,13 @@ bool Node_SignAdd::EvaluateWide()
     return changed;
 }
 
-std::string Node_SignAdd::TraceText() { return adder_trace(dataa, datab, cin, dataout, cout); }
+std::string Node_SignAdd::TraceText() { return AdderTrace(dataa, datab, cin, dataout, cout); }
 
 // ---------------------------------------------------------------- Node_UnsnAddSub
 
 void Node_UnsnAddSub::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 32);
+    OperandWidths widths = ReadThreeWidths(*this, query, 32);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     flag = AddPort(CreateInputPort("flag", 1, 0));
@@ -189,10 +189,10 @@ bool Node_UnsnAddSub::Evaluate()
     if (word_path) {
         const int w = operand.width();
         uint32_t low =
-            (add ? operand.to_uint() + b.to_uint() : operand.to_uint() - b.to_uint()) & low_bits(w);
+            (add ? operand.to_uint() + b.to_uint() : operand.to_uint() - b.to_uint()) & LowBitsMask(w);
         // A sum takes the undefined state of its wider operand (datab when equal), a
         // difference that of the minuend.
-        set_low_word_like(result, add && b.width() >= w ? b : operand, low);
+        SetLowWordLike(result, add && b.width() >= w ? b : operand, low);
     } else {
         result = add ? operand + b : operand - b;
     }
@@ -201,14 +201,14 @@ bool Node_UnsnAddSub::Evaluate()
 
 std::string Node_UnsnAddSub::TraceText()
 {
-    return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
+    return OperatorTrace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
 }
 
 // ---------------------------------------------------------------- Node_SignAddSub
 
 void Node_SignAddSub::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_three_widths(*this, query, 32);
+    OperandWidths widths = ReadThreeWidths(*this, query, 32);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     flag = AddPort(CreateInputPort("flag", 1, 0));
@@ -220,17 +220,17 @@ void Node_SignAddSub::CreatePorts(const ParamQuery& query)
 
 bool Node_SignAddSub::Evaluate()
 {
-    sign_resize_into(operand, dataa->Value());
+    SignResizeInto(operand, dataa->Value());
     const MLIB_UINTEGER& b = datab->Value();
     const bool add = (flag->ValueInt() & 1u) != 0;
     if (word_path) {
         const int w = operand.width();
-        int64_t x = signed_of(operand.to_uint(), w);
-        int64_t y = signed_of(b.to_uint(), b.width());
-        uint32_t low = static_cast<uint32_t>(add ? x + y : x - y) & low_bits(w);
+        int64_t x = SignedOf(operand.to_uint(), w);
+        int64_t y = SignedOf(b.to_uint(), b.width());
+        uint32_t low = static_cast<uint32_t>(add ? x + y : x - y) & LowBitsMask(w);
         // As the signed operators: a sum carries the undefined state of its wider operand
         // (datab when equal), a difference that of the minuend.
-        set_low_word_like(result, add && b.width() >= w ? b : static_cast<const MLIB_UINTEGER&>(operand),
+        SetLowWordLike(result, add && b.width() >= w ? b : static_cast<const MLIB_UINTEGER&>(operand),
                           low);
     } else {
         MLIB_SINTEGER y(b);
@@ -241,7 +241,7 @@ bool Node_SignAddSub::Evaluate()
 
 std::string Node_SignAddSub::TraceText()
 {
-    return operator_trace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
+    return OperatorTrace(dataa, flag->ValueInt() ? "+" : "-", datab, dataout);
 }
 
 // The operator codes this file serves.

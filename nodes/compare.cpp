@@ -22,7 +22,7 @@ constexpr int kMaxComparePipeline = 1 << 16;
 constexpr const char* kCompareOutputNames[6] = {"alb", "aeb", "agb", "aleb", "aneb", "ageb"};
 
 template <class Value>
-uint32_t packed_results(const Value& a, const Value& b)
+uint32_t PackedResults(const Value& a, const Value& b)
 {
     return (a < b ? 1u : 0u) | (a == b ? 2u : 0u) | (a > b ? 4u : 0u) | (a <= b ? 8u : 0u) |
            (a != b ? 16u : 0u) | (a >= b ? 32u : 0u);
@@ -30,21 +30,21 @@ uint32_t packed_results(const Value& a, const Value& b)
 
 // Bit 0 less than, 1 equal, 2 greater than, 3 less or equal, 4 not equal, 5 greater or equal.
 // Unsigned equality also compares the undefined masks and flags.
-uint32_t compare_results(Port_Base* dataa, Port_Base* datab, bool is_signed)
+uint32_t CompareResults(Port_Base* dataa, Port_Base* datab, bool is_signed)
 {
     if (is_signed)
-        return packed_results(MLIB_SINTEGER(dataa->Value()), MLIB_SINTEGER(datab->Value()));
-    return packed_results(dataa->Value(), datab->Value());
+        return PackedResults(MLIB_SINTEGER(dataa->Value()), MLIB_SINTEGER(datab->Value()));
+    return PackedResults(dataa->Value(), datab->Value());
 }
 
-void create_compare_outputs(Node_Concurrent& node, CompareOutputs& outputs)
+void CreateCompareOutputs(Node_Concurrent& node, CompareOutputs& outputs)
 {
     for (int i = 0; i < 6; ++i)
         outputs.port[i] = node.AddPort(node.CreateOutputPort(kCompareOutputNames[i], 1));
 }
 
 // Writes every output from its bit of `results`, in port order.
-bool write_compare_outputs(const CompareOutputs& outputs, uint32_t results)
+bool WriteCompareOutputs(const CompareOutputs& outputs, uint32_t results)
 {
     bool changed = false;
     for (int i = 0; i < 6; ++i)
@@ -52,20 +52,20 @@ bool write_compare_outputs(const CompareOutputs& outputs, uint32_t results)
     return changed;
 }
 
-std::string compare_trace(Port_Base* dataa, Port_Base* datab, const CompareOutputs& outputs)
+std::string CompareTrace(Port_Base* dataa, Port_Base* datab, const CompareOutputs& outputs)
 {
     int bit[6];
     for (int i = 0; i < 6; ++i)
         bit[i] = static_cast<int>(outputs.port[i]->ValueInt());
-    return trace_format("%s, %s  -->  LT %d  EQ %d  GT %d  LE %d  NE %d  GE %d",
+    return TraceFormat("%s, %s  -->  LT %d  EQ %d  GT %d  LE %d  NE %d  GE %d",
                         dataa->Value().to_hex().c_str(), datab->Value().to_hex().c_str(), bit[0], bit[1],
                         bit[2], bit[3], bit[4], bit[5]);
 }
 
-bool representation_is_signed(const ParamReader& params)
+bool RepresentationIsSigned(const ParamReader& params)
 {
     std::string representation = "UNSIGNED";
-    params.read("lpm_representation", representation);
+    params.Read("lpm_representation", representation);
     return representation == "SIGNED";
 }
 
@@ -75,7 +75,7 @@ bool representation_is_signed(const ParamReader& params)
 
 void Node_UnsnCmpLE::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_two_widths(*this, query, 6);
+    OperandWidths widths = ReadTwoWidths(*this, query, 6);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     equ_ok = AddPort(CreateInputPort("equ_ok", 1, 0));
@@ -107,12 +107,12 @@ bool Node_UnsnCmpLE::Evaluate()
 
 std::string Node_UnsnCmpLE::TraceText()
 {
-    return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
+    return OperatorTrace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
 }
 
 void Node_SignCmpLE::CreatePorts(const ParamQuery& query)
 {
-    OperandWidths widths = read_two_widths(*this, query, 6);
+    OperandWidths widths = ReadTwoWidths(*this, query, 6);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     equ_ok = AddPort(CreateInputPort("equ_ok", 1, 0));
@@ -129,7 +129,7 @@ bool Node_SignCmpLE::Evaluate()
 
 std::string Node_SignCmpLE::TraceText()
 {
-    return operator_trace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
+    return OperatorTrace(dataa, equ_ok->IsZero() ? "<" : "<=", datab, out);
 }
 
 // ---------------------------------------------------------------- Node_LpmCompare
@@ -138,23 +138,23 @@ void Node_LpmCompare::CreatePorts(const ParamQuery& query)
 {
     ParamReader params(query);
     int32_t width = 1;
-    params.read("lpm_width", width);
-    is_signed = representation_is_signed(params);
-    width = checked_width(*this, "lpm_width", width);
+    params.Read("lpm_width", width);
+    is_signed = RepresentationIsSigned(params);
+    width = CheckedWidth(*this, "lpm_width", width);
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     aclr = AddPort(CreateInputPort("aclr", 1, 1));
     clken = AddPort(CreateInputPort("clken", 1, 2));
-    create_compare_outputs(*this, outputs);
+    CreateCompareOutputs(*this, outputs);
 }
 
 bool Node_LpmCompare::Evaluate()
 {
-    uint32_t results = aclr->ValueInt() ? 0u : compare_results(dataa, datab, is_signed);
-    return write_compare_outputs(outputs, results);
+    uint32_t results = aclr->ValueInt() ? 0u : CompareResults(dataa, datab, is_signed);
+    return WriteCompareOutputs(outputs, results);
 }
 
-std::string Node_LpmCompare::TraceText() { return compare_trace(dataa, datab, outputs); }
+std::string Node_LpmCompare::TraceText() { return CompareTrace(dataa, datab, outputs); }
 
 // ---------------------------------------------------------------- Node_LpmComparePiped
 
@@ -162,10 +162,10 @@ void Node_LpmComparePiped::CreatePorts(const ParamQuery& query)
 {
     ParamReader params(query);
     int32_t width = 1, depth = 1;
-    params.read("lpm_width", width);
-    params.read("lpm_pipeline", depth);
-    is_signed = representation_is_signed(params);
-    width = checked_width(*this, "lpm_width", width);
+    params.Read("lpm_width", width);
+    params.Read("lpm_pipeline", depth);
+    is_signed = RepresentationIsSigned(params);
+    width = CheckedWidth(*this, "lpm_width", width);
     if (depth <= 0) {
         report(SEV_FATAL, "Pipelined LpmCompare model given invalid pipeline depth");
         depth = 0;
@@ -178,7 +178,7 @@ void Node_LpmComparePiped::CreatePorts(const ParamQuery& query)
     datab = AddPort(CreateInputPort("datab", width, 0));
     aclr = AddPort(CreateInputPort("aclr", 1, 1));
     clken = AddPort(CreateInputPort("clken", 1, 2));
-    create_compare_outputs(*this, outputs);
+    CreateCompareOutputs(*this, outputs);
 }
 
 bool Node_LpmComparePiped::Evaluate()
@@ -187,24 +187,24 @@ bool Node_LpmComparePiped::Evaluate()
         std::fill(stages.begin(), stages.end(), 0);
         shown = 0;
     } else if (!clken->IsZero()) {
-        stages.back() = static_cast<uint8_t>(compare_results(dataa, datab, is_signed));
+        stages.back() = static_cast<uint8_t>(CompareResults(dataa, datab, is_signed));
         shown = stages.front();
         std::memmove(stages.data(), stages.data() + 1, stages.size() - 1);
     }
     // A disabled evaluation shows the byte shown last: after an advance stages[0] already
     // holds the next result, which must not appear before the next enabled evaluation.
-    return write_compare_outputs(outputs, shown);
+    return WriteCompareOutputs(outputs, shown);
 }
 
-std::string Node_LpmComparePiped::TraceText() { return compare_trace(dataa, datab, outputs); }
+std::string Node_LpmComparePiped::TraceText() { return CompareTrace(dataa, datab, outputs); }
 
 // ---------------------------------------------------------------- Node_Abs
 
 void Node_Abs::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
-    ParamReader(query).read("lpm_width", width);
-    width = checked_width(*this, "lpm_width", width);
+    ParamReader(query).Read("lpm_width", width);
+    width = CheckedWidth(*this, "lpm_width", width);
     data = AddPort(CreateInputPort("data", width, 0));
     result = AddPort(CreateOutputPort("result", width));
     overflow = AddPort(CreateOutputPort("overflow", 1));
@@ -214,7 +214,7 @@ void Node_Abs::CreatePorts(const ParamQuery& query)
 namespace {
 
 // Only the sign bit is set: the most negative value, which has no positive counterpart.
-bool is_most_negative(const MLIB_UINTEGER& x)
+bool IsMostNegative(const MLIB_UINTEGER& x)
 {
     const int top = x.words() - 1;
     for (int i = 0; i < top; ++i)
@@ -232,7 +232,7 @@ bool Node_Abs::Evaluate()
     bool overflowed = false;
     if (!x.bit(w - 1)) {
         magnitude = x;
-    } else if (is_most_negative(x)) {  // also the negative value of a 1-bit input
+    } else if (IsMostNegative(x)) {  // also the negative value of a 1-bit input
         magnitude = x;
         overflowed = true;
     } else {

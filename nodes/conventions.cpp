@@ -9,34 +9,34 @@
 
 namespace Sim {
 
-bool ParamReader::read(const char* name, int32_t& value) const
+bool ParamReader::Read(const char* name, int32_t& value) const
 {
     ParamValue found;
-    if (!query_ || !query_(name, found))
+    if (!query || !query(name, found))
         return false;
     value = found.integer();
     return true;
 }
 
-bool ParamReader::read(const char* name, ParamValue& value) const
+bool ParamReader::Read(const char* name, ParamValue& value) const
 {
     ParamValue found;
-    if (!query_ || !query_(name, found))
+    if (!query || !query(name, found))
         return false;
     value = found;
     return true;
 }
 
-bool ParamReader::read(const char* name, std::string& value) const
+bool ParamReader::Read(const char* name, std::string& value) const
 {
     ParamValue found;
-    if (!query_ || !query_(name, found))
+    if (!query || !query(name, found))
         return false;
     value = found.text();
     return true;
 }
 
-bool check_small_width(int width, int limit, const char* message)
+bool CheckSmallWidth(int width, int limit, const char* message)
 {
     if (width <= limit)
         return true;
@@ -44,7 +44,7 @@ bool check_small_width(int width, int limit, const char* message)
     return false;
 }
 
-std::string trace_format(const char* format, ...)
+std::string TraceFormat(const char* format, ...)
 {
     va_list args;
     va_start(args, format);

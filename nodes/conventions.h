@@ -15,34 +15,34 @@ namespace Sim {
 // earlier one, so a general name is read first and the specific names after it:
 //     int32_t width_a = 1, width_o = 1;
 //     ParamReader params(query);
-//     params.read("width", width_a); params.read("width", width_o);
-//     params.read("width_a", width_a); params.read("width_o", width_o);
+//     params.Read("width", width_a); params.Read("width", width_o);
+//     params.Read("width_a", width_a); params.Read("width_o", width_o);
 class ParamReader {
 public:
-    explicit ParamReader(const ParamQuery& query) : query_(query) {}
+    explicit ParamReader(const ParamQuery& query) : query(query) {}
     // The reader keeps a reference: a temporary query would be gone before the first read.
     explicit ParamReader(ParamQuery&&) = delete;
 
     // Integer parameter: the value's integer part when the parameter exists.
-    bool read(const char* name, int32_t& value) const;
+    bool Read(const char* name, int32_t& value) const;
     // Whole value (integer and text) when the parameter exists.
-    bool read(const char* name, ParamValue& value) const;
+    bool Read(const char* name, ParamValue& value) const;
     // Text parameter: the value's text when the parameter exists.
-    bool read(const char* name, std::string& value) const;
+    bool Read(const char* name, std::string& value) const;
 
 private:
-    ParamQuery query_;  // a copy: callers may pass a temporary query
+    ParamQuery query;  // a copy: callers may pass a temporary query
 };
 
 // Reports message at SEV_INTERNAL when a small variant is configured wider than it computes;
 // the node is created anyway. Returns whether the width was within the limit.
-bool check_small_width(int width, int limit, const char* message);
+bool CheckSmallWidth(int width, int limit, const char* message);
 
 // printf-style formatting of a trace line. By convention "%d" takes a port's low 32 bits
 // as a signed number (trace_signed), "%08X" the low 32 bits, "%s" a value's to_hex() text.
-std::string trace_format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string TraceFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The low 32 bits of a value read as a signed number, as "%d" shows them.
-inline int32_t trace_signed(uint32_t low_word) { return static_cast<int32_t>(low_word); }
+inline int32_t TraceSigned(uint32_t low_word) { return static_cast<int32_t>(low_word); }
 
 }  // namespace Sim

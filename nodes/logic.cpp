@@ -28,8 +28,8 @@ int32_t ReadGateWidth(const ParamQuery& query)
 {
     int32_t width = 2;
     ParamReader params(query);
-    params.read("width", width);
-    params.read("width_datain", width);
+    params.Read("width", width);
+    params.Read("width_datain", width);
     return width;
 }
 
@@ -38,7 +38,7 @@ std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
 std::string HexPair(const char* format, Port_Base* in, Port_Base* out)
 {
-    return trace_format(format, Hex(in).c_str(), Hex(out).c_str());
+    return TraceFormat(format, Hex(in).c_str(), Hex(out).c_str());
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ std::string Node_CombOr::TypeName() const { return "COMB OR "; }
 
 void Node_CombOr::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
+    int32_t width = CheckedWidth(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -63,7 +63,7 @@ bool Node_CombOr::Evaluate()
 
 std::string Node_CombOr::TraceText()
 {
-    return trace_format("%08X   -->  %d", datain->ValueInt(), trace_signed(dataout->ValueInt()));
+    return TraceFormat("%08X   -->  %d", datain->ValueInt(), TraceSigned(dataout->ValueInt()));
 }
 
 std::string Node_CombOr_Sm::TypeName() const { return "COMB-OR "; }
@@ -71,15 +71,15 @@ std::string Node_CombOr_Sm::TypeName() const { return "COMB-OR "; }
 void Node_CombOr_Sm::CreatePorts(const ParamQuery& query)
 {
     int32_t width = ReadGateWidth(query);
-    check_small_width(width, 32, "Small CombOr config exceeded size limits");
-    width = checked_width(*this, "width_datain", width);
+    CheckSmallWidth(width, 32, "Small CombOr config exceeded size limits");
+    width = CheckedWidth(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
 
 std::string Node_CombOr_Sm::TraceText()
 {
-    return trace_format("%08X   -->  %d", datain->ValueInt(), trace_signed(dataout->ValueInt()));
+    return TraceFormat("%08X   -->  %d", datain->ValueInt(), TraceSigned(dataout->ValueInt()));
 }
 
 // ---------------------------------------------------------------- AND
@@ -88,7 +88,7 @@ std::string Node_CombAnd::TypeName() const { return "COMB AND"; }
 
 void Node_CombAnd::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
+    int32_t width = CheckedWidth(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
@@ -114,9 +114,9 @@ std::string Node_CombAnd_Sm::TypeName() const { return "COMB-AND"; }
 void Node_CombAnd_Sm::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 2;
-    ParamReader(query).read("width_datain", width);
-    check_small_width(width, 32, "Small CombAnd config exceeded size limits");
-    width = checked_width(*this, "width_datain", width);
+    ParamReader(query).Read("width_datain", width);
+    CheckSmallWidth(width, 32, "Small CombAnd config exceeded size limits");
+    width = CheckedWidth(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
     ones = LowBitsMask(datain->Width());
@@ -130,7 +130,7 @@ std::string Node_CombXor::TypeName() const { return "COMB XOR"; }
 
 void Node_CombXor::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = checked_width(*this, "width_datain", ReadGateWidth(query));
+    int32_t width = CheckedWidth(*this, "width_datain", ReadGateWidth(query));
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
     FollowPorts();
@@ -154,8 +154,8 @@ std::string Node_CombXor_Sm::TypeName() const { return "COMB-XOR"; }
 void Node_CombXor_Sm::CreatePorts(const ParamQuery& query)
 {
     int32_t width = ReadGateWidth(query);
-    check_small_width(width, 32, "Small CombXor config exceeded size limits");
-    width = checked_width(*this, "width_datain", width);
+    CheckSmallWidth(width, 32, "Small CombXor config exceeded size limits");
+    width = CheckedWidth(*this, "width_datain", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
     mask = LowBitsMask(datain->Width());
@@ -179,8 +179,8 @@ std::string Node_BufTri::TypeName() const { return "BUF TRI "; }
 void Node_BufTri::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
-    ParamReader(query).read("width", width);
-    width = checked_width(*this, "width", width);
+    ParamReader(query).Read("width", width);
+    width = CheckedWidth(*this, "width", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     enable = AddPort(CreateInputPort("enable", 1, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
@@ -196,7 +196,7 @@ bool Node_BufTri::Evaluate()
 std::string Node_BufTri::TraceText()
 {
     if (enable->IsZero())
-        return trace_format("%s  -->  %s", "Disable", "Z");
+        return TraceFormat("%s  -->  %s", "Disable", "Z");
     return HexPair("%s  -->  %s", datain, dataout);
 }
 
@@ -205,8 +205,8 @@ std::string Node_BufDrn::TypeName() const { return "BUFDRAIN"; }
 void Node_BufDrn::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
-    ParamReader(query).read("width", width);
-    width = checked_width(*this, "width", width);
+    ParamReader(query).Read("width", width);
+    width = CheckedWidth(*this, "width", width);
     datain = AddPort(CreateInputPort("datain", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
     released.resize(dataout->Width());
@@ -224,7 +224,7 @@ std::string Node_BufDrn::TraceText()
 {
     std::string in = datain->IsZero() ? "ZERO" : Hex(datain);
     std::string out = dataout->IsZero() ? "ZERO" : Hex(dataout);
-    return trace_format("in %s  -->  %s", in.c_str(), out.c_str());
+    return TraceFormat("in %s  -->  %s", in.c_str(), out.c_str());
 }
 
 // ---------------------------------------------------------------- decoder
@@ -235,12 +235,12 @@ void Node_Decoder::CreatePorts(const ParamQuery& query)
 {
     int32_t width_i = 1, width_o = 2;
     ParamReader params(query);
-    params.read("width", width_i);
-    params.read("width", width_o);
-    params.read("width_i", width_i);
-    params.read("width_o", width_o);
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_i", width_i), 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_o", width_o)));
+    params.Read("width", width_i);
+    params.Read("width", width_o);
+    params.Read("width_i", width_i);
+    params.Read("width_o", width_o);
+    datain = AddPort(CreateInputPort("datain", CheckedWidth(*this, "width_i", width_i), 0));
+    dataout = AddPort(CreateOutputPort("dataout", CheckedWidth(*this, "width_o", width_o)));
     one_hot.resize(dataout->Width());
 }
 

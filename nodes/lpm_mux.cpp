@@ -25,13 +25,13 @@ LpmMuxConfig ReadLpmMuxConfig(const Node_Base& node, const ParamQuery& query)
 {
     LpmMuxConfig config;
     ParamReader params(query);
-    params.read("lpm_width", config.width);
-    params.read("lpm_size", config.size);
-    params.read("lpm_widths", config.widths);
-    params.read("lpm_pipeline", config.pipeline);
-    config.width = checked_width(node, "lpm_width", config.width);
-    config.size = checked_count(node, "lpm_size", config.size, kMaxBits / config.width);
-    config.widths = checked_width(node, "lpm_widths", config.widths);
+    params.Read("lpm_width", config.width);
+    params.Read("lpm_size", config.size);
+    params.Read("lpm_widths", config.widths);
+    params.Read("lpm_pipeline", config.pipeline);
+    config.width = CheckedWidth(node, "lpm_width", config.width);
+    config.size = CheckedCount(node, "lpm_size", config.size, kMaxBits / config.width);
+    config.widths = CheckedWidth(node, "lpm_widths", config.widths);
     return config;
 }
 
@@ -98,7 +98,7 @@ void Node_MuxPiped::CreatePorts(const ParamQuery& query)
     if (depth <= 0)
         report(SEV_FATAL, "Pipelined lpm_mux model given invalid pipeline depth");
     else
-        depth = checked_count(*this, "lpm_pipeline", depth, kMaxBits / width);
+        depth = CheckedCount(*this, "lpm_pipeline", depth, kMaxBits / width);
     data = AddPort(CreateInputPort("data", config.width * config.size, 0));
     sel = AddPort(CreateInputPort("sel", config.widths, 0));
     aclr = AddPort(CreateInputPort("aclr", 1, 1));

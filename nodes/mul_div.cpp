@@ -13,10 +13,10 @@ namespace Sim {
 
 namespace {
 
-bool fits_word(const OperandWidths& widths) { return widths.a <= 32 && widths.b <= 32 && widths.o <= 32; }
+bool FitsWord(const OperandWidths& widths) { return widths.a <= 32 && widths.b <= 32 && widths.o <= 32; }
 
 // Division by zero tests the value bits only; the result is then 0 with every bit undefined.
-void set_undefined_zero(MLIB_UINTEGER& result)
+void SetUndefinedZero(MLIB_UINTEGER& result)
 {
     result = 0u;
     result.set_undefined();
@@ -26,21 +26,21 @@ void set_undefined_zero(MLIB_UINTEGER& result)
 
 OperandWidths Node_MulDiv::CreateOperandPorts(const ParamQuery& query, int32_t preset)
 {
-    OperandWidths widths = read_three_widths(*this, query, preset);
+    OperandWidths widths = ReadThreeWidths(*this, query, preset);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     dataout = AddPort(CreateOutputPort("dataout", widths.o));
     return widths;
 }
 
-std::string Node_MulDiv::TraceText() { return operator_trace(dataa, symbol, datab, dataout); }
+std::string Node_MulDiv::TraceText() { return OperatorTrace(dataa, symbol, datab, dataout); }
 
 // ---------------------------------------------------------------- multipliers
 
 void Node_UnsnMul::CreatePorts(const ParamQuery& query)
 {
     OperandWidths widths = CreateOperandPorts(query, 1);
-    word_path = fits_word(widths);
+    word_path = FitsWord(widths);
     result.resize(widths.o);
 }
 
@@ -63,7 +63,7 @@ bool Node_UnsnMul::Evaluate()
 void Node_SignMul::CreatePorts(const ParamQuery& query)
 {
     OperandWidths widths = CreateOperandPorts(query, 1);
-    word_path = fits_word(widths);
+    word_path = FitsWord(widths);
     result.resize(widths.o);
 }
 
@@ -72,7 +72,7 @@ bool Node_SignMul::Evaluate()
     const MLIB_UINTEGER& a = dataa->Value();
     const MLIB_UINTEGER& b = datab->Value();
     if (word_path) {
-        int64_t product = signed_of(a.to_uint(), a.width()) * signed_of(b.to_uint(), b.width());
+        int64_t product = SignedOf(a.to_uint(), a.width()) * SignedOf(b.to_uint(), b.width());
         // The product's pattern is width_a + width_b bits wide; a wider output sees it
         // zero-extended.
         uint64_t pattern = static_cast<uint64_t>(product);
@@ -103,7 +103,7 @@ bool Node_UnsnDiv::Evaluate()
     dividend = dataa->Value();
     const MLIB_UINTEGER& divisor = datab->Value();
     if (divisor.is_zero())
-        set_undefined_zero(result);
+        SetUndefinedZero(result);
     else
         result = dividend / divisor;
     return dataout->Set(result);
@@ -119,10 +119,10 @@ void Node_SignDiv::CreatePorts(const ParamQuery& query)
 
 bool Node_SignDiv::Evaluate()
 {
-    sign_resize_into(dividend, dataa->Value());
+    SignResizeInto(dividend, dataa->Value());
     MLIB_SINTEGER divisor(datab->Value());
     if (divisor.is_zero())
-        set_undefined_zero(result);
+        SetUndefinedZero(result);
     else
         result = dividend / divisor;  // the most negative value / -1 comes back undefined
     return dataout->Set(result);
@@ -143,7 +143,7 @@ bool Node_UnsnMod::Evaluate()
     dividend = dataa->Value();
     const MLIB_UINTEGER& divisor = datab->Value();
     if (divisor.is_zero())
-        set_undefined_zero(result);
+        SetUndefinedZero(result);
     else
         result = dividend % divisor;  // width_b bits, zero-extended or cut
     return dataout->Set(result);
@@ -159,10 +159,10 @@ void Node_SignMod::CreatePorts(const ParamQuery& query)
 
 bool Node_SignMod::Evaluate()
 {
-    sign_resize_into(dividend, dataa->Value());
+    SignResizeInto(dividend, dataa->Value());
     MLIB_SINTEGER divisor(datab->Value());
     if (divisor.is_zero())
-        set_undefined_zero(result);
+        SetUndefinedZero(result);
     else
         result = dividend % divisor;  // width_b bits, sign-extended or cut
     return dataout->Set(result);

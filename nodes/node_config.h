@@ -15,11 +15,11 @@ class Node_Base;
 
 // The width to build with: `width` when it lies in 1 .. kMaxBits, otherwise 1 after a
 // SEV_ERROR report naming the node and the parameter.
-int checked_width(const Node_Base& node, const char* parameter, int width);
+int CheckedWidth(const Node_Base& node, const char* parameter, int width);
 
 // The count to build with: `count` when it lies in 1 .. limit, otherwise 1 after a SEV_FATAL
 // report naming the node and the parameter (pipeline depths, tap counts and distances).
-int checked_count(const Node_Base& node, const char* parameter, int count, int limit);
+int CheckedCount(const Node_Base& node, const char* parameter, int count, int limit);
 
 // Widths of a two- or three-operand node, already checked.
 struct OperandWidths {
@@ -30,8 +30,8 @@ struct OperandWidths {
 
 // Presets all three to `preset`, reads "width" into each, then "width_a", "width_b" and
 // "width_o" (a later name overrides an earlier one), and checks every width.
-OperandWidths read_three_widths(const Node_Base& node, const ParamQuery& query, int32_t preset);
+OperandWidths ReadThreeWidths(const Node_Base& node, const ParamQuery& query, int32_t preset);
 // The same for two-input nodes: "width" into a and b, then "width_a", "width_b"; o is unused.
-OperandWidths read_two_widths(const Node_Base& node, const ParamQuery& query, int32_t preset);
+OperandWidths ReadTwoWidths(const Node_Base& node, const ParamQuery& query, int32_t preset);
 
 }  // namespace Sim

@@ -10,10 +10,10 @@
 
 namespace Sim {
 
-inline std::string operator_trace(Port_Base* a, const char* symbol, Port_Base* b, Port_Base* out)
+inline std::string OperatorTrace(Port_Base* a, const char* symbol, Port_Base* b, Port_Base* out)
 {
-    return trace_format("%d %s %d  -->  %d", trace_signed(a->ValueInt()), symbol, trace_signed(b->ValueInt()),
-                        trace_signed(out->ValueInt()));
+    return TraceFormat("%d %s %d  -->  %d", TraceSigned(a->ValueInt()), symbol, TraceSigned(b->ValueInt()),
+                        TraceSigned(out->ValueInt()));
 }
 
 }  // namespace Sim

@@ -13,7 +13,7 @@ namespace Sim {
 
 namespace {
 
-const char* undefined_mark(const MLIB_UINTEGER& value, const char* mark)
+const char* UndefinedMark(const MLIB_UINTEGER& value, const char* mark)
 {
     return value.is_undefined() ? mark : "";
 }
@@ -97,9 +97,9 @@ void Node_DFFE::CreatePorts(const ParamQuery& query)
 {
     int32_t width = 1;
     ParamReader params(query);
-    params.read("width", width);
-    params.read("array_width", width);
-    width = checked_width(*this, "width", width);
+    params.Read("width", width);
+    params.Read("array_width", width);
+    width = CheckedWidth(*this, "width", width);
     CreateRegisterPorts(width);
     stored.resize(width);
     data_seen.resize(width);
@@ -176,7 +176,7 @@ bool Node_DFFE::ClockHookWide()
     marked = false;  // the scheduler cleared the mark (mark_cleared_at_edge)
     if (uint64_t e, d, s; PlainWords(e, d, s)) {
         // NextValue(), which is plain too, on one word; a second edge would store it again.
-        set_low_64_bits(stored, (e & d) | (~e & s));
+        SetLow64Bits(stored, (e & d) | (~e & s));
     } else {
         // Not so with undefined bits: an undefined data bit under an undefined enable bit
         // becomes a known 0 at the next edge.
@@ -213,11 +213,11 @@ std::string Node_DFFE::TraceText()
     const bool wide = dataout->Width() > 16;
     if (enable_seen == 0u) {
         if (wide)
-            return trace_format("Disabled %s (seeing %s)  -->  holding %s", enable_seen.to_hex().c_str(),
+            return TraceFormat("Disabled %s (seeing %s)  -->  holding %s", enable_seen.to_hex().c_str(),
                                 in.to_hex().c_str(), out.to_hex().c_str());
-        return trace_format("Disabled %s (seeing %d%s)  -->  holding %d%s", enable_seen.to_hex().c_str(),
-                            trace_signed(in.to_uint()), undefined_mark(in, " (X)"),
-                            trace_signed(out.to_uint()), undefined_mark(out, "(X)"));
+        return TraceFormat("Disabled %s (seeing %d%s)  -->  holding %d%s", enable_seen.to_hex().c_str(),
+                            TraceSigned(in.to_uint()), UndefinedMark(in, " (X)"),
+                            TraceSigned(out.to_uint()), UndefinedMark(out, "(X)"));
     }
     if (preset->ValueInt())
         return "Reset to 1";
@@ -225,12 +225,12 @@ std::string Node_DFFE::TraceText()
         return "Clear to 0";
     MLIB_UINTEGER next = NextValue();
     if (wide)
-        return trace_format("was %s (seeing %s enabled %s)  -->  will be %s", out.to_hex().c_str(),
+        return TraceFormat("was %s (seeing %s enabled %s)  -->  will be %s", out.to_hex().c_str(),
                             in.to_hex().c_str(), enable_seen.to_hex().c_str(), next.to_hex().c_str());
-    return trace_format("was %d %s (seeing %d %s enabled %s)  -->  will be %d %s",
-                        trace_signed(out.to_uint()), undefined_mark(out, "(X)"), trace_signed(in.to_uint()),
-                        undefined_mark(in, "(X)"), enable_seen.to_hex().c_str(), trace_signed(next.to_uint()),
-                        undefined_mark(next, "(X)"));
+    return TraceFormat("was %d %s (seeing %d %s enabled %s)  -->  will be %d %s",
+                        TraceSigned(out.to_uint()), UndefinedMark(out, "(X)"), TraceSigned(in.to_uint()),
+                        UndefinedMark(in, "(X)"), enable_seen.to_hex().c_str(), TraceSigned(next.to_uint()),
+                        UndefinedMark(next, "(X)"));
 }
 
 // ---------------------------------------------------------------- Node_DFFE_Bit
@@ -258,15 +258,15 @@ bool Node_DFFE_Bit::ClockHook()
 std::string Node_DFFE_Bit::TraceText()
 {
     if (narrow_enable_seen == 0)
-        return trace_format("Disabled %d (seeing %d)  -->  holding %d", trace_signed(narrow_enable_seen),
-                            trace_signed(datain->ValueInt()), trace_signed(dataout->ValueInt()));
+        return TraceFormat("Disabled %d (seeing %d)  -->  holding %d", TraceSigned(narrow_enable_seen),
+                            TraceSigned(datain->ValueInt()), TraceSigned(dataout->ValueInt()));
     if (preset->ValueInt())
         return "Reset to 1";
     if (clear->ValueInt())
         return "Clear to 0";
-    return trace_format("was %d  (seeing %d  enabled %d)  -->  will be %d", trace_signed(dataout->ValueInt()),
-                        trace_signed(datain->ValueInt()), trace_signed(narrow_enable_seen),
-                        trace_signed(narrow_enable_seen ? narrow_data_seen : narrow_stored));
+    return TraceFormat("was %d  (seeing %d  enabled %d)  -->  will be %d", TraceSigned(dataout->ValueInt()),
+                        TraceSigned(datain->ValueInt()), TraceSigned(narrow_enable_seen),
+                        TraceSigned(narrow_enable_seen ? narrow_data_seen : narrow_stored));
 }
 
 // ---------------------------------------------------------------- Node_Latch
@@ -293,7 +293,7 @@ bool Node_Latch::Evaluate()
 
 std::string Node_Latch::TraceText()
 {
-    return trace_format("in %s   --%s-->   out %s", datain->Value().to_hex().c_str(),
+    return TraceFormat("in %s   --%s-->   out %s", datain->Value().to_hex().c_str(),
                         latch_enable->ValueInt() ? "ENA" : "dis", dataout->Value().to_hex().c_str());
 }
 

@@ -17,7 +17,7 @@ namespace Sim {
 // Asks the manager for clock edges for the register, or stops asking, when that differs from
 // its last request (`marked`). Inline: a register changing in every cycle comes here on each
 // evaluation.
-inline void mark_clock_work(Node_Base& node, Manager* manager, bool& marked, bool work)
+inline void MarkRegisterClockWork(Node_Base& node, Manager* manager, bool& marked, bool work)
 {
     if (work == marked)
         return;
@@ -52,7 +52,7 @@ protected:
     // register bit of its position. "sclr" and "sload" are linked but never read, so no
     // field keeps them.
     void CreateRegisterPorts(int width);
-    void MarkClockWork(bool work) { mark_clock_work(*this, manager, marked, work); }
+    void MarkClockWork(bool work) { MarkRegisterClockWork(*this, manager, marked, work); }
     // Sets the pending flag and asks the scheduler for clock edges only while an edge can
     // change the stored word (some differing bit enabled). Inline, as the evaluations of most
     // registers end here.

@@ -16,8 +16,8 @@ int32_t ReadWidth(const ParamQuery& query, const char* general, const char* spec
 {
     int32_t width = preset;
     ParamReader params(query);
-    params.read(general, width);
-    params.read(specific, width);
+    params.Read(general, width);
+    params.Read(specific, width);
     return width;
 }
 
@@ -29,7 +29,7 @@ std::string Hex(Port_Base* port) { return port->Value().to_hex(); }
 
 void Node_BitwiseMux::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = checked_width(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
+    int32_t width = CheckedWidth(*this, "array_width", ReadWidth(query, "width", "array_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     outputselect = AddPort(CreateInputPort("outputselect", width, 0));
@@ -60,7 +60,7 @@ bool Node_Mux2to1::Evaluate()
 
 std::string Node_Mux2to1::TraceText()
 {
-    return trace_format("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
+    return TraceFormat("(%s, %s)  sel %s  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
                         Hex(outputselect).c_str(), Hex(dataout).c_str());
 }
 
@@ -74,9 +74,9 @@ bool Node_MuxSmall::Evaluate()
 
 std::string Node_MuxSmall::TraceText()
 {
-    return trace_format("(%d, %d)  sel %d  -->  %d", trace_signed(dataa->ValueInt()),
-                        trace_signed(datab->ValueInt()), trace_signed(outputselect->ValueInt()),
-                        trace_signed(dataout->ValueInt()));
+    return TraceFormat("(%d, %d)  sel %d  -->  %d", TraceSigned(dataa->ValueInt()),
+                        TraceSigned(datab->ValueInt()), TraceSigned(outputselect->ValueInt()),
+                        TraceSigned(dataout->ValueInt()));
 }
 
 // ---------------------------------------------------------------- whole-word two-input muxes
@@ -85,7 +85,7 @@ std::string Node_MuxSimple::TypeName() const { return "MUX-2to1"; }
 
 void Node_MuxSimple::CreatePorts(const ParamQuery& query)
 {
-    int32_t width = checked_width(*this, "data_width", ReadWidth(query, "width", "data_width", 1));
+    int32_t width = CheckedWidth(*this, "data_width", ReadWidth(query, "width", "data_width", 1));
     dataa = AddPort(CreateInputPort("dataa", width, 0));
     datab = AddPort(CreateInputPort("datab", width, 0));
     dataout = AddPort(CreateOutputPort("dataout", width));
@@ -105,16 +105,16 @@ bool Node_MuxSimple::Evaluate() { return out_word.Write(select.Read() == 0 ? a.R
 
 std::string Node_MuxSimple::TraceText()
 {
-    return trace_format("(%d, %d)  sel %c  -->  %d", trace_signed(dataa->ValueInt()),
-                        trace_signed(datab->ValueInt()), outputselect->IsZero() ? 'A' : 'B',
-                        trace_signed(dataout->ValueInt()));
+    return TraceFormat("(%d, %d)  sel %c  -->  %d", TraceSigned(dataa->ValueInt()),
+                        TraceSigned(datab->ValueInt()), outputselect->IsZero() ? 'A' : 'B',
+                        TraceSigned(dataout->ValueInt()));
 }
 
 std::string Node_BusMux2::TypeName() const { return "BUS MUX "; }
 
 void Node_BusMux2::CreatePorts(const ParamQuery& query)
 {
-    const OperandWidths widths = read_three_widths(*this, query, 6);
+    const OperandWidths widths = ReadThreeWidths(*this, query, 6);
     dataa = AddPort(CreateInputPort("dataa", widths.a, 0));
     datab = AddPort(CreateInputPort("datab", widths.b, 0));
     select = AddPort(CreateInputPort("select", 1, 0));
@@ -130,8 +130,8 @@ bool Node_BusMux2::Evaluate()
 
 std::string Node_BusMux2::TraceText()
 {
-    return trace_format("(%s, %s)  sel %d  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
-                        trace_signed(select->ValueInt()), Hex(dataout).c_str());
+    return TraceFormat("(%s, %s)  sel %d  -->  %s", Hex(dataa).c_str(), Hex(datab).c_str(),
+                        TraceSigned(select->ValueInt()), Hex(dataout).c_str());
 }
 
 // ---------------------------------------------------------------- bit selectors
@@ -140,21 +140,21 @@ void Node_BitSelect::CreateSelectPorts(const ParamQuery& query, const char* too_
 {
     int32_t width_data = 6, width_select = 6;
     ParamReader params(query);
-    params.read("width", width_data);
-    params.read("width", width_select);
-    params.read("width_data", width_data);
-    params.read("width_select", width_select);
+    params.Read("width", width_data);
+    params.Read("width", width_select);
+    params.Read("width_data", width_data);
+    params.Read("width_select", width_select);
     if (too_wide_report)
-        check_small_width(width_data, 32, too_wide_report);
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_data", width_data), 0));
-    select = AddPort(CreateInputPort("select", checked_width(*this, "width_select", width_select), 0));
+        CheckSmallWidth(width_data, 32, too_wide_report);
+    datain = AddPort(CreateInputPort("datain", CheckedWidth(*this, "width_data", width_data), 0));
+    select = AddPort(CreateInputPort("select", CheckedWidth(*this, "width_select", width_select), 0));
     dataout = AddPort(CreateOutputPort("dataout", 1));
 }
 
 std::string Node_BitSelect::TraceText()
 {
-    return trace_format("data %s   sel %d  -->  %d", Hex(datain).c_str(), trace_signed(select->ValueInt()),
-                        trace_signed(dataout->ValueInt()));
+    return TraceFormat("data %s   sel %d  -->  %d", Hex(datain).c_str(), TraceSigned(select->ValueInt()),
+                        TraceSigned(dataout->ValueInt()));
 }
 
 std::string Node_Mux::TypeName() const { return "MUX     "; }
@@ -192,19 +192,19 @@ void Node_MaskSelect::CreateSelectPorts(const ParamQuery& query, const char* too
 {
     int32_t width_sel = 6;
     ParamReader params(query);
-    params.read("width_sel", width_sel);
+    params.Read("width_sel", width_sel);
     int32_t width_data = width_sel;  // the data width starts as a copy of the mask's
-    params.read("width_data", width_data);
+    params.Read("width_data", width_data);
     if (too_wide_report)
-        check_small_width(width_data, 32, too_wide_report);
-    data = AddPort(CreateInputPort("data", checked_width(*this, "width_data", width_data), 0));
-    mask = AddPort(CreateInputPort("mask", checked_width(*this, "width_sel", width_sel), 0));
+        CheckSmallWidth(width_data, 32, too_wide_report);
+    data = AddPort(CreateInputPort("data", CheckedWidth(*this, "width_data", width_data), 0));
+    mask = AddPort(CreateInputPort("mask", CheckedWidth(*this, "width_sel", width_sel), 0));
     out = AddPort(CreateOutputPort("out", 1));
 }
 
 std::string Node_MaskSelect::TraceText()
 {
-    return trace_format("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
+    return TraceFormat("data %s  sel %s  -->  %s", Hex(data).c_str(), Hex(mask).c_str(), Hex(out).c_str());
 }
 
 std::string Node_Selector::TypeName() const { return "SELECTOR"; }

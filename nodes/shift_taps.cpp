@@ -20,19 +20,19 @@ constexpr int kMaxRingEntries = 1 << 20;
 void Node_MrvShiftTaps::CreatePorts(const ParamQuery& query)
 {
     ParamReader params(query);
-    params.read("number_of_taps", number_of_taps);
-    params.read("tap_distance", tap_distance);
-    params.read("width", width);
+    params.Read("number_of_taps", number_of_taps);
+    params.Read("tap_distance", tap_distance);
+    params.Read("width", width);
     // Read for completeness; they change nothing: the ring always starts at 0.
     std::string power_up_state = "CLEARED", lpm_type = "mrvshift_taps", lpm_hint = "UNUSED";
-    params.read("power_up_state", power_up_state);
-    params.read("lpm_type", lpm_type);
-    params.read("lpm_hint", lpm_hint);
+    params.Read("power_up_state", power_up_state);
+    params.Read("lpm_type", lpm_type);
+    params.Read("lpm_hint", lpm_hint);
 
-    entry_width = checked_width(*this, "width", width.integer());
+    entry_width = CheckedWidth(*this, "width", width.integer());
     taps_count =
-        checked_count(*this, "number_of_taps", number_of_taps.integer(), kMaxBits / entry_width);
-    distance = checked_count(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
+        CheckedCount(*this, "number_of_taps", number_of_taps.integer(), kMaxBits / entry_width);
+    distance = CheckedCount(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
     length = taps_count * distance;
 
     shiftin = AddPort(CreateInputPort("shiftin", entry_width, 0));
@@ -88,8 +88,8 @@ bool Node_MrvShiftTaps::ClockHook()
 
 std::string Node_MrvShiftTaps::TraceText()
 {
-    return trace_format("in %s  -->  out %d   taps %s", shiftin->Value().to_hex().c_str(),
-                        trace_signed(shiftout->ValueInt()), taps->Value().to_hex().c_str());
+    return TraceFormat("in %s  -->  out %d   taps %s", shiftin->Value().to_hex().c_str(),
+                        TraceSigned(shiftout->ValueInt()), taps->Value().to_hex().c_str());
 }
 
 // The operator codes this file serves.

@@ -25,22 +25,16 @@ ShiftConfig ReadShiftConfig(const ParamQuery& query, bool with_fill)
 {
     ShiftConfig config;
     ParamReader params(query);
-    params.read("width", config.width_in);
-    params.read("width", config.width_amount);
-    params.read("width", config.width_out);
-    params.read("width_in", config.width_in);
-    params.read("width_amount", config.width_amount);
-    params.read("width_out", config.width_out);
+    params.Read("width", config.width_in);
+    params.Read("width", config.width_amount);
+    params.Read("width", config.width_out);
+    params.Read("width_in", config.width_in);
+    params.Read("width_amount", config.width_amount);
+    params.Read("width_out", config.width_out);
     if (with_fill)
-        params.read("fill", config.fill);
+        params.Read("fill", config.fill);
     return config;
 }
-
-// The low `count` bits set, for 0 <= count <= 32.
-uint32_t LowOnes(uint32_t count) { return LowBitsMask(static_cast<int>(count)); }
-
-// The low `count` bits set, for any count (64 and more give every bit).
-uint64_t LowOnes64(uint32_t count) { return count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1; }
 
 // Sets value bits [from, to) of x to 1; the caller keeps `to` within the width.
 void SetOnes(MLIB_UINTEGER& x, int from, int to)
@@ -48,7 +42,7 @@ void SetOnes(MLIB_UINTEGER& x, int from, int to)
     for (int i = from / 32; i < x.words() && i * 32 < to; ++i) {
         int low = std::max(from - i * 32, 0);
         int high = std::min(to - i * 32, 32);
-        x.set_word(i, x.word(i) | (LowOnes(static_cast<uint32_t>(high - low)) << low));
+        x.set_word(i, x.word(i) | (LowBitsMask(high - low) << low));
     }
 }
 
@@ -76,12 +70,12 @@ uint32_t SignExtend(uint32_t value, int width)
 {
     if (width >= 32 || ((value >> (width - 1)) & 1u) == 0)
         return value;
-    return value | ~LowOnes(static_cast<uint32_t>(width));
+    return value | ~LowBitsMask(width);
 }
 
 std::string ShiftTrace(const char* format, Port_Base* datain, Port_Base* amount, Port_Base* dataout)
 {
-    return trace_format(format, datain->Value().to_hex().c_str(), trace_signed(amount->ValueInt()),
+    return TraceFormat(format, datain->Value().to_hex().c_str(), TraceSigned(amount->ValueInt()),
                         dataout->Value().to_hex().c_str());
 }
 
@@ -95,10 +89,10 @@ void Node_SHL::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     signed_form = config.fill == 1;
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
-    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    datain = AddPort(CreateInputPort("datain", CheckedWidth(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", CheckedWidth(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
+    dataout = AddPort(CreateOutputPort("dataout", CheckedWidth(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
     data_width = datain->Width();
@@ -123,25 +117,25 @@ bool Node_SHL::Evaluate()
     if (m < 32) {
         uint32_t x = data_word.Read();
         if (signed_form)
-            x = SignExtend(x, data_width) & LowOnes(m);
+            x = SignExtend(x, data_width) & LowBitsMask(static_cast<int>(m));
         if (a >= m)
-            x = fill_ones ? LowOnes(m) : 0u;
+            x = fill_ones ? LowBitsMask(static_cast<int>(m)) : 0u;
         else
-            x = ((x << a) | (fill_ones ? LowOnes(a) : 0u)) & LowOnes(m);
+            x = ((x << a) | (fill_ones ? LowBitsMask(static_cast<int>(a)) : 0u)) & LowBitsMask(static_cast<int>(m));
         return out_word.Write(x);
     }
     uint64_t x;
     if (m <= 64 && data_value.Read().plain_low_64(x)) {
         // The same steps on one word, for the usual input of up to 64 bits without undefined
         // bits (the result then has none either).
-        const uint64_t keep = LowOnes64(m);
+        const uint64_t keep = LowBitsMask64(static_cast<int>(m));
         if (signed_form && ((x >> (data_width - 1)) & 1u))
-            x |= ~LowOnes64(static_cast<uint32_t>(data_width));
+            x |= ~LowBitsMask64(data_width);
         x = a >= m ? 0 : x << a;
         if (fill_ones)
-            x |= LowOnes64(a);
+            x |= LowBitsMask64(static_cast<int>(std::min<uint32_t>(a, 64)));  // any amount: at most every bit
         work = 0u;
-        set_low_64_bits(work, x & keep);
+        SetLow64Bits(work, x & keep);
         return dataout->Set(work);
     }
     if (fill_ones && a >= m) {
@@ -165,10 +159,10 @@ void Node_SHR::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, true);
     arithmetic = config.fill != 0;
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
-    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
+    datain = AddPort(CreateInputPort("datain", CheckedWidth(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", CheckedWidth(*this, "width_amount", config.width_amount), 0));
     fill = AddPort(CreateInputPort("fill", 1, 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
+    dataout = AddPort(CreateOutputPort("dataout", CheckedWidth(*this, "width_out", config.width_out)));
     working = std::max(datain->Width(), dataout->Width());
     work.resize(working);
 }
@@ -182,15 +176,15 @@ bool Node_SHR::Evaluate()
         uint32_t x = datain->ValueInt();
         bool fill_ones = false;
         if (arithmetic) {
-            x = SignExtend(x, datain->Width()) & LowOnes(m);
+            x = SignExtend(x, datain->Width()) & LowBitsMask(static_cast<int>(m));
             fill_ones = ((x >> (m - 1)) & 1u) != 0;
         } else {
             fill_ones = fill->ValueInt() != 0;
         }
         if (a >= m)
-            x = fill_ones ? LowOnes(m) : 0u;
+            x = fill_ones ? LowBitsMask(static_cast<int>(m)) : 0u;
         else
-            x = (x >> a) | (fill_ones ? LowOnes(m) & ~(LowOnes(m) >> a) : 0u);
+            x = (x >> a) | (fill_ones ? LowBitsMask(static_cast<int>(m)) & ~(LowBitsMask(static_cast<int>(m)) >> a) : 0u);
         return dataout->SetInt(x);
     }
     // A logical shift by the width or more with the "fill" input set gives fresh ones; the
@@ -215,9 +209,9 @@ std::string Node_SHR::TraceText() { return ShiftTrace("%s >> %d  -->  %s", datai
 void Node_Rotate::CreatePorts(const ParamQuery& query)
 {
     ShiftConfig config = ReadShiftConfig(query, false);
-    datain = AddPort(CreateInputPort("datain", checked_width(*this, "width_in", config.width_in), 0));
-    amount = AddPort(CreateInputPort("amount", checked_width(*this, "width_amount", config.width_amount), 0));
-    dataout = AddPort(CreateOutputPort("dataout", checked_width(*this, "width_out", config.width_out)));
+    datain = AddPort(CreateInputPort("datain", CheckedWidth(*this, "width_in", config.width_in), 0));
+    amount = AddPort(CreateInputPort("amount", CheckedWidth(*this, "width_amount", config.width_amount), 0));
+    dataout = AddPort(CreateOutputPort("dataout", CheckedWidth(*this, "width_out", config.width_out)));
     low_part.resize(datain->Width());
     high_part.resize(datain->Width());
     rotated.resize(datain->Width());

@@ -4,17 +4,15 @@
 
 #include <cstdint>
 
+#include "base/bits.h"
 #include "base/mlib_integer.h"
 
 namespace Sim {
 
-// The low `width` bits (1 to 32) of a word.
-inline uint32_t low_bits(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1u; }
-
 // The low `width` bits (1 to 32) of `bits` read as a two's-complement number.
-inline int64_t signed_of(uint32_t bits, int width)
+inline int64_t SignedOf(uint32_t bits, int width)
 {
-    bits &= low_bits(width);
+    bits &= LowBitsMask(width);
     const uint32_t sign = 1u << (width - 1);
     return static_cast<int64_t>(bits ^ sign) - static_cast<int64_t>(sign);
 }
@@ -22,7 +20,7 @@ inline int64_t signed_of(uint32_t bits, int width)
 // target := source at target's width: sign-extended when the source is narrower, cut to the
 // low bits when it is wider (the top bit of the cut value may then read as a sign). The
 // undefined mask and flags are copied.
-inline void sign_resize_into(MLIB_SINTEGER& target, const MLIB_UINTEGER& source)
+inline void SignResizeInto(MLIB_SINTEGER& target, const MLIB_UINTEGER& source)
 {
     if (source.width() <= target.width())
         target = source;
@@ -33,14 +31,14 @@ inline void sign_resize_into(MLIB_SINTEGER& target, const MLIB_UINTEGER& source)
 // scratch := like (cut or zero-extended, undefined mask and flags copied), then its value
 // word 0 := low. Used by the word-sized fast paths to give a result the undefined state the
 // value type's operators would have given it. `low` must already be within the width.
-inline void set_low_word_like(MLIB_UINTEGER& scratch, const MLIB_UINTEGER& like, uint32_t low)
+inline void SetLowWordLike(MLIB_UINTEGER& scratch, const MLIB_UINTEGER& like, uint32_t low)
 {
     scratch = like;
     scratch.set_word(0, low);
 }
 
 // The value bits of a value of at most 64 bits := bits (already within its width).
-inline void set_low_64_bits(MLIB_UINTEGER& v, uint64_t bits)
+inline void SetLow64Bits(MLIB_UINTEGER& v, uint64_t bits)
 {
     v.set_word(0, static_cast<uint32_t>(bits));
     if (v.words() > 1)

@@ -321,7 +321,7 @@ PYBIND11_MODULE(_blocktide, module)
                 throw blocktide::Error("cannot read the stimulus file " + path);
             blocktide_cli::Stimulus stimulus;
             std::string failure;
-            if (!blocktide_cli::read_stimulus(in, stimulus, failure))
+            if (!blocktide_cli::ReadStimulus(in, stimulus, failure))
                 throw blocktide::Error(path + ": " + failure);
             py::list steps;
             for (const blocktide_cli::StimulusStep& step : stimulus.steps) {

@@ -255,7 +255,7 @@ int RunSim(const SimOptions& options)
             return 1;
         }
         std::string error;
-        if (!blocktide_cli::read_stimulus(in, stimulus, error)) {
+        if (!blocktide_cli::ReadStimulus(in, stimulus, error)) {
             Fail(options.stimulus + ": " + error);
             return 1;
         }
@@ -351,7 +351,7 @@ int RunSim(const SimOptions& options)
             const blocktide::Port& input = sim.Inputs()[static_cast<size_t>(index)];
             bool cut = false;
             const blocktide::Value value =
-                PublicValue(blocktide_cli::fit_to_width(step.values[column], input.width, cut));
+                PublicValue(blocktide_cli::FitToWidth(step.values[column], input.width, cut));
             if (cut && warned_inputs.insert(index).second)
                 report(SEV_WARNING, "Stimulus value for input " + input.name + " at line " + std::to_string(step.line) +
                                         " has bits above its " + std::to_string(input.width) +

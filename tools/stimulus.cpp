@@ -9,7 +9,7 @@ namespace blocktide_cli {
 
 namespace {
 
-std::string trim(std::string_view text)
+std::string Trim(std::string_view text)
 {
     size_t begin = 0, end = text.size();
     while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
@@ -19,13 +19,13 @@ std::string trim(std::string_view text)
     return std::string(text.substr(begin, end - begin));
 }
 
-std::vector<std::string> split_fields(const std::string& line)
+std::vector<std::string> SplitFields(const std::string& line)
 {
     std::vector<std::string> fields;
     size_t start = 0;
     while (true) {
         size_t comma = line.find(',', start);
-        fields.push_back(trim(std::string_view(line).substr(start, comma - start)));
+        fields.push_back(Trim(std::string_view(line).substr(start, comma - start)));
         if (comma == std::string::npos)
             break;
         start = comma + 1;
@@ -34,7 +34,7 @@ std::vector<std::string> split_fields(const std::string& line)
 }
 
 // value = value * base + digit, growing the value by a word when it would overflow.
-void accumulate_digit(MLIB_UINTEGER& value, uint32_t base, uint32_t digit)
+void AccumulateDigit(MLIB_UINTEGER& value, uint32_t base, uint32_t digit)
 {
     uint64_t carry = digit;
     for (int i = 0; i < value.words(); ++i) {
@@ -48,7 +48,7 @@ void accumulate_digit(MLIB_UINTEGER& value, uint32_t base, uint32_t digit)
     }
 }
 
-int significant_bits(const MLIB_UINTEGER& value)
+int SignificantBits(const MLIB_UINTEGER& value)
 {
     for (int i = value.words() - 1; i >= 0; --i)
         if (uint32_t w = value.word(i))
@@ -56,7 +56,7 @@ int significant_bits(const MLIB_UINTEGER& value)
     return 0;
 }
 
-bool read_lines(std::istream& in, std::vector<std::string>& lines)
+bool ReadLines(std::istream& in, std::vector<std::string>& lines)
 {
     std::string line;
     while (std::getline(in, line)) {
@@ -69,7 +69,7 @@ bool read_lines(std::istream& in, std::vector<std::string>& lines)
 
 }  // namespace
 
-bool parse_value(std::string_view text, StimulusValue& value, std::string& error)
+bool ParseValue(std::string_view text, StimulusValue& value, std::string& error)
 {
     std::string_view digits = text;
     value.negative = false;
@@ -95,16 +95,16 @@ bool parse_value(std::string_view text, StimulusValue& value, std::string& error
             error = "malformed value '" + std::string(text) + "'";
             return false;
         }
-        accumulate_digit(magnitude, base, static_cast<uint32_t>(d));
+        AccumulateDigit(magnitude, base, static_cast<uint32_t>(d));
     }
     value.magnitude.resize(magnitude.width());  // assignment keeps the target's width
     value.magnitude = magnitude;
     return true;
 }
 
-MLIB_UINTEGER fit_to_width(const StimulusValue& value, int width, bool& cut)
+MLIB_UINTEGER FitToWidth(const StimulusValue& value, int width, bool& cut)
 {
-    int bits = significant_bits(value.magnitude);
+    int bits = SignificantBits(value.magnitude);
     MLIB_UINTEGER result(0, width);
     result = value.magnitude;  // cut or zero-extended to the width
     if (!value.negative || bits == 0) {
@@ -119,14 +119,14 @@ MLIB_UINTEGER fit_to_width(const StimulusValue& value, int width, bool& cut)
     return negated;
 }
 
-bool read_stimulus(std::istream& in, Stimulus& stimulus, std::string& error)
+bool ReadStimulus(std::istream& in, Stimulus& stimulus, std::string& error)
 {
     std::vector<std::string> lines;
-    if (!read_lines(in, lines) || trim(lines[0]).empty()) {
+    if (!ReadLines(in, lines) || Trim(lines[0]).empty()) {
         error = "the stimulus file is empty: its first line must name design inputs";
         return false;
     }
-    std::vector<std::string> header = split_fields(lines[0]);
+    std::vector<std::string> header = SplitFields(lines[0]);
     int cycles_column = -1;
     for (size_t column = 0; column < header.size(); ++column) {
         if (header[column].empty()) {
@@ -140,9 +140,9 @@ bool read_stimulus(std::istream& in, Stimulus& stimulus, std::string& error)
     }
     for (size_t index = 1; index < lines.size(); ++index) {
         int line_number = static_cast<int>(index) + 1;
-        if (trim(lines[index]).empty() || trim(lines[index])[0] == '#')
+        if (Trim(lines[index]).empty() || Trim(lines[index])[0] == '#')
             continue;  // blank lines and comments
-        std::vector<std::string> fields = split_fields(lines[index]);
+        std::vector<std::string> fields = SplitFields(lines[index]);
         if (fields.size() != header.size()) {
             error = "line " + std::to_string(line_number) + ": " + std::to_string(fields.size()) +
                     " fields where the header names " + std::to_string(header.size());
@@ -153,13 +153,13 @@ bool read_stimulus(std::istream& in, Stimulus& stimulus, std::string& error)
         for (size_t column = 0; column < fields.size(); ++column) {
             StimulusValue value;
             std::string why;
-            if (!parse_value(fields[column], value, why)) {
+            if (!ParseValue(fields[column], value, why)) {
                 error = "line " + std::to_string(line_number) + ", column " + std::to_string(column + 1) + " (" +
                         header[column] + "): " + why;
                 return false;
             }
             if (static_cast<int>(column) == cycles_column) {
-                if (value.negative || significant_bits(value.magnitude) > 30) {
+                if (value.negative || SignificantBits(value.magnitude) > 30) {
                     error = "line " + std::to_string(line_number) + ", column " + std::to_string(column + 1) +
                             " (cycles): a cycle count must be between 0 and 1073741823";
                     return false;

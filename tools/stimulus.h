@@ -18,11 +18,11 @@ struct StimulusValue {
 };
 
 // Parses one value; on failure returns false and says why in error.
-bool parse_value(std::string_view text, StimulusValue& value, std::string& error);
+bool ParseValue(std::string_view text, StimulusValue& value, std::string& error);
 
 // The value as written into an input of the given width: negative values become their two's
 // complement, and bits above the width are cut. cut tells whether anything was lost.
-MLIB_UINTEGER fit_to_width(const StimulusValue& value, int width, bool& cut);
+MLIB_UINTEGER FitToWidth(const StimulusValue& value, int width, bool& cut);
 
 struct StimulusStep {
     int line = 0;                       // line number in the file, from 1
@@ -37,6 +37,6 @@ struct Stimulus {
 
 // Reads a whole stimulus file. On failure returns false with an error that names the line
 // (and the column, for a malformed value).
-bool read_stimulus(std::istream& in, Stimulus& stimulus, std::string& error);
+bool ReadStimulus(std::istream& in, Stimulus& stimulus, std::string& error);
 
 }  // namespace blocktide_cli

@@ -19,6 +19,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/bits.h"
 #include "base/messages.h"
 #include "host/blocktide.h"
 #include "host/formatport.h"
@@ -153,11 +154,6 @@ void NeedArguments(int nrhs, int low, int high, const char* usage)
 
 // ---------------------------------------------------------------- values
 
-uint64_t LowMask(int bits)
-{
-    return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
-}
-
 // Reports, once per input, a value with bits above the input's width (they are cut); a
 // negative value fits while it is a two's complement of the width.
 void WarnIfTooWide(OpenDesign& design, int input, const blocktide::Value& value, bool negative = false)
@@ -167,11 +163,11 @@ void WarnIfTooWide(OpenDesign& design, int input, const blocktide::Value& value,
     bool wide = false;
     for (size_t w = 0; w < value.words().size(); ++w) {
         const int low = 64 * static_cast<int>(w);
-        const uint64_t beyond = kept <= low ? ~uint64_t{0} : ~LowMask(kept - low);
+        const uint64_t beyond = kept <= low ? ~uint64_t{0} : ~LowBitsMask64(kept - low);
         uint64_t bits = value.words()[w];
         if (negative) {
             const int top = value.width() - low; // bits of this word within the value
-            bits = ~bits & LowMask(top);
+            bits = ~bits & LowBitsMask64(top);
         }
         wide = wide || (bits & beyond) != 0;
     }
@@ -716,7 +712,7 @@ void Step(OpenDesign& design, int nlhs, mxArray* plhs[], int nrhs, const mxArray
             bool wide = false;
             column.bits.reserve(count * per);
             for (size_t i = 0; i < count; ++i) {
-                wide = wide || (width < 64 && !negative[i] && (values[i] & ~LowMask(width)) != 0);
+                wide = wide || (width < 64 && !negative[i] && (values[i] & ~LowBitsMask64(width)) != 0);
                 column.bits.push_back(values[i]);
                 for (size_t w = 1; w < per; ++w)
                     column.bits.push_back(negative[i] ? ~uint64_t{0} : 0);

@@ -127,7 +127,7 @@ TEST(SignAdd, WordSumsMatchExactArithmeticForRandomWidths)
     for (int round = 0; round < 40; ++round) {
         int wa = 1 + static_cast<int>(random() % 32), wb = 1 + static_cast<int>(random() % 32);
         int wo = 1 + static_cast<int>(random() % std::max(wa, wb));
-        uint64_t a = random() & Sim::LowBitsMask(wa), b = random() & Sim::LowBitsMask(wb), cin = random() & 1;
+        uint64_t a = random() & LowBitsMask(wa), b = random() & LowBitsMask(wb), cin = random() & 1;
         auto signed_value = [](uint64_t v, int w) { return (int64_t)(v << (64 - w)) >> (64 - w); };
         uint64_t exact = static_cast<uint64_t>(signed_value(a, wa) + signed_value(b, wb) + (int64_t)cin);
         SCOPED_TRACE(testing::Message()
@@ -140,7 +140,7 @@ TEST(SignAdd, WordSumsMatchExactArithmeticForRandomWidths)
         design.Set("add.datab", b);
         design.Set("add.cin", cin);
         design.Run(0);
-        EXPECT_EQ(design.Get("add.dataout"), exact & Sim::LowBitsMask(wo));
+        EXPECT_EQ(design.Get("add.dataout"), exact & LowBitsMask(wo));
         EXPECT_EQ(design.Get("add.cout"), (exact >> wo) & 1);
     }
 }

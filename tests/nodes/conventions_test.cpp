@@ -26,16 +26,16 @@ struct Widths {
     int32_t a = 1, b = 1, o = 1;
 };
 
-Widths read_three_widths(const ParamQuery& query)
+Widths ReadThreeWidths(const ParamQuery& query)
 {
     Widths w;
     Sim::ParamReader params(query);
-    params.read("width", w.a);
-    params.read("width", w.b);
-    params.read("width", w.o);
-    params.read("width_a", w.a);
-    params.read("width_b", w.b);
-    params.read("width_o", w.o);
+    params.Read("width", w.a);
+    params.Read("width", w.b);
+    params.Read("width", w.o);
+    params.Read("width_a", w.a);
+    params.Read("width_b", w.b);
+    params.Read("width_o", w.o);
     return w;
 }
 
@@ -43,34 +43,34 @@ Widths read_three_widths(const ParamQuery& query)
 
 TEST(NodeConventions, LaterNamesOverrideAndMissingNamesKeepPresets)
 {
-    Widths general = read_three_widths(query_of({{"width", ParamValue(12)}}));
+    Widths general = ReadThreeWidths(query_of({{"width", ParamValue(12)}}));
     EXPECT_EQ(general.a, 12);
     EXPECT_EQ(general.b, 12);
     EXPECT_EQ(general.o, 12);
-    Widths specific = read_three_widths(query_of({{"width", ParamValue(12)}, {"width_o", ParamValue(13)}}));
+    Widths specific = ReadThreeWidths(query_of({{"width", ParamValue(12)}, {"width_o", ParamValue(13)}}));
     EXPECT_EQ(specific.a, 12);
     EXPECT_EQ(specific.o, 13);
-    Widths only_output = read_three_widths(query_of({{"width_o", ParamValue(5)}}));
+    Widths only_output = ReadThreeWidths(query_of({{"width_o", ParamValue(5)}}));
     EXPECT_EQ(only_output.a, 1);
     EXPECT_EQ(only_output.o, 5);
-    Widths none = read_three_widths(ParamQuery());
+    Widths none = ReadThreeWidths(ParamQuery());
     EXPECT_EQ(none.b, 1);
 
     std::string text = "preset";
     const ParamQuery mode_query = query_of({{"mode", ParamValue(std::string("SIGNED"))}});
     Sim::ParamReader reader(mode_query);
-    EXPECT_TRUE(reader.read("mode", text));
+    EXPECT_TRUE(reader.Read("mode", text));
     EXPECT_EQ(text, "SIGNED");
-    EXPECT_FALSE(reader.read("other", text));
+    EXPECT_FALSE(reader.Read("other", text));
     EXPECT_EQ(text, "SIGNED");
 }
 
 TEST(NodeConventions, SmallWidthBeyondLimitIsAnInternalReport)
 {
     clear_messages();
-    EXPECT_TRUE(Sim::check_small_width(31, 31, "too wide"));
+    EXPECT_TRUE(Sim::CheckSmallWidth(31, 31, "too wide"));
     EXPECT_TRUE(pending_messages().empty());
-    EXPECT_FALSE(Sim::check_small_width(32, 31, "too wide"));
+    EXPECT_FALSE(Sim::CheckSmallWidth(32, 31, "too wide"));
     ASSERT_EQ(pending_messages().size(), 1u);
     EXPECT_EQ(pending_messages()[0].severity, SEV_INTERNAL);
     EXPECT_EQ(pending_messages()[0].text, "too wide");
@@ -79,10 +79,10 @@ TEST(NodeConventions, SmallWidthBeyondLimitIsAnInternalReport)
 
 TEST(NodeConventions, TraceFormatsSignedAndHexWords)
 {
-    EXPECT_EQ(Sim::trace_format("%d  -->  %08X %s", Sim::trace_signed(0xFFFFFFFFu), 0xABCu, "X0"),
+    EXPECT_EQ(Sim::TraceFormat("%d  -->  %08X %s", Sim::TraceSigned(0xFFFFFFFFu), 0xABCu, "X0"),
               "-1  -->  00000ABC X0");
     std::string long_text(5000, 'a');
-    EXPECT_EQ(Sim::trace_format("%s", long_text.c_str()).size(), 5000u);
+    EXPECT_EQ(Sim::TraceFormat("%s", long_text.c_str()).size(), 5000u);
 }
 
 // Every class the registry makes, narrow and wide, one-bit and bus, signed and pipelined.

@@ -14,8 +14,8 @@ MLIB_UINTEGER fitted(const std::string& text, int width, bool& cut)
 {
     StimulusValue value;
     std::string error;
-    EXPECT_TRUE(parse_value(text, value, error)) << error;
-    return fit_to_width(value, width, cut);
+    EXPECT_TRUE(ParseValue(text, value, error)) << error;
+    return FitToWidth(value, width, cut);
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ TEST(StimulusValues, DecimalHexNegativeAndWide)
     StimulusValue value;
     std::string error;
     for (const char* bad : {"", "-", "0x", "12a", "0xG", "1.5"})
-        EXPECT_FALSE(parse_value(bad, value, error)) << bad;
+        EXPECT_FALSE(ParseValue(bad, value, error)) << bad;
 }
 
 TEST(StimulusFiles, HeaderCyclesColumnAndSteps)
@@ -69,7 +69,7 @@ TEST(StimulusFiles, HeaderCyclesColumnAndSteps)
     std::istringstream in("b, cycles ,a\r\n1,2,0x10\n\n# a comment\n-1,1,7\n");
     Stimulus stimulus;
     std::string error;
-    ASSERT_TRUE(read_stimulus(in, stimulus, error)) << error;
+    ASSERT_TRUE(ReadStimulus(in, stimulus, error)) << error;
     ASSERT_EQ(stimulus.inputs, (std::vector<std::string>{"b", "a"}));
     ASSERT_EQ(stimulus.steps.size(), 2u);
     EXPECT_EQ(stimulus.steps[0].cycles, 2);
@@ -94,7 +94,7 @@ TEST(StimulusFiles, ErrorsNameLineAndColumn)
         std::istringstream in(c.text);
         Stimulus stimulus;
         std::string error;
-        EXPECT_FALSE(read_stimulus(in, stimulus, error)) << c.text;
+        EXPECT_FALSE(ReadStimulus(in, stimulus, error)) << c.text;
         EXPECT_EQ(error, c.error);
     }
 }
