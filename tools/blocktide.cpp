@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <malloc.h>
 #include <optional>
@@ -28,7 +29,7 @@
 
 namespace {
 
-using blocktide_cli::Stimulus;
+using blocktide_cli::StimulusReader;
 using blocktide_cli::StimulusStep;
 
 void Fail(const std::string& text)
@@ -157,15 +158,16 @@ std::vector<std::string> SplitNames(const std::string& text)
 }
 
 // Shows progress on standard error once a run has taken a few seconds, when it is a terminal.
+// The share done is asked for only when a line is shown.
 class Progress {
 public:
-    explicit Progress(long long total) : total(total), start(Clock::now()), last(start) {}
+    explicit Progress(std::function<double()> share_done) : share_done(std::move(share_done)) {}
     ~Progress()
     {
         if (shown)
             std::fputs("\n", stderr);
     }
-    void Update(long long done)
+    void Update(long long cycle)
     {
         if (!terminal)
             return;
@@ -174,14 +176,14 @@ public:
             return;
         last = now;
         shown = true;
-        std::fprintf(stderr, "\rcycle %lld of %lld (%.0f%%)", done, total, total ? 100.0 * done / total : 100.0);
+        std::fprintf(stderr, "\rcycle %lld (%.0f%%)", cycle, 100.0 * share_done());
         std::fflush(stderr);
     }
 
 private:
     using Clock = std::chrono::steady_clock;
-    long long total;
-    Clock::time_point start, last;
+    std::function<double()> share_done;
+    Clock::time_point start = Clock::now(), last = start;
     bool terminal = isatty(fileno(stderr)) != 0;
     bool shown = false;
 };
@@ -247,26 +249,32 @@ int RunSim(const SimOptions& options)
         return 1;
     }
 
-    Stimulus stimulus;
+    // The stimulus is read a step at a time as the run goes; without one, --cycles one-cycle
+    // steps (one by default) with the inputs at their defaults.
+    std::ifstream stimulus_file;
+    std::optional<StimulusReader> stimulus;
+    StimulusStep step;
+    std::string error;
     if (!options.stimulus.empty()) {
-        std::ifstream in(options.stimulus);
-        if (!in) {
+        stimulus_file.open(options.stimulus, std::ios::binary);
+        if (!stimulus_file) {
             Fail("cannot read the stimulus file " + options.stimulus);
             return 1;
         }
-        std::string error;
-        if (!blocktide_cli::ReadStimulus(in, stimulus, error)) {
+        stimulus.emplace(stimulus_file);
+        StimulusReader::Result first = StimulusReader::Result::Failed;
+        if (stimulus->ReadHeader(error))
+            first = stimulus->Next(step, error);
+        if (first == StimulusReader::Result::Failed) {
             Fail(options.stimulus + ": " + error);
             return 1;
         }
-        if (stimulus.steps.empty()) {
+        if (first == StimulusReader::Result::End) {
             Fail(options.stimulus + ": the stimulus file has no steps: every line after the first is one step");
             return 1;
         }
     }
-    // Without a stimulus: --cycles one-cycle steps (one by default), the inputs at their defaults,
-    // made as they run rather than all at once.
-    const long long generated_steps = options.stimulus.empty() ? (options.cycles < 0 ? 1 : options.cycles) : 0;
+    const long long generated_steps = options.cycles < 0 ? 1 : options.cycles;
 
     blocktide::SimulationOptions sim_options;
     sim_options.hex_directory = options.hexdir;
@@ -285,7 +293,8 @@ int RunSim(const SimOptions& options)
 
     // Which stimulus column writes which input, and which outputs the CSV shows.
     std::vector<int> column_input;
-    for (const std::string& name : stimulus.inputs) {
+    const std::vector<std::string> no_columns;
+    for (const std::string& name : stimulus ? stimulus->Inputs() : no_columns) {
         auto found = std::find(input_names.begin(), input_names.end(), name);
         if (found == input_names.end()) {
             Fail(options.stimulus + ": '" + name + "' is not a design input");
@@ -319,13 +328,10 @@ int RunSim(const SimOptions& options)
         Fail(failure);
         return 1;
     }
-    const bool write_csv = true; // a row per step, as for a stimulus of empty lines
-    if (write_csv) {
-        std::string header = "cycle";
-        for (const std::string& name : shown_names)
-            header += "," + name;
-        csv.Write(header + "\n");
-    }
+    std::string header = "cycle"; // then a row per step; --cycles as a stimulus of empty lines
+    for (const std::string& name : shown_names)
+        header += "," + name;
+    csv.Write(header + "\n");
 
     if (!options.vcd.empty()) {
         try {
@@ -336,16 +342,23 @@ int RunSim(const SimOptions& options)
         }
     }
 
-    long long total_cycles = generated_steps;
-    for (const StimulusStep& step : stimulus.steps)
-        total_cycles += step.cycles;
-    Progress progress(total_cycles);
+    std::uintmax_t stimulus_size = 0;
+    if (stimulus) {
+        std::error_code ignored;
+        stimulus_size = std::filesystem::file_size(options.stimulus, ignored);
+    }
+    long long cycle = 0, step_number = 0;
+    Progress progress([&]() -> double {
+        if (!stimulus)
+            return generated_steps ? double(step_number) / double(generated_steps) : 1.0;
+        const auto at = stimulus_file.tellg();
+        return stimulus_size && at >= 0 ? std::min(1.0, double(at) / double(stimulus_size)) : 0.0;
+    });
     std::set<int> warned_inputs;
-    long long cycle = 0;
-    const size_t step_count = options.stimulus.empty() ? static_cast<size_t>(generated_steps) : stimulus.steps.size();
-    StimulusStep generated{0, 1, {}};
-    for (size_t number = 0; number < step_count; ++number) {
-        const StimulusStep& step = options.stimulus.empty() ? generated : stimulus.steps[number];
+    StimulusReader::Result next = StimulusReader::Result::Step;
+    if (!stimulus)
+        next = generated_steps > 0 ? StimulusReader::Result::Step : StimulusReader::Result::End;
+    while (next == StimulusReader::Result::Step) {
         for (size_t column = 0; column < step.values.size(); ++column) {
             int index = column_input[column];
             const blocktide::Port& input = sim.Inputs()[static_cast<size_t>(index)];
@@ -360,13 +373,20 @@ int RunSim(const SimOptions& options)
         }
         sim.Run(step.cycles); // the waveform, when open, takes every cycle
         cycle += step.cycles;
+        ++step_number;
         progress.Update(cycle);
-        if (write_csv) {
-            std::string row = std::to_string(cycle);
-            for (size_t column = 0; column < shown.size(); ++column)
-                row += "," + (shown[column] >= 0 ? sim.Read(shown[column]) : sim.Peek(shown_names[column])).to_hex();
-            csv.Write(row + "\n");
-        }
+        std::string row = std::to_string(cycle);
+        for (size_t column = 0; column < shown.size(); ++column)
+            row += "," + (shown[column] >= 0 ? sim.Read(shown[column]) : sim.Peek(shown_names[column])).to_hex();
+        csv.Write(row + "\n");
+        if (stimulus)
+            next = stimulus->Next(step, error);
+        else if (step_number == generated_steps)
+            next = StimulusReader::Result::End;
+    }
+    if (next == StimulusReader::Result::Failed) {
+        Fail(options.stimulus + ": " + error);
+        return 1;
     }
     try {
         sim.CloseWaveform();

@@ -98,3 +98,75 @@ TEST(StimulusFiles, ErrorsNameLineAndColumn)
         EXPECT_EQ(error, c.error);
     }
 }
+
+TEST(StimulusFiles, SpreadsheetHeadersAndRepeatedColumns)
+{
+    std::istringstream in("\xEF\xBB\xBF\"a\", \"b \"\"x\"\"\" ,cycles\n\"1\",2,3\n");
+    Stimulus stimulus;
+    std::string error;
+    ASSERT_TRUE(ReadStimulus(in, stimulus, error)) << error;
+    EXPECT_EQ(stimulus.inputs, (std::vector<std::string>{"a", "b \"x\""}));
+    ASSERT_EQ(stimulus.steps.size(), 1u);
+    EXPECT_EQ(stimulus.steps[0].values[0].magnitude.to_uint(), 1u);
+    EXPECT_EQ(stimulus.steps[0].cycles, 3);
+
+    for (const char* repeated : {"a,b,a\n1,2,3\n", "cycles,a,cycles\n1,2,3\n"}) {
+        std::istringstream again(repeated);
+        Stimulus ignored;
+        EXPECT_FALSE(ReadStimulus(again, ignored, error)) << repeated;
+        EXPECT_NE(error.find("line 1, column 3: '"), std::string::npos) << error;
+        EXPECT_NE(error.find("names a column already"), std::string::npos) << error;
+    }
+}
+
+TEST(StimulusFiles, LongValuesAndLinesAreBoundedAndExact)
+{
+    // A decimal value at the digit limit is read exactly (10^20000 - 1 is odd and ends in ...9999);
+    // one digit more is refused with a pointer to hexadecimal.
+    StimulusValue value;
+    std::string error;
+    ASSERT_TRUE(ParseValue(std::string(kMaxDecimalDigits, '9'), value, error)) << error;
+    EXPECT_EQ(value.magnitude.word(0) % 16, (10000 - 1) % 16);  // 10^k is 0 mod 16 for k >= 4
+    EXPECT_FALSE(ParseValue(std::string(kMaxDecimalDigits + 1, '1'), value, error));
+    EXPECT_NE(error.find("hexadecimal"), std::string::npos) << error;
+
+    // Hexadecimal of a megabit, read digit for digit.
+    std::string hex = "0x8" + std::string(262142, '0') + "1";
+    ASSERT_TRUE(ParseValue(hex, value, error)) << error;
+    bool cut = false;
+    MLIB_UINTEGER fitted = FitToWidth(value, 1048580, cut);
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(fitted.word(0), 1u);
+    EXPECT_EQ(fitted.bit(1048575), 1);
+    EXPECT_EQ(fitted.bit(1048574), 0);
+
+    // Decimal and hexadecimal agree beyond one word of nine-digit chunks.
+    ASSERT_TRUE(ParseValue("123456789012345678901234567890", value, error));
+    StimulusValue same;
+    ASSERT_TRUE(ParseValue("0x18EE90FF6C373E0EE4E3F0AD2", same, error));
+    EXPECT_TRUE(FitToWidth(value, 128, cut) == FitToWidth(same, 128, cut));
+
+    // A line beyond the limit is refused without being held whole.
+    std::string line(kMaxStimulusLine + 1, ',');
+    std::istringstream in("a\n" + line + "\n");
+    StimulusReader reader(in);
+    ASSERT_TRUE(reader.ReadHeader(error));
+    StimulusStep step;
+    EXPECT_EQ(reader.Next(step, error), StimulusReader::Result::Failed);
+    EXPECT_EQ(error, "line 2: longer than 67108864 characters");
+}
+
+TEST(StimulusFiles, StepsAreReadOneAtATimeAndErrorsComeInOrder)
+{
+    std::istringstream in("a\n1\n2\nbad\n4\n");
+    StimulusReader reader(in);
+    std::string error;
+    ASSERT_TRUE(reader.ReadHeader(error));
+    StimulusStep step;
+    ASSERT_EQ(reader.Next(step, error), StimulusReader::Result::Step);
+    EXPECT_EQ(step.values[0].magnitude.to_uint(), 1u);
+    ASSERT_EQ(reader.Next(step, error), StimulusReader::Result::Step);
+    EXPECT_EQ(step.line, 3);
+    EXPECT_EQ(reader.Next(step, error), StimulusReader::Result::Failed);
+    EXPECT_EQ(error, "line 4, column 1 (a): malformed value 'bad'");
+}
