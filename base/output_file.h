@@ -27,9 +27,10 @@ public:
     bool Commit(std::string& error);
     // Closes the stream without committing, for a writer that reopens WritePath() itself.
     void CloseStream();
+    // Closes without committing: a temporary file is removed and the path left as it was.
+    void Discard();
 
 private:
-    void Discard();
 
     std::string path;       // what the user named
     std::string write_path; // the temporary file, or `path` when written directly

@@ -654,6 +654,14 @@ void Simulation::CloseWaveform()
         throw Error("a write to the waveform file failed");
 }
 
+void Simulation::DiscardWaveform()
+{
+    BLOCKTIDE_CALL(*state_);
+    if (state_->waveform)
+        state_->waveform->Discard();
+    state_->waveform.reset();
+}
+
 std::vector<Message> Simulation::TakeMessages()
 {
     {

@@ -188,6 +188,8 @@ public:
     void OpenWaveform(const std::string& path, const std::vector<std::string>& patterns = {});
     // Closes the waveform; throws Error when a write to it failed.
     void CloseWaveform();
+    // Closes the waveform and removes its file, for a run that failed part way.
+    void DiscardWaveform();
 
     // For each cycle i: writes every input's value i, runs one cycle and reads every named
     // output into its value i. Every input holds the same number of cycles; that many run.

@@ -156,15 +156,27 @@ void Waveform::Sample(long long cycle)
 
 bool Waveform::Close()
 {
-    if (manager) {
-        manager->SetChangeLog(nullptr);
-        manager = nullptr;
-    }
+    StopChangeLog();
     if (!file)
         return true;
     file = nullptr;
     std::string ignored;
     return output.Commit(ignored);
+}
+
+void Waveform::Discard()
+{
+    StopChangeLog();
+    file = nullptr;
+    output.Discard();
+}
+
+void Waveform::StopChangeLog()
+{
+    if (manager) {
+        manager->SetChangeLog(nullptr);
+        manager = nullptr;
+    }
 }
 
 } // namespace Sim

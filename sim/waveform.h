@@ -36,6 +36,8 @@ public:
     void Sample(long long cycle);
     // Flushes and closes, and stops the manager's list; false when a write failed.
     bool Close();
+    // Stops as Close does but keeps nothing: a run that failed leaves no waveform behind.
+    void Discard();
     bool IsOpen() const { return file != nullptr; }
 
 private:
@@ -46,6 +48,7 @@ private:
         long long seen = 0;   // the last cycle it was looked at
     };
     void Write(Trace& trace);
+    void StopChangeLog();
 
     std::vector<Trace> traces;
     // The traces of each node whose change they follow: the node owning the port, or for an

@@ -385,6 +385,7 @@ int RunSim(const SimOptions& options)
             next = StimulusReader::Result::End;
     }
     if (next == StimulusReader::Result::Failed) {
+        sim.DiscardWaveform();
         Fail(options.stimulus + ": " + error);
         return 1;
     }
