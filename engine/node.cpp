@@ -2,8 +2,9 @@
 // initialisation and the clock edge of registered outputs.
 #include "engine/node.h"
 
-#include "engine/constant_node.h"
+#include "base/limits.h"
 #include "base/messages.h"
+#include "engine/constant_node.h"
 
 namespace Sim {
 
@@ -54,10 +55,17 @@ void Node_Base::CreatePorts(const ParamQuery&)
                Name());
 }
 
-int Node_Base::CheckedPortWidth(const std::string& port_name, int width) const
+int Node_Base::CheckedPortWidth(const std::string& port_name, int64_t width) const
 {
-    if (width >= 1)
-        return width;
+    if (width >= 1 && width <= kMaxBits)
+        return static_cast<int>(width);
+    if (width > kMaxBits) {
+        // A width from a corrupt or hostile netlist: refusing it keeps the allocation bounded.
+        report(SEV_ERROR, "Port '" + port_name + "' of node '" + Name() + "' was given width " +
+                              std::to_string(width) + ", more than the " + std::to_string(kMaxBits) +
+                              " bits a port may have; a width of 1 is used instead.");
+        return 1;
+    }
     report(SEV_WARNING, "Port '" + port_name + "' of node '" + Name() + "' was given width " +
                             std::to_string(width) + "; a width of 1 is used instead.");
     return 1;

@@ -134,8 +134,8 @@ public:
     static Node_Base* DriverOf(const Port_Base* input_port);
 
 protected:
-    // The width a factory may use: at least 1, with a report when the request was not.
-    int CheckedPortWidth(const std::string& port_name, int width) const;
+    // The width a factory may use: 1 to kMaxBits, with a report (and 1) when the request was not.
+    int CheckedPortWidth(const std::string& port_name, int64_t width) const;
     // For the port factories: a port of class P, placed in the manager's port arena when the
     // node has a manager (ports then lie dense, in creation order), else made with new.
     template <class P, class... Args> Port_Base* MakePort(Args&&... args);

@@ -99,7 +99,7 @@ void Node_ParallelAdd::CreatePorts(const ParamQuery& query)
     if (!LoadWithParameters("modlib_mrvpar_add.dll", p, query))
         return;
     AddModelClock("clock");
-    AddModelInput("data", p.Integer("width") * p.Integer("size"), KIND_NONE);
+    AddModelInput("data", int64_t{p.Integer("width")} * p.Integer("size"), KIND_NONE);
     AddModelInput("aclr", 1, KIND_ZERO);
     AddModelInput("clken", 1, KIND_ONE);
     AddModelOutput("result", p.Integer("widthr"));

@@ -158,8 +158,8 @@ void Node_MrvMultAdd::CreatePorts(const ParamQuery& query)
     const int width_b = p.Integer("width_b");
     for (const char* clock : {"clock0", "clock1", "clock2", "clock3"})
         AddModelClock(clock);
-    AddModelInput("dataa", width_a * multipliers, KIND_NONE);
-    AddModelInput("datab", width_b * multipliers, KIND_NONE);
+    AddModelInput("dataa", int64_t{width_a} * multipliers, KIND_NONE);
+    AddModelInput("datab", int64_t{width_b} * multipliers, KIND_NONE);
     AddModelInput("scanina", width_a, KIND_NONE);
     AddModelInput("scaninb", width_b, KIND_NONE);
     for (const char* control : {"aclr3", "aclr2", "aclr1", "aclr0", "ena3", "ena2", "ena1", "ena0", "signa", "signb",

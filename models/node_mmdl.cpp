@@ -182,16 +182,18 @@ void Node_MMDL::AddModelClock(const std::string& port_name)
     Announce(port_name, 1, 1);
 }
 
-void Node_MMDL::AddModelInput(const std::string& port_name, int width, int default_kind)
+void Node_MMDL::AddModelInput(const std::string& port_name, int64_t requested_width, int default_kind)
 {
+    const int width = CheckedPortWidth(port_name, requested_width);
     Announce(port_name, 0, width);
     Port_Base* port = AddPort(CreateInputPort(port_name, width, default_kind));
     int port_width = port ? port->Width() : 1;
     inputs.push_back(std::make_unique<InputRecord>(InputRecord{this, port_name, port, MLIB_UINTEGER(0, port_width)}));
 }
 
-void Node_MMDL::AddModelOutput(const std::string& port_name, int width)
+void Node_MMDL::AddModelOutput(const std::string& port_name, int64_t requested_width)
 {
+    const int width = CheckedPortWidth(port_name, requested_width);
     Announce(port_name, 1, width);
     Port_Base* port = AddPort(CreateOutputPort(port_name, width));
     outputs.push_back(std::make_unique<OutputRecord>(OutputRecord{this, port_name, port}));

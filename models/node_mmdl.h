@@ -50,8 +50,10 @@ protected:
     void AddStringParameter(const std::string& parameter, const std::string& value);
     void AddIntegerParameter(const std::string& parameter, int32_t value);
     void AddModelClock(const std::string& port_name);
-    void AddModelInput(const std::string& port_name, int width, int default_kind);
-    void AddModelOutput(const std::string& port_name, int width);
+    // Widths come from parameters (products of them for grouped ports), checked as every
+    // port's width is before the model hears of them.
+    void AddModelInput(const std::string& port_name, int64_t width, int default_kind);
+    void AddModelOutput(const std::string& port_name, int64_t width);
     // Hands every parameter to the model in list order; the text parameter named
     // `replaced` (if any) is handed as `replacement` instead of its own value.
     void HandOverParameters(const ModelParameters& parameters, const char* replaced = nullptr,

@@ -24,7 +24,7 @@ private:
         is_signed = Is("lpm_representation", "SIGNED", "UNSIGNED");
         fixed = Is("lpm_direction", "ADD", "UNUSED") ? 1 : Is("lpm_direction", "SUB", "UNUSED") ? -1 : 0;
         width = Width(result);
-        pipeline.Configure(static_cast<int>(std::max<int64_t>(0, Integer("lpm_pipeline", 0))), width + 2);
+        pipeline.Configure(PipelineDepth("lpm_pipeline", width + 2), width + 2);
         modlib::Replace(packed, MLIB_UINTEGER(0, width + 2));
     }
 

@@ -20,7 +20,7 @@ private:
     {
         CheckSupported("lpm_representation", "UNSIGNED", {"UNSIGNED", "SIGNED"});
         is_signed = Is("lpm_representation", "SIGNED", "UNSIGNED");
-        pipeline.Configure(static_cast<int>(std::max<int64_t>(0, Integer("lpm_pipeline", 0))), Width(result));
+        pipeline.Configure(PipelineDepth("lpm_pipeline", Width(result)), Width(result));
     }
 
     MLIB_UINTEGER Product() const

@@ -31,7 +31,7 @@ private:
         const int address_width = static_cast<int>(Integer("lpm_widthad", 1));
         // One word or none (the bridge hands 1 when the netlist gives no size) means a full
         // address range.
-        int64_t depth = Integer("lpm_numwords", 0);
+        int64_t depth = BoundedInteger("lpm_numwords", 0, 0, kMaxWords);
         if (depth <= 1)
             depth = int64_t(1) << std::min(std::max(address_width, 0), 30);
         if (!memory.Configure(width, depth))

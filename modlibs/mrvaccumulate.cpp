@@ -24,7 +24,7 @@ private:
         representation_signed = Is("lpm_representation", "SIGNED", "UNSIGNED");
         width = Width(result);
         modlib::Replace(state, MLIB_UINTEGER(0, width + 2));
-        latency.Configure(static_cast<int>(std::max<int64_t>(0, Integer("extra_latency", 0))), width + 2);
+        latency.Configure(PipelineDepth("extra_latency", width + 2), width + 2);
     }
 
     void Accumulate()

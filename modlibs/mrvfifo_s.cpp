@@ -16,7 +16,7 @@ private:
     void Configure() override
     {
         CheckSupported("lpm_showahead", "OFF", {"OFF", "ON"});
-        const int64_t words = std::max<int64_t>(1, Integer("lpm_numwords", 2));
+        const int64_t words = BoundedInteger("lpm_numwords", 2, 1, kMaxWords);
         fifo.Configure(Width(q), words, Is("lpm_showahead", "ON", "OFF"), Is("allow_rwcycle_when_full", "ON", "OFF"));
         if (fifo.Capacity() < words)
             Warn("a FIFO of " + std::to_string(words) + " words is too large; it holds " +

@@ -79,8 +79,8 @@ private:
         if (requested != multipliers)
             Warn("parameter number_of_multipliers = " + std::to_string(requested) + " is not supported; " +
                  std::to_string(multipliers) + " multipliers are modelled");
-        width_a = static_cast<int>(std::max<int64_t>(1, Integer("width_a", 1)));
-        width_b = static_cast<int>(std::max<int64_t>(1, Integer("width_b", 1)));
+        width_a = static_cast<int>(BoundedInteger("width_a", 1, 1, kMaxOperandBits));
+        width_b = static_cast<int>(BoundedInteger("width_b", 1, 1, kMaxOperandBits));
         width_result = Width(result);
         working = std::max(width_result, width_a + width_b + 4) + 1;
         for (const char* feature : {"chainout_adder", "chainout_rounding", "chainout_saturation", "output_rounding",
@@ -114,7 +114,7 @@ private:
         sign_b.clock = input_b[0].clock;
         sign_a.enable = input_a[0].enable;
         sign_b.enable = input_b[0].enable;
-        latency.Configure(static_cast<int>(std::max<int64_t>(0, Integer("extra_latency", 0))), width_result);
+        latency.Configure(PipelineDepth("extra_latency", width_result), width_result);
         sign_a_source = SignSource(signa, "port_signa", "representation_a");
         sign_b_source = SignSource(signb, "port_signb", "representation_b");
         direction1 = DirectionSource("multiplier1_direction", "port_addnsub1", addnsub1);
@@ -256,6 +256,9 @@ private:
     int multipliers = 1;                // number_of_multipliers, 1 to 4
     int width_a = 1;                    // bits per dataa operand
     int width_b = 1;                    // bits per datab operand
+    // Products take time quadratic in the operand width: 64 Kibit operands keep an evaluation
+    // within milliseconds, far beyond any multiplier block.
+    static constexpr int64_t kMaxOperandBits = int64_t(1) << 16;
     int width_result = 1;               // the result port's width
     int working = 8;                    // width of products and sums inside the model
     bool accumulate = false;            // the output register accumulates

@@ -21,9 +21,13 @@ private:
         CheckSupported("representation", "UNSIGNED", {"UNSIGNED", "SIGNED"});
         CheckSupported("msw_subtract", "NO", {"NO", "YES"});
         CheckSupported("result_alignment", "LSB", {"LSB", "MSB"});
-        word_width = static_cast<int>(std::max<int64_t>(1, Integer("width", 4)));
         words = static_cast<int>(std::clamp<int64_t>(Integer("size", 2), 1, 4096));
-        shift = static_cast<int>(std::clamp<int64_t>(Integer("shift", 0), 0, 4096));
+        // Every evaluation adds `words` terms as wide as the sum: their span is bounded so that
+        // an evaluation stays within kMaxSumWork bits of work.
+        const int64_t span = std::min<int64_t>(kMaxBits, kMaxSumWork / words);
+        word_width = static_cast<int>(BoundedInteger("width", 4, 1, span));
+        shift = static_cast<int>(
+            BoundedInteger("shift", 0, 0, words > 1 ? std::min<int64_t>(4096, (span - word_width) / (words - 1)) : 4096));
         is_signed = Is("representation", "SIGNED", "UNSIGNED");
         subtract_last = Is("msw_subtract", "YES", "NO");
         msb_aligned = Is("result_alignment", "MSB", "LSB");
@@ -31,7 +35,7 @@ private:
         while ((1 << log2_size) < words)
             ++log2_size;
         full_width = word_width + (words - 1) * shift + log2_size;
-        pipeline.Configure(static_cast<int>(std::max<int64_t>(0, Integer("pipeline", 0))), Width(result));
+        pipeline.Configure(PipelineDepth("pipeline", Width(result)), Width(result));
     }
 
     MLIB_UINTEGER Sum() const
@@ -69,6 +73,7 @@ private:
     Slot clken = DeclareInput("clken");
     Slot result = DeclareOutput("result");
 
+    static constexpr int64_t kMaxSumWork = int64_t(1) << 24;
     int word_width = 4;          // bits per input word
     int words = 2;               // number of input words
     int shift = 0;               // left shift of each word over the previous one

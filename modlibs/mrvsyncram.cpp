@@ -61,7 +61,7 @@ private:
         const std::string s(side);
         port.width = Width(q_slot);
         const int address_width = static_cast<int>(Integer(("widthad_" + s).c_str(), 1));
-        port.depth = Integer(("numwords_" + s).c_str(), 0);
+        port.depth = BoundedInteger(("numwords_" + s).c_str(), 0, 0, kMaxWords);
         if (port.depth <= 0)
             port.depth = int64_t(1) << std::min(std::max(address_width, 0), 30);
         port.clock = ClockNamed(Text(clock_parameter, clock_default));
@@ -74,7 +74,7 @@ private:
         port.output_clear = ClearNamed(Text(("outdata_aclr_" + s).c_str(), "NONE"));
         port.write_clear = ClearNamed(Text(("wrcontrol_aclr_" + s).c_str(), s == "a" ? "CLEAR0" : "NONE"));
         port.address_clear = ClearNamed(Text(("address_aclr_" + s).c_str(), "NONE"));
-        port.byte_enables = static_cast<int>(Integer(("width_byteena_" + s).c_str(), 1));
+        port.byte_enables = static_cast<int>(BoundedInteger(("width_byteena_" + s).c_str(), 1, 1, kMaxBits));
         port.old_data = Is(("read_during_write_mode_port_" + s).c_str(), "OLD_DATA", "NEW_DATA_NO_NBE_READ");
         port.address = 0;
         modlib::Replace(port.latch, MLIB_UINTEGER(0, port.width));
@@ -98,7 +98,7 @@ private:
         b.reads = dual || bidir;
         b.writes = bidir;
         mixed_new_data = Is("read_during_write_mode_mixed_ports", "NEW_DATA", "DONT_CARE");
-        byte_size = std::max<int>(1, static_cast<int>(Integer("byte_size", 8)));
+        byte_size = static_cast<int>(BoundedInteger("byte_size", 8, 1, kMaxBits));
         modlib::Replace(old_a, MLIB_UINTEGER(0, a.width));
         modlib::Replace(old_b, MLIB_UINTEGER(0, b.width));
 

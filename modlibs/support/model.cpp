@@ -99,6 +99,23 @@ void Model::Warn(const std::string& text)
     modlib::Warn(kind + " model: " + text);
 }
 
+int64_t Model::BoundedInteger(const char* name, int64_t fallback, int64_t low, int64_t high)
+{
+    const int64_t requested = Integer(name, fallback);
+    if (requested > high) {
+        Warn("parameter " + std::string(name) + " = " + std::to_string(requested) + " is too large; " +
+             std::to_string(high) + " is used");
+        return high;
+    }
+    return std::max(requested, low);
+}
+
+int Model::PipelineDepth(const char* name, int width)
+{
+    const int64_t most = std::min(kMaxPipelineDepth, kMaxPipelineBits / std::max(width, 1));
+    return static_cast<int>(BoundedInteger(name, 0, 0, most));
+}
+
 void Model::CheckSupported(const char* name, const char* fallback, std::initializer_list<const char*> accepted)
 {
     std::string value = parameters.Text(name, fallback);

@@ -28,6 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/limits.h"
 #include "base/mlib_integer.h"
 #include "models/modlib_interface.h"
 #include "parameters.h"
@@ -68,6 +69,17 @@ protected:
     const ParameterTable& Parameters() const { return parameters; }
     std::string Text(const char* name, const char* fallback) const { return parameters.Text(name, fallback); }
     int64_t Integer(const char* name, int64_t fallback) const { return parameters.Integer(name, fallback); }
+    // An integer parameter held to [low, high]: a value below reads as low, one above as high
+    // with a warning, so a damaged netlist cannot ask for an unbounded allocation.
+    int64_t BoundedInteger(const char* name, int64_t fallback, int64_t low, int64_t high);
+    // A pipeline depth parameter (at least 0) bounded so that its stages of `width` bits stay
+    // within kMaxPipelineBits and kMaxPipelineDepth.
+    int PipelineDepth(const char* name, int width);
+    static constexpr int64_t kMaxPipelineDepth = 1 << 16;
+    static constexpr int64_t kMaxPipelineBits = int64_t(1) << 26;
+    // Word counts are bounded far above any memory (whose contents are bounded in bits) so
+    // that products of a word count and a width cannot overflow.
+    static constexpr int64_t kMaxWords = int64_t(1) << 40;
     bool Is(const char* name, const char* expected, const char* fallback) const
     {
         return parameters.Is(name, expected, fallback);

@@ -57,9 +57,9 @@ bool Memory::Configure(int word_width, int64_t word_count)
 {
     width = std::max(word_width, 1);
     depth = std::max<int64_t>(word_count, 0);
-    bool fits = depth <= kMaxBits / width;
+    bool fits = depth <= kMaxContentBits / width;
     if (!fits)
-        depth = kMaxBits / width;
+        depth = kMaxContentBits / width;
     bits.assign(static_cast<size_t>((depth * width + 31) / 32), 0u);
     return fits;
 }

@@ -40,9 +40,9 @@ uint64_t ToU64(const MLIB_UINTEGER& v);
 // widths (mixed-width dual-port RAMs) see the same bits. Starts all zero.
 class Memory {
 public:
-    // Sizes and clears the memory. Sizes beyond kMaxBits are cut to fit; returns false then.
+    // Sizes and clears the memory. Sizes beyond kMaxContentBits are cut to fit; returns false then.
     bool Configure(int width, int64_t depth);
-    static constexpr int64_t kMaxBits = int64_t(1) << 28;  // 32 MiB of contents at most
+    static constexpr int64_t kMaxContentBits = int64_t(1) << 28;  // 32 MiB of contents at most
 
     int Width() const { return width; }
     int64_t Depth() const { return depth; }
