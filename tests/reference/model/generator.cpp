@@ -116,7 +116,17 @@ private:
         t.msb = t.lsb + width - 1;
         t.ranged = !(s.width == 1 && Chance(0.6));
         t.inverted = Chance(0.15);
+        t.parenthesized = Chance(0.05);
         return t;
+    }
+
+    // A source, the most recent ones preferred as the profile asks (deeper logic).
+    const Source& Pick(const std::vector<const Source*>& candidates)
+    {
+        const int n = static_cast<int>(candidates.size());
+        if (Chance(p_.recent_bias))
+            return *candidates[n - 1 - Below(std::min(n, 3))];
+        return *candidates[Below(n)];
     }
 
     // Terms totalling `width` bits from sources made before instance `before`.
@@ -137,7 +147,7 @@ private:
                 if (s->width >= width)
                     wide.push_back(s);
             if (!wide.empty()) {
-                terms.push_back(Slice(*wide[Below(static_cast<int>(wide.size()))], width));
+                terms.push_back(Slice(Pick(wide), width));
                 return terms;
             }
         }
@@ -147,9 +157,15 @@ private:
             if (Chance(0.1)) {
                 terms.push_back(Literal(bits, Chance(0.5)));
             } else {
-                const Source& s = *candidates[Below(static_cast<int>(candidates.size()))];
+                const Source& s = Pick(candidates);
                 bits = std::min(bits, s.width);
-                terms.push_back(Slice(s, bits));
+                const Term t = Slice(s, bits);
+                // A slice repeated (written as a replication) now and then.
+                for (int repeat = Chance(0.05) ? Between(2, 3) : 1; repeat > 0 && left >= bits; --repeat) {
+                    terms.push_back(t);
+                    left -= bits;
+                }
+                continue;
             }
             left -= bits;
         }
@@ -541,6 +557,7 @@ Profile NamedProfile(const std::string& name)
         p.max_instances = 45;
         p.lines = 12;
         p.feedback = false;
+        p.recent_bias = 0.6;
         return p;
     }
     if (name == "selection") {

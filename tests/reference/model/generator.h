@@ -25,6 +25,7 @@ struct Profile {
     double control_active = 0.25;   // chance that a control input is written nonzero
     bool feedback = true;           // register data may read any signal, later ones included
     bool settle_lines = true;       // some lines only settle (no clock edge)
+    double recent_bias = 0.15;      // chance that a term reads one of the latest signals
 };
 
 struct Generated {

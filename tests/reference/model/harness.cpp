@@ -283,8 +283,8 @@ Design WithoutInstances(const Design& d, const std::vector<bool>& keep)
     return r;
 }
 
-// Inputs that no expression reads are dropped, with their writes.
-void DropUnreadInputs(Design& d, Stimulus& s)
+// Inputs, constant wires and aliases that no expression reads are dropped, with their writes.
+void DropUnreadSignals(Design& d, Stimulus& s)
 {
     std::set<std::string> read;
     auto note = [&](const Expression& e) {
@@ -305,6 +305,16 @@ void DropUnreadInputs(Design& d, Stimulus& s)
             kept.push_back(d.inputs[i]);
         }
     d.inputs = kept;
+    std::vector<ConstantWire> constants;
+    for (const ConstantWire& k : d.constants)
+        if (read.count(k.name))
+            constants.push_back(k);
+    d.constants = constants;
+    std::vector<Alias> aliases;
+    for (const Alias& a : d.aliases)
+        if (read.count(a.name))
+            aliases.push_back(a);
+    d.aliases = aliases;
     for (StimulusLine& line : s) {
         std::vector<Write> writes;
         for (Write& w : line.writes)
@@ -356,7 +366,7 @@ void Reduce(Design& design, Stimulus& stimulus, Outcome::Kind kind)
     {
         Design d = design;
         Stimulus s = stimulus;
-        DropUnreadInputs(d, s);
+        DropUnreadSignals(d, s);
         if (fails(d, s)) {
             design = d;
             stimulus = s;

@@ -119,16 +119,31 @@ std::string TermText(const Term& t)
     if (t.ranged)
         text += t.msb == t.lsb ? "[" + std::to_string(t.msb) + "]"
                                : "[" + std::to_string(t.msb) + ":" + std::to_string(t.lsb) + "]";
-    return text;
+    return t.parenthesized ? "(" + text + ")" : text;
 }
 
+bool SameTerm(const Term& a, const Term& b)
+{
+    return a.kind == Term::kNamed && b.kind == Term::kNamed && a.name == b.name && a.msb == b.msb &&
+           a.lsb == b.lsb && a.inverted == b.inverted && a.ranged == b.ranged && a.parenthesized == b.parenthesized;
+}
+
+// A run of equal named terms is written as a replication, "3{a[1:0]}".
 std::string ExpressionText(const Expression& e)
 {
-    if (e.size() == 1)
-        return TermText(e[0]);
+    std::vector<std::string> parts;
+    for (size_t i = 0; i < e.size();) {
+        size_t run = 1;
+        while (i + run < e.size() && SameTerm(e[i], e[i + run]))
+            ++run;
+        parts.push_back(run > 1 ? std::to_string(run) + "{" + TermText(e[i]) + "}" : TermText(e[i]));
+        i += run;
+    }
+    if (parts.size() == 1 && e.size() == 1)
+        return parts[0];
     std::string text = "{";
-    for (size_t i = 0; i < e.size(); ++i)
-        text += (i ? ", " : "") + TermText(e[i]);
+    for (size_t i = 0; i < parts.size(); ++i)
+        text += (i ? ", " : "") + parts[i];
     return text + "}";
 }
 

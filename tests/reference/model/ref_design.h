@@ -19,6 +19,7 @@ struct Term {
     int msb = 0, lsb = 0;  // kNamed: the range; literals: width - 1 and 0
     bool inverted = false;  // written "~name[...]"
     bool ranged = true;     // kNamed: written with its range (a one-bit signal may go without)
+    bool parenthesized = false;  // kNamed: written "(name[...])"
     int Width() const { return msb - lsb + 1; }
 };
 using Expression = std::vector<Term>;  // most significant term first, as written
