@@ -25,15 +25,15 @@ TEST(DesignReference, RandomDesignsAgreeWithTheModel)
 TEST(DesignReference, FixedSeedsReachEveryBuiltInClass)
 {
     const std::set<std::string> all = {
-        "Node_UnsnAdd",    "Node_UnsnAdd_Sm", "Node_SignAdd",  "Node_UnsnAddSub", "Node_SignAddSub",
-        "Node_UnsnMul",    "Node_SignMul",    "Node_UnsnDiv",  "Node_SignDiv",    "Node_UnsnMod",
-        "Node_SignMod",    "Node_UnsnCmpLE",  "Node_SignCmpLE", "Node_LpmCompare", "Node_LpmComparePiped",
-        "Node_Abs",        "Node_CombOr",     "Node_CombOr_Sm", "Node_CombAnd",   "Node_CombAnd_Sm",
-        "Node_CombXor",    "Node_CombXor_Sm", "Node_SHL",      "Node_SHR",        "Node_ROL",
-        "Node_ROR",        "Node_BufTri",     "Node_BufDrn",   "Node_Decoder",    "Node_Mux2to1",
-        "Node_MuxSmall",   "Node_MuxSimple",  "Node_BusMux2",  "Node_Mux",        "Node_Mux_Sm",
-        "Node_Selector",   "Node_Selector_Sm", "Node_MuxConc", "Node_MuxPiped",   "Node_DFFE",
-        "Node_DFFE_Bit",   "Node_Latch",      "Node_MrvShiftTaps"};
+        "Node_UnsnAdd",  "Node_UnsnAdd_Sm",  "Node_SignAdd",     "Node_UnsnAddSub", "Node_SignAddSub",
+        "Node_UnsnMul",  "Node_SignMul",     "Node_UnsnDiv",     "Node_SignDiv",    "Node_UnsnMod",
+        "Node_SignMod",  "Node_UnsnCmpLE",   "Node_SignCmpLE",   "Node_LpmCompare", "Node_LpmComparePiped",
+        "Node_Abs",      "Node_CombOr",      "Node_CombOr_Sm",   "Node_CombAnd",    "Node_CombAnd_Sm",
+        "Node_CombXor",  "Node_CombXor_Sm",  "Node_SHL",         "Node_SHR",        "Node_ROL",
+        "Node_ROR",      "Node_BufTri",      "Node_BufDrn",      "Node_Decoder",    "Node_Mux2to1",
+        "Node_MuxSmall", "Node_MuxSimple",   "Node_BusMux2",     "Node_Mux",        "Node_Mux_Sm",
+        "Node_Selector", "Node_Selector_Sm", "Node_MuxConc",     "Node_MuxPiped",   "Node_DFFE",
+        "Node_DFFE_Bit", "Node_Latch",       "Node_MrvShiftTaps"};
     std::cout << "profile designs, seeds " << kFirstSeed << ".." << kFirstSeed + kSeeds - 1 << "\n";
     const reference::Profile profile = reference::NamedProfile("designs");
     std::set<std::string> reached;
@@ -47,4 +47,4 @@ TEST(DesignReference, FixedSeedsReachEveryBuiltInClass)
     EXPECT_EQ(reached.size(), all.size());
 }
 
-}  // namespace
+} // namespace

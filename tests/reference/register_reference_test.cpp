@@ -83,7 +83,7 @@ public:
             return Value::Zero(width);
         if (level == kAll || width == 1)
             return Value::Ones(width);
-        Value v = Value::Zero(width);  // some bits, never none and never all
+        Value v = Value::Zero(width); // some bits, never none and never all
         v.PutBit(Below(width), 1);
         for (int i = 0; i < width; ++i)
             if (Chance(0.3))
@@ -174,8 +174,8 @@ TEST(RegisterReference, EveryControlCombinationAgreesWithTheModel)
     for (size_t v = 0; v < variants.size() && reports < 3; ++v) {
         const Variant& variant = variants[v];
         const uint64_t seed = kSeed + v;
-        Design design = RegisterDesign(variant.width, variant.width_parameter, variant.connect_enable,
-                                       variant.connect_async);
+        Design design =
+            RegisterDesign(variant.width, variant.width_parameter, variant.connect_enable, variant.connect_async);
         Stimulus stimulus = RegisterStimulus(design, seed);
         const reference::Outcome outcome = reference::RunBoth(design, stimulus);
         if (outcome.kind == reference::Outcome::kAgree)
@@ -186,4 +186,4 @@ TEST(RegisterReference, EveryControlCombinationAgreesWithTheModel)
     }
 }
 
-}  // namespace
+} // namespace

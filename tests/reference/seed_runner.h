@@ -30,10 +30,9 @@ inline void ExpectSeedsAgree(const std::string& profile_name, uint64_t first, in
             continue;
         ++reports;
         reference::Reduce(g.design, g.stimulus, outcome.kind);
-        ADD_FAILURE() << reference::FailureReport(seed, g.design, g.stimulus,
-                                                  reference::RunBoth(g.design, g.stimulus));
+        ADD_FAILURE() << reference::FailureReport(seed, g.design, g.stimulus, reference::RunBoth(g.design, g.stimulus));
     }
     std::cout << compared << " output values compared\n";
 }
 
-}  // namespace reference_tests
+} // namespace reference_tests

@@ -19,10 +19,10 @@ namespace reference {
 const std::vector<std::string>& GeneratedTypes()
 {
     static const std::vector<std::string> types = {
-        "bt_dffe",       "bt_mux2",   "bt_or_reduce", "bt_add",     "bt_mult",       "bt_xor_reduce", "bt_and_reduce",
-        "bt_addsub",     "bt_selector", "bt_compare_le", "bt_tribuf", "bt_bitselect", "bt_div",       "bt_mod",
-        "bt_shl",        "bt_shr",    "bt_rol",       "bt_ror",     "bt_opendrain",  "bt_decoder",    "bt_busmux2",
-        "bt_latch",      "lpm_compare", "bt_shift_taps", "lpm_abs", "lpm_mux"};
+        "bt_dffe",   "bt_mux2",     "bt_or_reduce",  "bt_add",    "bt_mult",      "bt_xor_reduce", "bt_and_reduce",
+        "bt_addsub", "bt_selector", "bt_compare_le", "bt_tribuf", "bt_bitselect", "bt_div",        "bt_mod",
+        "bt_shl",    "bt_shr",      "bt_rol",        "bt_ror",    "bt_opendrain", "bt_decoder",    "bt_busmux2",
+        "bt_latch",  "lpm_compare", "bt_shift_taps", "lpm_abs",   "lpm_mux"};
     return types;
 }
 
@@ -59,8 +59,8 @@ private:
     struct Source {
         std::string name;
         int width;
-        bool stable;  // a design input or a constant wire
-        int order;    // index of the instance that drives it; -1 for inputs and constants
+        bool stable; // a design input or a constant wire
+        int order;   // index of the instance that drives it; -1 for inputs and constants
     };
     struct Deferred {
         int instance;
@@ -83,10 +83,18 @@ private:
         static const int kEdges[] = {1, 2, 7, 8, 16, 31, 32, 33, 40, 63, 64, 65, 96, 127, 128, 129, 130};
         int w;
         switch (Below(4)) {
-        case 0: w = kEdges[Below(sizeof kEdges / sizeof kEdges[0])]; break;
-        case 1: w = Between(1, 12); break;
-        case 2: w = Between(1, 40); break;
-        default: w = Between(1, 130); break;
+        case 0:
+            w = kEdges[Below(sizeof kEdges / sizeof kEdges[0])];
+            break;
+        case 1:
+            w = Between(1, 12);
+            break;
+        case 2:
+            w = Between(1, 40);
+            break;
+        default:
+            w = Between(1, 130);
+            break;
         }
         return std::min(w, max);
     }
@@ -141,7 +149,7 @@ private:
             terms.push_back(Literal(width, Chance(0.5)));
             return terms;
         }
-        if (Chance(0.45)) {  // one term, if some source is wide enough
+        if (Chance(0.45)) { // one term, if some source is wide enough
             std::vector<const Source*> wide;
             for (const Source* s : candidates)
                 if (s->width >= width)
@@ -197,7 +205,10 @@ private:
     }
 
     void Param(Instance& inst, const std::string& name, int value) { inst.params.push_back({name, value, ""}); }
-    void Text(Instance& inst, const std::string& name, const std::string& text) { inst.params.push_back({name, 0, text}); }
+    void Text(Instance& inst, const std::string& name, const std::string& text)
+    {
+        inst.params.push_back({name, 0, text});
+    }
 
     // Widths of a three-width arithmetic block: sometimes "width", then specific overrides.
     void ThreeWidths(Instance& inst, bool output_required)
@@ -237,7 +248,7 @@ private:
         } else if (t == "bt_add" || t == "bt_mult" || t == "bt_addsub" || t == "bt_compare_le") {
             const bool is_signed = Chance(0.35);
             if (is_signed || Chance(0.2))
-                Param(inst, "signed", is_signed ? 1 : (Chance(0.5) ? 0 : 2));  // only 1 means signed
+                Param(inst, "signed", is_signed ? 1 : (Chance(0.5) ? 0 : 2)); // only 1 means signed
             if (t == "bt_compare_le") {
                 if (Chance(0.5))
                     Param(inst, "width", Width());
@@ -378,7 +389,7 @@ private:
             if (!Chance(ConnectChance(inst, port.netlist)))
                 continue;
             int width = node->In(port.sim)->width;
-            if (Chance(0.04))  // a connection narrower or wider than the port
+            if (Chance(0.04)) // a connection narrower or wider than the port
                 width = std::max(1, width + Between(-3, 3));
             if (MayReadLater(inst, port.netlist))
                 deferred_.push_back({index, port.netlist, width});
@@ -431,7 +442,7 @@ private:
                 const Source& s = unread[next++];
                 const int bits = std::min(s.width, 130 - width);
                 Term t = Slice(s, bits);
-                e.insert(e.begin(), t);  // the first wire at the low bits
+                e.insert(e.begin(), t); // the first wire at the low bits
                 width += bits;
             }
             AddOutput(e, width);
@@ -527,13 +538,16 @@ private:
     Profile p_;
     Design d_;
     std::vector<Source> pool_;
-    std::vector<bool> control_;  // per design input: written zero most of the time
+    std::vector<bool> control_; // per design input: written zero most of the time
     std::vector<Deferred> deferred_;
 };
 
-}  // namespace
+} // namespace
 
-Generated Generate(uint64_t seed, const Profile& profile) { return Builder(seed, profile).Build(); }
+Generated Generate(uint64_t seed, const Profile& profile)
+{
+    return Builder(seed, profile).Build();
+}
 
 Profile NamedProfile(const std::string& name)
 {
@@ -549,10 +563,10 @@ Profile NamedProfile(const std::string& name)
         return p;
     }
     if (name == "networks") {
-        p.types = {"bt_add",    "bt_addsub",     "bt_mult",      "bt_compare_le", "bt_or_reduce", "bt_and_reduce",
-                   "bt_xor_reduce", "bt_shl",    "bt_shr",       "bt_rol",        "bt_ror",       "bt_tribuf",
-                   "bt_opendrain",  "bt_decoder", "bt_busmux2",  "bt_mux2",       "bt_selector",  "bt_bitselect",
-                   "bt_div",        "bt_mod",    "lpm_abs",      "lpm_compare",   "lpm_mux"};
+        p.types = {"bt_add",        "bt_addsub",  "bt_mult",    "bt_compare_le", "bt_or_reduce", "bt_and_reduce",
+                   "bt_xor_reduce", "bt_shl",     "bt_shr",     "bt_rol",        "bt_ror",       "bt_tribuf",
+                   "bt_opendrain",  "bt_decoder", "bt_busmux2", "bt_mux2",       "bt_selector",  "bt_bitselect",
+                   "bt_div",        "bt_mod",     "lpm_abs",    "lpm_compare",   "lpm_mux"};
         p.min_instances = 20;
         p.max_instances = 45;
         p.lines = 12;
@@ -570,4 +584,4 @@ Profile NamedProfile(const std::string& name)
     throw std::invalid_argument("no profile named " + name);
 }
 
-}  // namespace reference
+} // namespace reference

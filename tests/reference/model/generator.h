@@ -13,19 +13,19 @@
 namespace reference {
 
 struct Profile {
-    std::vector<std::string> types;  // module types to draw from; empty: every type the model covers
+    std::vector<std::string> types; // module types to draw from; empty: every type the model covers
     int min_instances = 4;
     int max_instances = 18;
-    int data_inputs = 4;       // design inputs created up front (more appear for controls)
+    int data_inputs = 4; // design inputs created up front (more appear for controls)
     int max_outputs = 6;
-    int lines = 24;            // stimulus lines
+    int lines = 24; // stimulus lines
     int max_width = 130;
-    double undefined_input = 0.12;  // chance that an input is never written
-    double x_value = 0.08;          // chance that a written wide value carries X bits
-    double control_active = 0.25;   // chance that a control input is written nonzero
-    bool feedback = true;           // register data may read any signal, later ones included
-    bool settle_lines = true;       // some lines only settle (no clock edge)
-    double recent_bias = 0.15;      // chance that a term reads one of the latest signals
+    double undefined_input = 0.12; // chance that an input is never written
+    double x_value = 0.08;         // chance that a written wide value carries X bits
+    double control_active = 0.25;  // chance that a control input is written nonzero
+    bool feedback = true;          // register data may read any signal, later ones included
+    bool settle_lines = true;      // some lines only settle (no clock edge)
+    double recent_bias = 0.15;     // chance that a term reads one of the latest signals
 };
 
 struct Generated {
@@ -43,4 +43,4 @@ Profile NamedProfile(const std::string& name);
 // Every module type the generator can draw.
 const std::vector<std::string>& GeneratedTypes();
 
-}  // namespace reference
+} // namespace reference

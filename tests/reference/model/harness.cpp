@@ -113,15 +113,19 @@ Outcome Failure(Outcome::Kind kind, const std::string& detail)
     return o;
 }
 
-}  // namespace
+} // namespace
 
 const char* KindName(Outcome::Kind kind)
 {
     switch (kind) {
-    case Outcome::kAgree: return "agree";
-    case Outcome::kMismatch: return "mismatch";
-    case Outcome::kEngineFailure: return "engine failure";
-    case Outcome::kModelGap: return "outside the model";
+    case Outcome::kAgree:
+        return "agree";
+    case Outcome::kMismatch:
+        return "mismatch";
+    case Outcome::kEngineFailure:
+        return "engine failure";
+    case Outcome::kModelGap:
+        return "outside the model";
     }
     return "?";
 }
@@ -326,7 +330,7 @@ void DropUnreadSignals(Design& d, Stimulus& s)
     }
 }
 
-}  // namespace
+} // namespace
 
 void Reduce(Design& design, Stimulus& stimulus, Outcome::Kind kind)
 {
@@ -388,9 +392,10 @@ std::string FailureReport(uint64_t seed, const Design& design, const Stimulus& s
     std::ostringstream text;
     text << "seed " << seed << ": " << KindName(outcome.kind) << "\n"
          << outcome.detail << "\n--- netlist ---\n"
-         << NetlistText(design) << "--- stimulus (each line: writes, then its cycles; outputs compared after each cycle) ---\n"
+         << NetlistText(design)
+         << "--- stimulus (each line: writes, then its cycles; outputs compared after each cycle) ---\n"
          << StimulusText(design, stimulus);
     return text.str();
 }
 
-}  // namespace reference
+} // namespace reference

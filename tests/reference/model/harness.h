@@ -13,9 +13,9 @@ namespace reference {
 struct Outcome {
     enum Kind { kAgree, kMismatch, kEngineFailure, kModelGap };
     Kind kind = kAgree;
-    std::string detail;  // the first disagreement, or what failed
-    int compared = 0;    // output values compared
-    int open = 0;        // output values the model left open (not compared)
+    std::string detail; // the first disagreement, or what failed
+    int compared = 0;   // output values compared
+    int open = 0;       // output values the model left open (not compared)
 };
 
 const char* KindName(Outcome::Kind kind);
@@ -29,4 +29,4 @@ void Reduce(Design& design, Stimulus& stimulus, Outcome::Kind kind);
 // What a failing seed prints: the seed, the reduced netlist and stimulus, the disagreement.
 std::string FailureReport(uint64_t seed, const Design& design, const Stimulus& stimulus, const Outcome& outcome);
 
-}  // namespace reference
+} // namespace reference

@@ -1,84 +1,56 @@
-// The module types of the default map that the reference tests use, and the writing of a
+// The module types of the default map (read from maps/blocktide_map.xml), and the writing of a
 // design as netlist text and of its stimulus as readable lines.
 #include "model/ref_design.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace reference {
 
+namespace {
+
+// The value of a map attribute token: the text between its first and last double quote.
+std::string Unquoted(const std::string& token)
+{
+    const size_t first = token.find('"'), last = token.rfind('"');
+    return first != std::string::npos && last > first ? token.substr(first + 1, last - first - 1) : token;
+}
+
+// The map read the way the front end reads it: by fixed opening texts and attribute positions.
+std::vector<ModuleType> ReadMap(const std::string& path)
+{
+    std::vector<ModuleType> types;
+    std::ifstream file(path);
+    ModuleType current;
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream split(line);
+        std::vector<std::string> tokens;
+        for (std::string token; split >> token;)
+            tokens.push_back(Unquoted(token));
+        auto field = [&](size_t i) { return i < tokens.size() ? tokens[i] : std::string(); };
+        if (line.find("</Module>") != std::string::npos) {
+            types.push_back(current);
+        } else if (line.find("<Module VName") != std::string::npos) {
+            current = ModuleType{field(1), std::atoi(field(2).c_str()), {}, {}, {}, ""};
+        } else if (line.find("<ClkPort ") != std::string::npos) {
+            current.clock = field(1);
+        } else if (line.find("<InpPort ") != std::string::npos) {
+            current.inputs.push_back({field(1), field(2)});
+        } else if (line.find("<OutPort ") != std::string::npos) {
+            current.outputs.push_back({field(1), field(2)});
+        } else if (line.find("<Param ") != std::string::npos) {
+            current.params.push_back({field(1), field(2)});
+        }
+    }
+    return types;
+}
+
+} // namespace
+
 const std::vector<ModuleType>& ModuleTypes()
 {
-    // Transcribed from maps/blocktide_map.xml (netlist name -> simulator name).
-    static const std::vector<ModuleType> types = {
-        {"bt_dffe", 1,
-         {{"d", "datain"}, {"adata", "adata"}, {"preset", "preset"}, {"clear", "clear"}, {"aload", "aload"},
-          {"ena", "ena"}, {"sclr", "sclr"}, {"sload", "sload"}},
-         {{"q", "dataout"}}, {{"width", "array_width"}}, "clk"},
-        {"bt_mux2", 2, {{"dataa", "dataa"}, {"datab", "datab"}, {"sel", "outputselect"}}, {{"result", "dataout"}},
-         {{"width", "array_width"}, {"data_width", "data_width"}}, ""},
-        {"bt_or_reduce", 3, {{"data", "datain"}}, {{"result", "dataout"}}, {{"width", "width_datain"}}, ""},
-        {"bt_add", 4, {{"dataa", "dataa"}, {"datab", "datab"}, {"cin", "cin"}},
-         {{"result", "dataout"}, {"cout", "cout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}, {"signed", "signed"}},
-         ""},
-        {"bt_mult", 5, {{"dataa", "dataa"}, {"datab", "datab"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}, {"signed", "signed"}},
-         ""},
-        {"bt_xor_reduce", 6, {{"data", "datain"}}, {{"result", "dataout"}}, {{"width", "width_datain"}}, ""},
-        {"bt_and_reduce", 7, {{"data", "datain"}}, {{"result", "dataout"}}, {{"width", "width_datain"}}, ""},
-        {"bt_addsub", 8, {{"dataa", "dataa"}, {"datab", "datab"}, {"add_sub", "flag"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}, {"signed", "signed"}},
-         ""},
-        {"bt_selector", 9, {{"data", "data"}, {"mask", "mask"}}, {{"result", "out"}},
-         {{"width_sel", "width_sel"}, {"width_data", "width_data"}}, ""},
-        {"bt_compare_le", 10, {{"dataa", "dataa"}, {"datab", "datab"}, {"or_equal", "equ_ok"}}, {{"result", "out"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"signed", "signed"}}, ""},
-        {"bt_tribuf", 11, {{"data", "datain"}, {"oe", "enable"}}, {{"result", "dataout"}}, {{"width", "width"}}, ""},
-        {"bt_bitselect", 12, {{"data", "datain"}, {"sel", "select"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_data", "width_data"}, {"width_select", "width_select"}}, ""},
-        {"bt_div", 13, {{"numer", "dataa"}, {"denom", "datab"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}, {"signed", "signed"}},
-         ""},
-        {"bt_mod", 14, {{"numer", "dataa"}, {"denom", "datab"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}, {"signed", "signed"}},
-         ""},
-        {"bt_shl", 15, {{"data", "datain"}, {"distance", "amount"}, {"fill", "fill"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_in", "width_in"}, {"width_amount", "width_amount"}, {"width_out", "width_out"},
-          {"fill", "fill"}},
-         ""},
-        {"bt_shr", 16, {{"data", "datain"}, {"distance", "amount"}, {"fill", "fill"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_in", "width_in"}, {"width_amount", "width_amount"}, {"width_out", "width_out"},
-          {"fill", "fill"}},
-         ""},
-        {"bt_rol", 17, {{"data", "datain"}, {"distance", "amount"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_in", "width_in"}, {"width_amount", "width_amount"}, {"width_out", "width_out"}},
-         ""},
-        {"bt_ror", 18, {{"data", "datain"}, {"distance", "amount"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_in", "width_in"}, {"width_amount", "width_amount"}, {"width_out", "width_out"}},
-         ""},
-        {"bt_opendrain", 19, {{"data", "datain"}}, {{"result", "dataout"}}, {{"width", "width"}}, ""},
-        {"bt_decoder", 21, {{"data", "datain"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_i", "width_i"}, {"width_o", "width_o"}}, ""},
-        {"bt_busmux2", 22, {{"dataa", "dataa"}, {"datab", "datab"}, {"sel", "select"}}, {{"result", "dataout"}},
-         {{"width", "width"}, {"width_a", "width_a"}, {"width_b", "width_b"}, {"width_o", "width_o"}}, ""},
-        {"bt_latch", 23, {{"d", "datain"}, {"ena", "latch_enable"}, {"aclr", "aclr"}, {"apre", "apre"}},
-         {{"q", "dataout"}}, {}, ""},
-        {"lpm_compare", 103, {{"dataa", "dataa"}, {"datab", "datab"}, {"aclr", "aclr"}, {"clken", "clken"}},
-         {{"alb", "alb"}, {"aeb", "aeb"}, {"agb", "agb"}, {"aleb", "aleb"}, {"aneb", "aneb"}, {"ageb", "ageb"}},
-         {{"lpm_width", "lpm_width"}, {"lpm_pipeline", "lpm_pipeline"}, {"lpm_representation", "lpm_representation"},
-          {"lpm_type", "lpm_type"}, {"lpm_hint", "lpm_hint"}},
-         "clock"},
-        {"bt_shift_taps", 105, {{"shiftin", "shiftin"}, {"clken", "clken"}}, {{"shiftout", "shiftout"}, {"taps", "taps"}},
-         {{"number_of_taps", "number_of_taps"}, {"tap_distance", "tap_distance"}, {"width", "width"},
-          {"power_up_state", "power_up_state"}, {"lpm_type", "lpm_type"}, {"lpm_hint", "lpm_hint"}},
-         "clock"},
-        {"lpm_abs", 111, {{"data", "data"}}, {{"result", "result"}, {"overflow", "overflow"}},
-         {{"lpm_width", "lpm_width"}, {"lpm_type", "lpm_type"}, {"lpm_hint", "lpm_hint"}}, ""},
-        {"lpm_mux", 112, {{"data", "data"}, {"sel", "sel"}, {"aclr", "aclr"}, {"clken", "clken"}}, {{"result", "result"}},
-         {{"lpm_width", "lpm_width"}, {"lpm_size", "lpm_size"}, {"lpm_widths", "lpm_widths"},
-          {"lpm_pipeline", "lpm_pipeline"}, {"lpm_type", "lpm_type"}, {"lpm_hint", "lpm_hint"}},
-         "clock"},
-    };
+    static const std::vector<ModuleType> types = ReadMap(BLOCKTIDE_REFERENCE_MAP);
     return types;
 }
 
@@ -109,7 +81,10 @@ int Design::WidthOf(const std::string& name) const
 
 namespace {
 
-std::string Range(int width) { return width > 1 ? "[" + std::to_string(width - 1) + ":0] " : ""; }
+std::string Range(int width)
+{
+    return width > 1 ? "[" + std::to_string(width - 1) + ":0] " : "";
+}
 
 std::string TermText(const Term& t)
 {
@@ -124,8 +99,8 @@ std::string TermText(const Term& t)
 
 bool SameTerm(const Term& a, const Term& b)
 {
-    return a.kind == Term::kNamed && b.kind == Term::kNamed && a.name == b.name && a.msb == b.msb &&
-           a.lsb == b.lsb && a.inverted == b.inverted && a.ranged == b.ranged && a.parenthesized == b.parenthesized;
+    return a.kind == Term::kNamed && b.kind == Term::kNamed && a.name == b.name && a.msb == b.msb && a.lsb == b.lsb &&
+           a.inverted == b.inverted && a.ranged == b.ranged && a.parenthesized == b.parenthesized;
 }
 
 // A run of equal named terms is written as a replication, "3{a[1:0]}".
@@ -147,7 +122,7 @@ std::string ExpressionText(const Expression& e)
     return text + "}";
 }
 
-}  // namespace
+} // namespace
 
 std::string NetlistText(const Design& d)
 {
@@ -222,4 +197,4 @@ std::string StimulusText(const Design& d, const Stimulus& stimulus)
     return out.str();
 }
 
-}  // namespace reference
+} // namespace reference

@@ -21,11 +21,17 @@ Change operator|(Change a, Change b)
 
 namespace {
 
-uint32_t NarrowMask(int width) { return width >= 32 ? 0xFFFFFFFFu : (uint32_t{1} << width) - 1; }
+uint32_t NarrowMask(int width)
+{
+    return width >= 32 ? 0xFFFFFFFFu : (uint32_t{1} << width) - 1;
+}
 
-Change Reported(bool changed, bool unknown) { return unknown ? Change::kMaybe : (changed ? Change::kYes : Change::kNo); }
+Change Reported(bool changed, bool unknown)
+{
+    return unknown ? Change::kMaybe : (changed ? Change::kYes : Change::kNo);
+}
 
-}  // namespace
+} // namespace
 
 // ---- ports ----
 
@@ -38,7 +44,10 @@ Value OutPort::Get() const
     return v;
 }
 
-uint32_t OutPort::GetInt() const { return Narrow() ? word : stored.Low32(); }
+uint32_t OutPort::GetInt() const
+{
+    return Narrow() ? word : stored.Low32();
+}
 
 Change OutPort::Set(const Value& given)
 {
@@ -93,7 +102,10 @@ uint32_t InPort::GetInt() const
     return source->Get().Low32() ^ inversion;
 }
 
-bool InPort::IsZero() const { return Narrow() ? GetInt() == 0 : Get().IsZero(); }
+bool InPort::IsZero() const
+{
+    return Narrow() ? GetInt() == 0 : Get().IsZero();
+}
 
 // ---- node base ----
 
@@ -166,7 +178,10 @@ Change PerimeterIn::Evaluate()
     return Change::kYes;
 }
 
-bool PerimeterIn::Settled() const { return Equal(stored, port->Get()); }
+bool PerimeterIn::Settled() const
+{
+    return Equal(stored, port->Get());
+}
 
 PerimeterOut::PerimeterOut(const std::string& node_name, int width) : Node(node_name)
 {
@@ -187,13 +202,16 @@ Downshifter::Downshifter(const std::string& node_name, int width, int shift_by) 
     to = AddOut("to", width);
 }
 
-Change Downshifter::Evaluate() { return to->Set(Shr(from->Get(), shift)); }
+Change Downshifter::Evaluate()
+{
+    return to->Set(Shr(from->Get(), shift));
+}
 
 void Adapter::DefineInput(int src_low, int dst_low, int bits, const OutPort* source, bool is_zero_constant,
                           bool is_one_constant, bool inverted)
 {
     if ((is_zero_constant && !inverted) || (is_one_constant && inverted))
-        return;  // contributes only zeros
+        return; // contributes only zeros
     char port_name[16];
     std::snprintf(port_name, sizeof port_name, "in %03d", static_cast<int>(entries.size()));
     InPort* in = AddIn(port_name, src_low + bits, 0);
@@ -282,7 +300,10 @@ struct ThreeWidths {
     }
 };
 
-Value Bit1(bool b) { return Value::Of(1, b ? 1 : 0); }
+Value Bit1(bool b)
+{
+    return Value::Of(1, b ? 1 : 0);
+}
 
 // ---- arithmetic and comparison ----
 
@@ -515,8 +536,8 @@ private:
     }
     bool signed_ = false;
     int depth_ = 0;
-    std::vector<int> bytes_;  // packed results b[0..depth]
-    int shown_ = 0;           // the byte on the outputs
+    std::vector<int> bytes_; // packed results b[0..depth]
+    int shown_ = 0;          // the byte on the outputs
     bool state_unknown_ = false;
     InPort *dataa, *datab, *aclr, *clken;
     std::vector<OutPort*> results;
@@ -547,7 +568,7 @@ public:
         magnitude.undefined = magnitude.high_z = false;
         magnitude.xmask.assign(magnitude.xmask.size(), 0);
         AddAssign(magnitude, Value::Of(w, 1));
-        magnitude.unknown = x.unknown || !x.Plain();  // the mask of ~x + 1 is not documented
+        magnitude.unknown = x.unknown || !x.Plain(); // the mask of ~x + 1 is not documented
         return result->Set(magnitude) | overflow->Set(Bit1(false));
     }
     InPort* data;
@@ -640,7 +661,7 @@ public:
             const Value r = op_ == kRol ? Or(Shl(x, k), Shr(x, win - k)) : Or(Shr(x, k), Shl(x, win - k));
             return dataout->Set(Resized(r, win));
         }
-        if (op_ == kShr && fill_parameter_ != 0) {  // arithmetic
+        if (op_ == kShr && fill_parameter_ != 0) { // arithmetic
             Value x = SignResized(datain->Get(), m);
             SraWithin(x, static_cast<int>(std::min<uint32_t>(a, m)));
             return dataout->Set(SignResized(x, wout));
@@ -650,7 +671,7 @@ public:
             if (a >= static_cast<uint32_t>(m)) {
                 const bool open = !x.Plain() || x.unknown;
                 x = Value::Ones(m);
-                x.unknown = open;  // whether the flags survive is not documented
+                x.unknown = open; // whether the flags survive is not documented
             } else if (op_ == kShl) {
                 ShlWithin(x, static_cast<int>(a));
                 for (uint32_t i = 0; i < a; ++i)
@@ -1026,10 +1047,10 @@ private:
     }
 
     bool bit_;
-    Value stored_, data_seen_, enable_seen_;  // Node_DFFE
-    uint32_t stored_bit_ = 0, data_bit_ = 0, enable_bit_ = 0;  // Node_DFFE_Bit
+    Value stored_, data_seen_, enable_seen_;                  // Node_DFFE
+    uint32_t stored_bit_ = 0, data_bit_ = 0, enable_bit_ = 0; // Node_DFFE_Bit
     bool stored_bit_unknown_ = false, bit_data_unknown_ = false, enable_bit_unknown_ = false;
-    bool pending_ = true;  // created pending: the first cycle gives an edge
+    bool pending_ = true; // created pending: the first cycle gives an edge
     bool pending_unknown_ = false;
     InPort *datain, *adata, *preset, *clear, *aload, *ena;
     OutPort* dataout;
@@ -1101,7 +1122,7 @@ public:
             all = Or(all, Shl(tap, i * width_));
         }
         if (flags)
-            all.unknown = true;  // how the taps' flags combine is not documented
+            all.unknown = true; // how the taps' flags combine is not documented
         return shiftout->Set(ring_[position_]) | taps->Set(all);
     }
     int taps_ = 4, distance_ = 3, width_ = 8;
@@ -1113,7 +1134,7 @@ public:
     OutPort *shiftout, *taps;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<Node> MakePrimitive(int code, const std::string& n, const SimParams& params)
 {
@@ -1140,7 +1161,7 @@ std::unique_ptr<Node> MakePrimitive(int code, const std::string& n, const SimPar
         if (is_signed)
             return std::make_unique<SignAdd>(n, r);
         if (!r.Has("width_o"))
-            return nullptr;  // the class is left open without "width_o"
+            return nullptr; // the class is left open without "width_o"
         if (r.Get("width_o", 0) >= 32)
             return std::make_unique<UnsnAdd>(n, r);
         return std::make_unique<UnsnAddSm>(n, r);
@@ -1189,4 +1210,4 @@ std::unique_ptr<Node> MakePrimitive(int code, const std::string& n, const SimPar
     }
 }
 
-}  // namespace reference
+} // namespace reference

@@ -22,8 +22,8 @@ struct OutPort {
     std::string name;
     int width = 1;
     Node* owner = nullptr;
-    Value stored;          // wide ports (32 bits or more): the value as written, at the port's width
-    uint32_t word = 0;     // narrow ports: the low bits, always defined
+    Value stored;      // wide ports (32 bits or more): the value as written, at the port's width
+    uint32_t word = 0; // narrow ports: the low bits, always defined
     bool word_unknown = false;
 
     bool Narrow() const { return width < 32; }
@@ -38,9 +38,9 @@ struct OutPort {
 struct InPort {
     std::string name;
     int width = 1;
-    int kind = 0;                    // 1 reads "(zero)", 2 "(one)", other "(unused)" until linked
+    int kind = 0; // 1 reads "(zero)", 2 "(one)", other "(unused)" until linked
     const OutPort* source = nullptr;
-    bool inverted = false;           // every bit inverted on the way in
+    bool inverted = false; // every bit inverted on the way in
 
     bool Narrow() const { return width < 32; }
     Value Get() const;
@@ -81,9 +81,9 @@ public:
     bool AnyInputUnknown() const;
 
     std::string name;
-    std::vector<std::unique_ptr<InPort>> inputs;    // creation order
-    std::vector<std::unique_ptr<OutPort>> outputs;  // creation order
-    bool writing_unknown = false;  // set around an evaluation whose inputs are unknown
+    std::vector<std::unique_ptr<InPort>> inputs;   // creation order
+    std::vector<std::unique_ptr<OutPort>> outputs; // creation order
+    bool writing_unknown = false;                  // set around an evaluation whose inputs are unknown
 };
 
 // The built-in primitive for a module of operator `code` with these parameters: the class
@@ -109,7 +109,7 @@ public:
     Change Evaluate() override;
     bool Settled() const;
     void Write(const Value& v) { stored = Resized(v, stored.width); }
-    Value stored;  // the value written by the caller
+    Value stored; // the value written by the caller
     OutPort* port;
 };
 
@@ -119,7 +119,7 @@ public:
     std::string ClassName() const override { return "perimeter output"; }
     Change Evaluate() override;
     bool ClockWork() const override { return false; }
-    Value captured;  // the last value seen on its input
+    Value captured; // the last value seen on its input
     InPort* input;
 };
 
@@ -142,7 +142,7 @@ public:
     // contributes only zeros adds nothing.
     void DefineInput(int src_low, int dst_low, int bits, const OutPort* source, bool is_zero_constant,
                      bool is_one_constant, bool inverted);
-    void Finish();  // creates "out"; called once every slice is defined
+    void Finish(); // creates "out"; called once every slice is defined
     Change Evaluate() override;
     bool ClockWork() const override { return false; }
 
@@ -157,4 +157,4 @@ public:
     OutPort* out = nullptr;
 };
 
-}  // namespace reference
+} // namespace reference

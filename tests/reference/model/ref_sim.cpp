@@ -28,7 +28,10 @@ std::unique_ptr<Node> MakeInstanceNode(const Instance& inst)
     return node;
 }
 
-Simulation::Simulation(const Design& design) { Elaborate(design); }
+Simulation::Simulation(const Design& design)
+{
+    Elaborate(design);
+}
 
 Simulation::~Simulation() = default;
 
@@ -59,14 +62,14 @@ std::vector<Simulation::Slice> Simulation::Slices(const Design& design, const Ex
     for (auto it = terms.rbegin(); it != terms.rend(); ++it) {
         const Term& t = *it;
         Slice s{};
-        s.source = t.kind == Term::kZeros ? constants_->zero
+        s.source = t.kind == Term::kZeros  ? constants_->zero
                    : t.kind == Term::kOnes ? constants_->one
                                            : Resolve(design, t.name);
         s.src_low = t.kind == Term::kNamed ? t.lsb : 0;
         s.dst_low = offset;
         s.bits = t.Width();
         s.inverted = false;
-        if (s.bits > 32 && s.source == constants_->one) {  // ones wider than 32 bits are inverted zeros
+        if (s.bits > 32 && s.source == constants_->one) { // ones wider than 32 bits are inverted zeros
             s.source = constants_->zero;
             s.inverted = true;
         }
@@ -96,13 +99,14 @@ void Simulation::Link(InPort* in, const std::vector<Slice>& slices, int db_width
                 in->source = static_cast<Downshifter*>(node.get())->to;
                 return;
             }
-        auto* shifter = static_cast<Downshifter*>(
-            AddNode(std::make_unique<Downshifter>(name, s.source->width, s.src_low)));
+        auto* shifter =
+            static_cast<Downshifter*>(AddNode(std::make_unique<Downshifter>(name, s.source->width, s.src_low)));
         shifter->from->source = s.source;
         in->source = shifter->to;
         return;
     }
-    auto* adapter = static_cast<Adapter*>(AddNode(std::make_unique<Adapter>("Adapter(" + owner + ":" + in->name + ")", db_width)));
+    auto* adapter =
+        static_cast<Adapter*>(AddNode(std::make_unique<Adapter>("Adapter(" + owner + ":" + in->name + ")", db_width)));
     for (const Slice& s : slices)
         adapter->DefineInput(s.src_low, s.dst_low, s.bits, s.source, s.from_zero, s.from_one, s.inverted);
     adapter->Finish();
@@ -167,7 +171,7 @@ void Simulation::Elaborate(const Design& design)
         for (auto& in : nodes_[j]->inputs) {
             const int d = index.at(in->source->owner);
             if (d == 0)
-                continue;  // the constant node drives nothing that changes
+                continue; // the constant node drives nothing that changes
             dependents_[d].push_back(static_cast<int>(j));
             drivers[j].push_back(d);
         }
@@ -189,9 +193,15 @@ void Simulation::Elaborate(const Design& design)
     certain_.assign(nodes_.size(), 0);
 }
 
-void Simulation::Write(int input, const Value& value) { inputs_.at(input)->Write(value); }
+void Simulation::Write(int input, const Value& value)
+{
+    inputs_.at(input)->Write(value);
+}
 
-Value Simulation::Read(int output) const { return outputs_.at(output)->captured; }
+Value Simulation::Read(int output) const
+{
+    return outputs_.at(output)->captured;
+}
 
 std::string Simulation::ClassOf(const std::string& instance) const
 {
@@ -238,7 +248,7 @@ void Simulation::Settle()
     for (size_t i = 0; i < inputs_.size(); ++i)
         if (!inputs_[i]->Settled())
             Queue(input_nodes_[i], true);
-    std::set<std::pair<int, int>> queue;  // (rank, node)
+    std::set<std::pair<int, int>> queue; // (rank, node)
     for (size_t n = 0; n < nodes_.size(); ++n)
         if (queued_[n])
             queue.insert({rank_[n], static_cast<int>(n)});
@@ -282,4 +292,4 @@ void Simulation::Run(int cycles)
     }
 }
 
-}  // namespace reference
+} // namespace reference

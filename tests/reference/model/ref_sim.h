@@ -30,7 +30,7 @@ public:
     ~Simulation();
 
     void Write(int input, const Value& value);
-    void Run(int cycles);  // 0: settle only, as the engine's Run(0)
+    void Run(int cycles); // 0: settle only, as the engine's Run(0)
     Value Read(int output) const;
     // The documented class chosen for an instance (for coverage reports).
     std::string ClassOf(const std::string& instance) const;
@@ -40,7 +40,7 @@ private:
         const OutPort* source;
         int src_low, dst_low, bits;
         bool inverted;
-        bool from_zero, from_one;  // the source is the "(zero)" or "(one)" constant
+        bool from_zero, from_one; // the source is the "(zero)" or "(one)" constant
     };
     void Elaborate(const Design& design);
     const OutPort* Resolve(const Design& design, const std::string& name) const;
@@ -53,17 +53,17 @@ private:
     void QueueDependents(int node, Change change);
     Node* AddNode(std::unique_ptr<Node> node);
 
-    std::vector<std::unique_ptr<Node>> nodes_;  // the constant node first
+    std::vector<std::unique_ptr<Node>> nodes_; // the constant node first
     ConstantNode* constants_ = nullptr;
     std::vector<PerimeterIn*> inputs_;
-    std::vector<int> input_nodes_;  // node index of each perimeter input
+    std::vector<int> input_nodes_; // node index of each perimeter input
     std::vector<PerimeterOut*> outputs_;
     std::vector<std::pair<std::string, Node*>> instances_;
-    std::vector<std::pair<std::string, const OutPort*>> wire_ports_;  // instance output wires and constants
-    std::vector<std::vector<int>> dependents_;  // readers of each node's outputs
-    std::vector<int> rank_;                     // evaluation priority: drivers first
+    std::vector<std::pair<std::string, const OutPort*>> wire_ports_; // instance output wires and constants
+    std::vector<std::vector<int>> dependents_;                       // readers of each node's outputs
+    std::vector<int> rank_;                                          // evaluation priority: drivers first
     std::vector<char> queued_, certain_;
     bool prepared_ = false;
 };
 
-}  // namespace reference
+} // namespace reference

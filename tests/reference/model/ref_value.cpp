@@ -8,9 +8,15 @@
 namespace reference {
 namespace {
 
-int WordsFor(int width) { return (width + 63) / 64; }
+int WordsFor(int width)
+{
+    return (width + 63) / 64;
+}
 
-uint64_t TopMask(int width) { return width % 64 ? (~uint64_t{0} >> (64 - width % 64)) : ~uint64_t{0}; }
+uint64_t TopMask(int width)
+{
+    return width % 64 ? (~uint64_t{0} >> (64 - width % 64)) : ~uint64_t{0};
+}
 
 Value Blank(int width)
 {
@@ -21,7 +27,10 @@ Value Blank(int width)
     return v;
 }
 
-uint64_t WordOf(const std::vector<uint64_t>& plane, int i) { return i < static_cast<int>(plane.size()) ? plane[i] : 0; }
+uint64_t WordOf(const std::vector<uint64_t>& plane, int i)
+{
+    return i < static_cast<int>(plane.size()) ? plane[i] : 0;
+}
 
 // The value plane of `a` read as a `width`-bit pattern, sign-extended when `sign` is set.
 std::vector<uint64_t> Pattern(const Value& a, int width, bool sign)
@@ -80,17 +89,29 @@ Value FromWords(const std::vector<uint64_t>& words, int width)
     return v;
 }
 
-int TopBit(const std::vector<uint64_t>& words, int bit) { return static_cast<int>(WordOf(words, bit / 64) >> (bit % 64) & 1); }
+int TopBit(const std::vector<uint64_t>& words, int bit)
+{
+    return static_cast<int>(WordOf(words, bit / 64) >> (bit % 64) & 1);
+}
 
-bool Unknown(const Value& a, const Value& b) { return a.unknown || b.unknown; }
+bool Unknown(const Value& a, const Value& b)
+{
+    return a.unknown || b.unknown;
+}
 
 // Signed operations leave the masks and flags of their results open; an operand that has
 // either makes the result unknown.
-bool SignedOperandsOpen(const Value& a, const Value& b) { return !a.Plain() || !b.Plain(); }
+bool SignedOperandsOpen(const Value& a, const Value& b)
+{
+    return !a.Plain() || !b.Plain();
+}
 
-}  // namespace
+} // namespace
 
-Value Value::Zero(int width) { return Blank(width); }
+Value Value::Zero(int width)
+{
+    return Blank(width);
+}
 
 Value Value::Of(int width, uint64_t low)
 {
@@ -205,7 +226,8 @@ Value Add(const Value& a, const Value& b)
 Value Sub(const Value& a, const Value& b)
 {
     const int w = std::max(a.width, b.width);
-    const std::vector<uint64_t> difference = AddWords(a.bits, NegateWords(Pattern(b, w, false), WordsFor(w)), WordsFor(w));
+    const std::vector<uint64_t> difference =
+        AddWords(a.bits, NegateWords(Pattern(b, w, false), WordsFor(w)), WordsFor(w));
     Value r = a;
     for (int i = 0; i < r.Words(); ++i)
         r.bits[i] = difference[i];
@@ -392,7 +414,7 @@ Value SignResized(const Value& a, int w)
         for (int i = a.width; i < w; ++i)
             r.PutBit(i, a.Bit(a.width - 1));
         if (a.XBit(a.width - 1))
-            r.unknown = true;  // what the new bits' mask holds is not documented
+            r.unknown = true; // what the new bits' mask holds is not documented
     }
     return r;
 }
@@ -495,7 +517,7 @@ Value OpenUndefined(int width)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 Value SDiv(const Value& a, const Value& b)
 {
@@ -548,7 +570,7 @@ void SraWithin(Value& a, int n)
     for (int i = std::max(0, a.width - n); i < a.width; ++i)
         a.PutBit(i, negative ? 1 : 0);
     if (a.HasXBits())
-        a.unknown = true;  // the documented shift does not say where the mask goes
+        a.unknown = true; // the documented shift does not say where the mask goes
 }
 
-}  // namespace reference
+} // namespace reference

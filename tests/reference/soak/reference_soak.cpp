@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     int seeds = 1000;
     std::string profile_name = "designs";
     bool stop = false;
-    bool print = false;  // print every design and its stimulus
+    bool print = false; // print every design and its stimulus
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--first" && i + 1 < argc)
