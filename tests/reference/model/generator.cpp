@@ -80,6 +80,8 @@ private:
     {
         if (max <= 0)
             max = p_.max_width;
+        if (last_width_ > 0 && last_width_ <= max && Chance(0.25))
+            return last_width_; // equal operand widths are where several paths meet
         static const int kEdges[] = {1, 2, 7, 8, 16, 31, 32, 33, 40, 63, 64, 65, 96, 127, 128, 129, 130};
         int w;
         switch (Below(4)) {
@@ -96,7 +98,8 @@ private:
             w = Between(1, 130);
             break;
         }
-        return std::min(w, max);
+        last_width_ = std::min(w, max);
+        return last_width_;
     }
 
     int NewInput(int width, bool control)
@@ -540,6 +543,7 @@ private:
     std::vector<Source> pool_;
     std::vector<bool> control_; // per design input: written zero most of the time
     std::vector<Deferred> deferred_;
+    int last_width_ = 0; // the width drawn last
 };
 
 } // namespace

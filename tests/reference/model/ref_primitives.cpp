@@ -965,15 +965,22 @@ public:
     Change Evaluate() override
     {
         const bool controls_unknown = preset->Unknown() || clear->Unknown() || aload->Unknown();
-        const bool was_pending = pending_;
         if (bit_)
-            return EvaluateBit(controls_unknown, was_pending);
+            return EvaluateBit(controls_unknown);
         enable_seen_ = ena->Get();
         data_seen_ = datain->Get();
         if (!preset->IsZero()) {
             OrAssign(stored_, preset->Get());
         } else if (!clear->IsZero()) {
-            AndAssign(stored_, Not(clear->Get()));
+            const Value cleared = Not(clear->Get());
+            AndAssign(stored_, cleared);
+            // A clear with undefined bits is not idempotent (an undefined bit AND an undefined
+            // bit is a known 0), and the engine may evaluate a register more than once in a
+            // settle when a driver of it comes later in its order: the contents are then open.
+            Value again = stored_;
+            AndAssign(again, cleared);
+            if (!Equal(again, stored_))
+                stored_.unknown = true;
         } else if (!aload->IsZero()) {
             stored_ = Resized(adata->Get(), stored_.width);
         } else {
@@ -1005,7 +1012,7 @@ public:
     void UncertainEvaluation() override { pending_unknown_ = true; }
 
 private:
-    Change EvaluateBit(bool controls_unknown, bool /*was_pending*/)
+    Change EvaluateBit(bool controls_unknown)
     {
         enable_bit_ = ena->GetInt();
         data_bit_ = datain->GetInt();
@@ -1016,9 +1023,10 @@ private:
             forced = 1;
         else if (clear->GetInt() != 0)
             forced = 0;
-        else if (aload->GetInt() != 0)
-            forced = adata->GetInt(), controls_unknown = controls_unknown || adata->Unknown();
-        else {
+        else if (aload->GetInt() != 0) {
+            forced = adata->GetInt();
+            controls_unknown = controls_unknown || adata->Unknown();
+        } else {
             pending_ = stored_bit_ != data_bit_;
             pending_unknown_ = stored_bit_unknown_ || bit_data_unknown_ || controls_unknown;
             return Change::kNo;

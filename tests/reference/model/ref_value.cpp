@@ -177,16 +177,20 @@ void Value::SetUndefined()
 std::string Value::Text() const
 {
     static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
+    std::string text, value_plane, mask_plane;
     for (int digit = (width + 3) / 4 - 1; digit >= 0; --digit) {
         int v = 0, x = 0;
         for (int b = 0; b < 4; ++b) {
             v |= Bit(digit * 4 + b) << b;
-            x |= XBit(digit * 4 + b);
+            x |= XBit(digit * 4 + b) << b;
         }
         text += x ? 'X' : kDigits[v];
+        value_plane += kDigits[v];
+        mask_plane += kDigits[x];
     }
     text += "/" + std::to_string(width);
+    if (HasXBits()) // the bits under the X digits matter to some operations: both planes
+        text += " (value " + value_plane + ", mask " + mask_plane + ")";
     if (undefined)
         text += " undefined";
     if (high_z)
