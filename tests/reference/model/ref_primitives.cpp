@@ -5,7 +5,7 @@
 #include "model/ref_primitives.h"
 
 #include <algorithm>
-#include <cassert>
+#include <cstdio>
 #include <stdexcept>
 
 namespace reference {
