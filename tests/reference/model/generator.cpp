@@ -82,7 +82,7 @@ private:
             max = p_.max_width;
         if (last_width_ > 0 && last_width_ <= max && Chance(0.25))
             return last_width_; // equal operand widths are where several paths meet
-        static const int kEdges[] = {1, 2, 7, 8, 16, 31, 32, 33, 40, 63, 64, 65, 96, 127, 128, 129, 130};
+        static const int kEdges[] = {1, 2, 7, 8, 16, 31, 32, 32, 32, 33, 40, 63, 64, 64, 65, 96, 127, 128, 129, 130};
         int w;
         switch (Below(4)) {
         case 0:
@@ -216,6 +216,14 @@ private:
     // Widths of a three-width arithmetic block: sometimes "width", then specific overrides.
     void ThreeWidths(Instance& inst, bool output_required)
     {
+        if (Chance(0.3)) { // equal operands at a word boundary, where the word paths end
+            static const int kBoundaries[] = {31, 32, 32, 33, 63, 64, 64, 65};
+            const int w = kBoundaries[Below(sizeof kBoundaries / sizeof kBoundaries[0])];
+            Param(inst, "width", w);
+            if (output_required || Chance(0.5))
+                Param(inst, "width_o", Chance(0.5) ? w : Width());
+            return;
+        }
         if (Chance(0.5))
             Param(inst, "width", Width());
         if (Chance(0.6))
