@@ -123,7 +123,7 @@ private:
     {
         Term t;
         t.name = s.name;
-        t.lsb = Below(s.width - width + 1);
+        t.lsb = Chance(0.35) ? 0 : Below(s.width - width + 1); // most slices of a netlist start at bit 0
         t.msb = t.lsb + width - 1;
         t.ranged = !(s.width == 1 && Chance(0.6));
         t.inverted = Chance(0.15);
@@ -300,10 +300,12 @@ private:
             Param(inst, "width_b", Between(1, 32));
             Param(inst, "width_o", Between(1, 32));
         } else if (t == "bt_shl" || t == "bt_shr" || t == "bt_rol" || t == "bt_ror") {
-            const int in = Width();
+            static const int kBoundaries[] = {16, 31, 32, 33, 40, 63, 64, 65, 96};
+            const bool boundary = Chance(0.3); // widening across the word paths' limits
+            const int in = boundary ? kBoundaries[Below(5)] : Width();
             Param(inst, "width_in", in);
             Param(inst, "width_amount", Between(1, 8));
-            Param(inst, "width_out", Chance(0.5) ? in : Width());
+            Param(inst, "width_out", boundary ? kBoundaries[Between(2, 8)] : Chance(0.5) ? in : Width());
             if ((t == "bt_shl" || t == "bt_shr") && Chance(0.7))
                 Param(inst, "fill", Below(3));
         } else if (t == "bt_decoder") {
