@@ -506,9 +506,9 @@ public:
             return WriteByte(f, unknown);
         if (clken->Unknown())
             state_unknown_ = true;
-        // An evaluation with "clken" 0 holds the outputs: they keep the byte shown last. (The
-        // step-by-step text would show b[0] instead, which after an advance is the next byte;
-        // the two readings differ, and the engine holds.)
+        // An evaluation with "clken" 0 holds the outputs: they keep the byte shown last, as the
+        // engine does. Showing b[0] there instead would give, after an advance, the next byte
+        // one advancing evaluation early.
         if (!clken->IsZero()) {
             bytes_[depth_] = f;
             shown_ = bytes_[0];
