@@ -298,7 +298,7 @@ private:
                 Param(inst, "width", Between(1, 32));
             Param(inst, "width_a", Width());
             Param(inst, "width_b", Between(1, 32));
-            Param(inst, "width_o", Between(1, 32));
+            Param(inst, "width_o", Chance(0.35) ? 32 : Between(1, 32)); // 32 bits show an undefined result
         } else if (t == "bt_shl" || t == "bt_shr" || t == "bt_rol" || t == "bt_ror") {
             static const int kBoundaries[] = {16, 31, 32, 33, 40, 63, 64, 65, 96};
             const bool boundary = Chance(0.3); // widening across the word paths' limits

@@ -52,7 +52,8 @@ uint32_t OutPort::GetInt() const
 Change OutPort::Set(const Value& given)
 {
     Value x = given;
-    x.unknown = x.unknown || (owner && owner->writing_unknown);
+    if (owner && owner->writing_unknown)
+        x.MakeOpen();
     if (Narrow()) {
         const uint32_t v = x.Low32();
         const bool changed = v != word;
@@ -894,7 +895,8 @@ public:
             ShrWithin(x, static_cast<int>(s) * width_);
         else
             x.SetUndefined();
-        x.unknown = x.unknown || sel->Unknown();
+        if (sel->Unknown())
+            x.MakeOpen();
         return Resized(x, width_);
     }
     Change Evaluate() override
@@ -911,7 +913,8 @@ public:
             return result->Set(staging_);
         }
         staging_ = Selected();
-        staging_.unknown = staging_.unknown || aclr->Unknown();
+        if (aclr->Unknown())
+            staging_.MakeOpen();
         return Change::kNo;
     }
     Change ClockHook() override
@@ -924,7 +927,7 @@ public:
         }
         if (enabled_unknown_)
             for (Value& v : pipeline_)
-                v.unknown = true;
+                v.MakeOpen();
         return result->Set(pipeline_[position_]);
     }
     bool piped_;
@@ -980,7 +983,7 @@ public:
             Value again = stored_;
             AndAssign(again, cleared);
             if (!Equal(again, stored_))
-                stored_.unknown = true;
+                stored_.MakeOpen();
         } else if (!aload->IsZero()) {
             stored_ = Resized(adata->Get(), stored_.width);
         } else {
@@ -989,7 +992,7 @@ public:
             return Change::kNo;
         }
         if (controls_unknown)
-            stored_.unknown = true;
+            stored_.MakeOpen();
         data_seen_ = stored_;
         pending_ = false;
         pending_unknown_ = controls_unknown;
@@ -1005,7 +1008,7 @@ public:
             kept.unknown = false;
         Value next = Resized(Or(And(enable_seen_, data_seen_), And(Not(enable_seen_), kept)), stored_.width);
         if (pending_unknown_ && !(Equal(next, stored_) && !next.unknown && !stored_.unknown))
-            next.unknown = true;
+            next.MakeOpen();
         stored_ = next;
         return dataout->Set(stored_);
     }
@@ -1121,7 +1124,7 @@ public:
         position_ = (position_ + 1) % length;
         if (enabled_unknown_)
             for (Value& v : ring_)
-                v.unknown = true;
+                v.MakeOpen();
         Value all = Shl(ring_[(position_ + (taps_ - 1) * distance_) % length], 0);
         bool flags = all.HasFlags();
         for (int i = 1; i < taps_; ++i) {
@@ -1130,7 +1133,7 @@ public:
             all = Or(all, Shl(tap, i * width_));
         }
         if (flags)
-            all.unknown = true; // how the taps' flags combine is not documented
+            all.MakeOpen(); // how the taps' flags combine is not documented
         return shiftout->Set(ring_[position_]) | taps->Set(all);
     }
     int taps_ = 4, distance_ = 3, width_ = 8;

@@ -196,7 +196,7 @@ std::string Value::Text() const
     if (high_z)
         text += " Z";
     if (unknown)
-        text += " (open)";
+        text += mask_known ? " (value bits open)" : " (open)";
     return text;
 }
 
@@ -211,6 +211,7 @@ Value Resized(const Value& a, int w)
     r.undefined = a.undefined;
     r.high_z = a.high_z;
     r.unknown = a.unknown;
+    r.mask_known = a.mask_known;
     return r;
 }
 
@@ -224,6 +225,7 @@ Value Add(const Value& a, const Value& b)
         r.bits[i] = sum[i];
     r.Trim();
     r.unknown = Unknown(a, b);
+    r.mask_known = false;
     return r;
 }
 
@@ -237,6 +239,7 @@ Value Sub(const Value& a, const Value& b)
         r.bits[i] = difference[i];
     r.Trim();
     r.unknown = Unknown(a, b);
+    r.mask_known = false;
     return r;
 }
 
@@ -308,6 +311,7 @@ Value Xor(const Value& a, const Value& b)
     }
     r.Trim();
     r.unknown = Unknown(a, b);
+    r.mask_known = false;
     return r;
 }
 
@@ -317,6 +321,7 @@ Value Not(const Value& a)
     for (uint64_t& w : r.bits)
         w = ~w;
     r.Trim();
+    r.mask_known = false;
     return r;
 }
 
@@ -353,6 +358,7 @@ void AddAssign(Value& a, const Value& b)
         a.bits[i] = sum[i];
     a.Trim();
     a.unknown = Unknown(a, b);
+    a.mask_known = false;
 }
 
 void AndAssign(Value& a, const Value& b)
@@ -411,15 +417,13 @@ bool Equal(const Value& a, const Value& b)
     return true;
 }
 
+// As resizing (both planes zero-extended or cut, flags kept), with the new value bits copies of
+// the sign bit's value bit.
 Value SignResized(const Value& a, int w)
 {
     Value r = Resized(a, w);
-    if (w > a.width) {
-        for (int i = a.width; i < w; ++i)
-            r.PutBit(i, a.Bit(a.width - 1));
-        if (a.XBit(a.width - 1))
-            r.unknown = true; // what the new bits' mask holds is not documented
-    }
+    for (int i = a.width; i < w; ++i)
+        r.PutBit(i, a.Bit(a.width - 1));
     return r;
 }
 
@@ -430,8 +434,6 @@ Value SignedAssign(const Value& a, int w)
     Value r = Resized(a, w);
     if (!a.IsNegative() && r.IsNegative())
         r.PutBit(w - 1, 0);
-    if (a.XBit(a.width - 1) || a.XBit(w - 1))
-        r.unknown = true;
     return r;
 }
 
@@ -512,12 +514,14 @@ bool MinusOne(const Value& a)
     return true;
 }
 
-// A wholly undefined result whose value bits the documented behaviour does not give.
-Value OpenUndefined(int width)
+// A wholly undefined result whose value bits the documented behaviour does not give; its mask
+// and flags are exact unless the operands were open or high-impedance.
+Value OpenUndefined(int width, const Value& a, const Value& b)
 {
     Value r = Value::Zero(width);
     r.SetUndefined();
     r.unknown = true;
+    r.mask_known = !Unknown(a, b) && !a.high_z && !b.high_z;
     return r;
 }
 
@@ -527,7 +531,7 @@ Value SDiv(const Value& a, const Value& b)
 {
     assert(a.width <= 32 && b.width <= 32);
     if (b.IsZero() || (MostNegative(a) && MinusOne(b)))
-        return OpenUndefined(a.width);
+        return OpenUndefined(a.width, a, b);
     Value r = Value::Of(a.width, static_cast<uint64_t>(SignedOf(a) / SignedOf(b)));
     r.unknown = Unknown(a, b) || SignedOperandsOpen(a, b);
     return r;
@@ -537,13 +541,13 @@ Value SMod(const Value& a, const Value& b)
 {
     assert(a.width <= 32 && b.width <= 32);
     if (b.IsZero() || (MostNegative(a) && MinusOne(b)))
-        return OpenUndefined(b.width);
+        return OpenUndefined(b.width, a, b);
     const int64_t x = SignedOf(a), y = SignedOf(b);
     const uint64_t magnitude = static_cast<uint64_t>(x < 0 ? -x : x);
     const uint64_t m = magnitude % b.Low64();
     const uint64_t half = uint64_t{1} << (b.width - 1);
     if ((x >= 0 && m > half - 1) || (x < 0 && m > half))
-        return OpenUndefined(b.width);
+        return OpenUndefined(b.width, a, b);
     Value r = Value::Of(b.width, static_cast<uint64_t>(x % y));
     r.unknown = Unknown(a, b) || SignedOperandsOpen(a, b);
     return r;
@@ -573,8 +577,10 @@ void SraWithin(Value& a, int n)
     ShrWithin(a, n);
     for (int i = std::max(0, a.width - n); i < a.width; ++i)
         a.PutBit(i, negative ? 1 : 0);
-    if (a.HasXBits())
+    if (a.HasXBits()) {
         a.unknown = true; // the documented shift does not say where the mask goes
+        a.mask_known = false;
+    }
 }
 
 } // namespace reference

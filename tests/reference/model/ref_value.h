@@ -20,6 +20,10 @@ struct Value {
     bool undefined = false;      // the whole-value undefined flag
     bool high_z = false;         // the high-impedance flag
     bool unknown = false;
+    // With `unknown`: only the value bits are open, the width, mask and flags are exact (a
+    // wholly undefined result whose value bits are not given). Kept by copies and resizing
+    // only; every other operation drops it.
+    bool mask_known = false;
 
     static Value Zero(int width);
     static Value Of(int width, uint64_t low); // low bits of `low`, cut to the width
@@ -40,6 +44,13 @@ struct Value {
     bool IsNegative() const { return Bit(width - 1) != 0; }
     void Trim();         // clears the bits above the width in both planes
     void SetUndefined(); // undefined flag and every mask bit; value bits kept
+
+    // Marks the value open: nothing of it is known any more.
+    void MakeOpen()
+    {
+        unknown = true;
+        mask_known = false;
+    }
 
     // Hexadecimal text with "X" digits where a bit is undefined, for failure reports.
     std::string Text() const;
