@@ -516,9 +516,14 @@ private:
             if (Chance(0.3)) {
                 v.SetUndefined();
             } else {
+                // Value bits under an undefined bit are random: operations that respect the
+                // mask must not see them.
+                const double density = Chance(0.5) ? 0.3 : 0.08;
                 for (int i = 0; i < width; ++i)
-                    if (Chance(0.3))
+                    if (Chance(density)) {
                         v.PutXBit(i, 1);
+                        v.PutBit(i, Below(2));
+                    }
                 v.undefined = Chance(0.5);
             }
         }
@@ -593,6 +598,7 @@ Profile NamedProfile(const std::string& name)
         p.min_instances = 3;
         p.max_instances = 10;
         p.lines = 24;
+        p.x_value = 0.25;
         return p;
     }
     throw std::invalid_argument("no profile named " + name);
