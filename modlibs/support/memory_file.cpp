@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "base/text.h"
@@ -29,11 +31,18 @@ struct FileRead {
              "; the rest of the file is ignored.");
         clean = false;
     }
+    // Counts `count` words from `first` on as lying beyond the memory (saturating).
+    void Beyond(int64_t first, uint64_t count)
+    {
+        if (beyond == 0)
+            first_beyond = first;
+        const uint64_t room = static_cast<uint64_t>(INT64_MAX - beyond);
+        beyond += static_cast<int64_t>(std::min(count, room));
+    }
     void Store(int64_t address, const MLIB_UINTEGER& value, int value_bits)
     {
         if (address < 0 || address >= memory.Depth()) {
-            if (beyond++ == 0)
-                first_beyond = address;
+            Beyond(address, 1);
             return;
         }
         for (int bit = memory.Width(); bit < value_bits; ++bit)
@@ -192,33 +201,75 @@ int RadixOf(const std::string& name)
     return 0;
 }
 
-// Reads digits of the radix into a value of `width` bits; false for a bad digit. Bits
-// beyond the width set `overflow`.
-bool ParseDigits(const std::string& digits, int radix, int width, MLIB_UINTEGER& out, bool& overflow)
+enum class Digits { Read, Bad, TooMany };
+
+// Decimal digits beyond those a value of the width needs: such a value is refused rather
+// than read, as its low bits would take time proportional to digits times width.
+constexpr size_t kSpareDecimalDigits = 64;
+
+// Reads digits of the radix into a value of `width` bits. Bits beyond the width set
+// `overflow`. Time is linear in the digits: a power-of-two radix places each digit's bits
+// directly; decimal is read nine digits at a time and refused when far too long.
+Digits ParseDigits(std::string_view digits, int radix, int width, MLIB_UINTEGER& out, bool& overflow)
 {
+    for (char c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0 || digit >= radix)
+            return Digits::Bad;
+    }
+    const size_t first = digits.find_first_not_of('0');
+    digits = first == std::string_view::npos ? std::string_view() : digits.substr(first);
+    overflow = false;
+    out = MLIB_UINTEGER(0, width);
+    const size_t count = digits.size();
+    if (radix != 10) {
+        const int bits_per_digit = radix == 16 ? 4 : radix == 8 ? 3 : 1;
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t digit = static_cast<uint32_t>(HexDigit(digits[count - 1 - i]));
+            for (int k = 0; k < bits_per_digit; ++k) {
+                if (((digit >> k) & 1u) == 0)
+                    continue;
+                const int64_t bit = static_cast<int64_t>(i) * bits_per_digit + k;
+                if (bit < width)
+                    out.set_word(static_cast<int>(bit / 32), out.word(static_cast<int>(bit / 32)) | (1u << (bit % 32)));
+                else
+                    overflow = true;
+            }
+        }
+        return Digits::Read;
+    }
+    // A width of w bits holds at most w * log10(2) + 1 decimal digits.
+    if (count > static_cast<size_t>(width) * 30103 / 100000 + 1 + kSpareDecimalDigits)
+        return Digits::TooMany;
     const int words = (width + 31) / 32 + 1;
     std::vector<uint32_t> accumulator(static_cast<size_t>(words), 0u);
-    overflow = false;
-    for (char c : digits) {
-        int digit = HexDigit(c);
-        if (digit < 0 || digit >= radix)
-            return false;
-        uint64_t carry = static_cast<uint64_t>(digit);
-        for (uint32_t& word : accumulator) {
-            uint64_t product = static_cast<uint64_t>(word) * static_cast<uint64_t>(radix) + carry;
-            word = static_cast<uint32_t>(product);
+    int used = 1;  // words of the accumulator that may be non-zero
+    for (size_t at = 0; at < count;) {
+        const size_t take = std::min<size_t>(9, count - at);
+        uint64_t scale = 1, carry = 0;
+        for (size_t k = 0; k < take; ++k) {
+            scale *= 10;
+            carry = carry * 10 + static_cast<uint64_t>(digits[at + k] - '0');
+        }
+        at += take;
+        for (int i = 0; i < used; ++i) {
+            const uint64_t product = static_cast<uint64_t>(accumulator[static_cast<size_t>(i)]) * scale + carry;
+            accumulator[static_cast<size_t>(i)] = static_cast<uint32_t>(product);
             carry = product >> 32;
         }
-        if (carry != 0)
-            overflow = true;
+        if (carry != 0) {
+            if (used < words)
+                accumulator[static_cast<size_t>(used++)] = static_cast<uint32_t>(carry);
+            else
+                overflow = true;
+        }
     }
-    out = MLIB_UINTEGER(0, width);
     for (int i = 0; i < out.words(); ++i)
         out.set_word(i, accumulator[static_cast<size_t>(i)] & (i == out.words() - 1 ? MLIB_UINTEGER::top_mask(width) : ~0u));
     for (int bit = width; bit < words * 32; ++bit)
         if ((accumulator[static_cast<size_t>(bit / 32)] >> (bit % 32)) & 1u)
             overflow = true;
-    return true;
+    return Digits::Read;
 }
 
 void ReadMif(const std::string& text, FileRead& read)
@@ -260,7 +311,11 @@ void ReadMif(const std::string& text, FileRead& read)
     if (!accept("CONTENT") || !accept("BEGIN"))
         return read.Malformed(next_line(), "expected CONTENT BEGIN");
 
-    auto read_number = [&](int radix, int bits, MLIB_UINTEGER& value, bool allow_negative) -> bool {
+    // Reads a number into value; false when there is none, with `problem` saying why.
+    std::string problem;
+    auto read_number = [&](int radix, int bits, MLIB_UINTEGER& value, bool allow_negative,
+                           const char* expected) -> bool {
+        problem = expected;
         bool negative = false;
         if (allow_negative && at < tokens.size() && tokens[at].text == "-") {
             negative = true;
@@ -269,7 +324,11 @@ void ReadMif(const std::string& text, FileRead& read)
         if (at >= tokens.size())
             return false;
         bool overflow = false;
-        if (!ParseDigits(tokens[at].text, radix, bits, value, overflow))
+        const Digits digits = ParseDigits(tokens[at].text, radix, bits, value, overflow);
+        if (digits == Digits::TooMany)
+            problem = "a number of " + std::to_string(tokens[at].text.size()) + " digits is far wider than its " +
+                      std::to_string(bits) + " bits";
+        if (digits != Digits::Read)
             return false;
         if (overflow)
             read.too_wide = true;
@@ -283,11 +342,15 @@ void ReadMif(const std::string& text, FileRead& read)
         const int line = tokens[at].line;
         MLIB_UINTEGER first(0, 64), last(0, 64);
         bool range = accept("[");
-        if (!read_number(address_radix, 64, first, false))
-            return read.Malformed(line, "expected an address");
+        if (!read_number(address_radix, 64, first, false, "expected an address"))
+            return read.Malformed(line, problem);
         last = first;
         if (range) {
-            if (!accept("..") || !read_number(address_radix, 64, last, false) || !accept("]"))
+            if (!accept(".."))
+                return read.Malformed(line, "expected an address range '[first..last]'");
+            if (!read_number(address_radix, 64, last, false, "expected an address range '[first..last]'"))
+                return read.Malformed(line, problem);
+            if (!accept("]"))
                 return read.Malformed(line, "expected an address range '[first..last]'");
         }
         if (!accept(":"))
@@ -295,8 +358,8 @@ void ReadMif(const std::string& text, FileRead& read)
         std::vector<MLIB_UINTEGER> values;
         while (at < tokens.size() && tokens[at].text != ";") {
             MLIB_UINTEGER value(0, width);
-            if (!read_number(data_radix, width, value, data_radix == 10))
-                return read.Malformed(tokens[at < tokens.size() ? at : tokens.size() - 1].line, "expected a value");
+            if (!read_number(data_radix, width, value, data_radix == 10, "expected a value"))
+                return read.Malformed(tokens[at < tokens.size() ? at : tokens.size() - 1].line, problem);
             values.push_back(value);
         }
         if (!accept(";") || values.empty())
@@ -312,10 +375,10 @@ void ReadMif(const std::string& text, FileRead& read)
                 read.Store(address, values[static_cast<size_t>((address - from) % values.size())], width);
             if (to > stored_to) {
                 const int64_t first_out = std::max(stored_to + 1, from);
-                if (read.beyond == 0)
-                    read.first_beyond = first_out;
-                read.beyond += to - first_out + 1;
+                read.Beyond(first_out, static_cast<uint64_t>(to - first_out) + 1);
             }
+        } else if (from >= read.memory.Depth()) {
+            read.Beyond(from, values.size());  // counted, never added to: from may be near 2^63
         } else {
             for (size_t k = 0; k < values.size(); ++k)
                 read.Store(from + static_cast<int64_t>(k), values[k], width);

@@ -261,6 +261,11 @@ TEST(SyncRamModel, FileProblemsAreReportedAndTheMemoryStaysUsable)
         {"far.hex", ":020000040001F9\n:0100000011EE\n", "beyond the memory's 16 words (first at address 65536)", 0},
         {"bad_type.hex", ":0100000711E7\n", "line 1: unknown record type 7", 0},
         {"no_content.mif", "WIDTH=8;\nDEPTH=16;\n", "expected CONTENT BEGIN", 0},
+        // Addresses at the top of the 64-bit range are counted, never added to.
+        {"top.mif", "CONTENT BEGIN\n7FFFFFFFFFFFFFFF : 1 2 3;\n0 : 4;\nEND;\n",
+         "3 word(s) beyond the memory's 16 words (first at address 9223372036854775807)", 4},
+        {"top_range.mif", "CONTENT BEGIN\n0 : 6;\n[1..7FFFFFFFFFFFFFFF] : 1;\nEND;\n",
+         "9223372036854775792 word(s) beyond", 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -273,6 +278,36 @@ TEST(SyncRamModel, FileProblemsAreReportedAndTheMemoryStaysUsable)
         ASSERT_EQ(warnings.size(), 1u) << (warnings.empty() ? "" : warnings[0]);
         EXPECT_NE(warnings[0].find(c.expected_words), std::string::npos) << warnings[0];
         EXPECT_NE(warnings[0].find(file.Path()), std::string::npos);
+        EXPECT_EQ(d.Get("ram", "q_a"), c.word0);
+    }
+}
+
+TEST(SyncRamModel, LongNumbersAreReadInLinearTime)
+{
+    // Hexadecimal digits above the width only mark the value as too wide; a decimal number
+    // far longer than the width needs is refused. Either would take minutes if read naively.
+    const std::string zeros(3000000, '0');
+    struct Case {
+        const char* name;
+        std::string contents;
+        const char* expected_words;
+        uint64_t word0;
+    };
+    const Case cases[] = {
+        {"long_hex.mif", "CONTENT BEGIN\n0 : 1" + zeros + "A5;\nEND;\n", "wider than the memory's 8 bits", 0xA5},
+        {"padded.mif", "DATA_RADIX=DEC;\nCONTENT BEGIN\n0 : " + zeros + "165;\n1 : 9" + zeros + ";\nEND;\n",
+         "line 4: a number of 3000001 digits is far wider than its 8 bits", 165},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFile file(c.name, c.contents.c_str());
+        Design d;
+        SyncRam(d, {{"init_file", Text(file.Path().c_str())}}, {"address_a"});
+        clear_messages();
+        d.Clock();
+        std::vector<std::string> warnings = TakeMessages(SEV_WARNING);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_NE(warnings[0].find(c.expected_words), std::string::npos) << warnings[0].substr(0, 300);
         EXPECT_EQ(d.Get("ram", "q_a"), c.word0);
     }
 }
