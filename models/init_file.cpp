@@ -1,7 +1,8 @@
 // The initialisation-file lookup of synchronous RAM and ROM blocks and its reports.
 #include "models/init_file.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "engine/manager.h"
 #include "base/messages.h"
@@ -11,13 +12,14 @@ namespace Sim {
 
 namespace {
 
-// A file exists when it can be opened for reading; it is closed again at once.
+// A file exists when it can be opened for reading; it is closed again at once. The open
+// does not block, so a FIFO under the name cannot stall the build.
 bool FileExists(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return false;
-    std::fclose(file);
+    ::close(descriptor);
     return true;
 }
 

@@ -1,6 +1,10 @@
 // Intel HEX and ".mif" readers for memory models.
 #include "memory_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -392,8 +396,22 @@ void ReadMif(const std::string& text, FileRead& read)
 
 bool LoadMemoryFile(const std::string& path, Memory& memory)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Opened without blocking, so that a FIFO or a device named by a netlist cannot stall
+    // the build; only a regular file is read.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        Warn("Memory initialisation file '" + path + "' cannot be opened; the memory starts cleared.");
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        Warn("Memory initialisation file '" + path + "' is not a regular file; the memory starts cleared.");
+        return false;
+    }
+    std::FILE* file = ::fdopen(descriptor, "rb");
     if (file == nullptr) {
+        ::close(descriptor);
         Warn("Memory initialisation file '" + path + "' cannot be opened; the memory starts cleared.");
         return false;
     }

@@ -2,6 +2,7 @@
 // clock, read; register options; byte enables; mixed widths; initialisation files and
 // their reports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -334,6 +335,24 @@ TEST(SyncRamModel, MissingFileIsReportedByTheLookupAndTheModel)
     std::vector<std::string> model_warnings = TakeMessages(SEV_WARNING);
     ASSERT_EQ(model_warnings.size(), 1u);
     EXPECT_NE(model_warnings[0].find("cannot be opened"), std::string::npos);
+}
+
+TEST(SyncRamModel, FileThatIsNoRegularFileIsReportedWithoutBlocking)
+{
+    // A FIFO with no writer would block an ordinary open for ever; a directory cannot be read.
+    const fs::path fifo = fs::temp_directory_path() / (std::to_string(getpid()) + "_init.mif");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo.string(), fs::temp_directory_path().string()}) {
+        SCOPED_TRACE(path);
+        Design d;
+        SyncRam(d, {{"init_file", Text(path.c_str())}}, {"address_a"});
+        clear_messages();
+        d.Clock();
+        std::vector<std::string> warnings = TakeMessages(SEV_WARNING);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_NE(warnings[0].find("is not a regular file"), std::string::npos) << warnings[0];
+    }
+    fs::remove(fifo);
 }
 
 TEST(SyncRamModel, WideWordsKeepEveryBit)
