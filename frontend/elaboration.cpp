@@ -32,6 +32,7 @@ void NetlistParser::SortIoList()
     std::stable_sort(io_list.begin(), io_list.end(),
                      [&](const IoDecl& a, const IoDecl& b) { return position(a) < position(b); });
     for (const IoDecl& decl : io_list) io_widths.emplace(decl.name, decl.msb - decl.lsb + 1);
+    alias_shortcuts.clear();
 }
 
 void NetlistParser::DeclareWire(const std::string& name, int width)
@@ -40,6 +41,7 @@ void NetlistParser::DeclareWire(const std::string& name, int width)
     wire.name = name;
     wire.width = width;
     wires[name] = std::move(wire);
+    alias_shortcuts.clear();
 }
 
 void NetlistParser::BeginInstance(const std::string& type_name, const std::string& instance_name)
@@ -145,16 +147,24 @@ bool NetlistParser::IsDeclaredWire(const std::string& name) const
 int NetlistParser::NameWidth(const std::string& name) const
 {
     std::string current = name;
+    std::vector<std::string> walked;  // alias entries passed, each neither a wire nor a port
+    auto found = [&](int width) {
+        for (const std::string& alias : walked)
+            alias_shortcuts[alias] = current;
+        return width;
+    };
     // Aliases form chains made in time order; the bound only guards against a cycle.
     for (size_t step = 0; step <= wires.size(); ++step) {
         auto wire = wires.find(current);
-        if (wire != wires.end() && !wire->second.alias && wire->second.name == current) return wire->second.width;
+        if (wire != wires.end() && !wire->second.alias && wire->second.name == current) return found(wire->second.width);
         auto decl = io_widths.find(current);
-        if (decl != io_widths.end()) return decl->second;
+        if (decl != io_widths.end()) return found(decl->second);
         if (wire == wires.end() || !wire->second.alias || wire->second.alias_name.empty() ||
             wire->second.alias_name == current)
             break;
-        current = wire->second.alias_name;
+        walked.push_back(current);
+        auto shortcut = alias_shortcuts.find(current);
+        current = shortcut != alias_shortcuts.end() ? shortcut->second : wire->second.alias_name;
     }
     throw X_WireNameNotFound(name);
 }

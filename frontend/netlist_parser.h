@@ -134,6 +134,10 @@ private:
     std::vector<IoDecl> io_list;                       // sorted by header position
     std::unordered_map<std::string, int> io_widths;    // width of the first declaration of each name
     std::unordered_map<std::string, WireRec> wires;   // declared wires and alias entries
+    // Shortcuts along alias chains found by NameWidth: an alias entry never changes its link
+    // once made, so a name may jump to where an earlier walk from it got to. Keeps the width
+    // lookup of many reads through a long chain linear. Cleared when a wire is (re)declared.
+    mutable std::unordered_map<std::string, std::string> alias_shortcuts;
     std::vector<Conn> pending;                        // connections to inputs, in order read
     std::string module_name;
     std::vector<std::string> clocks;                  // distinct clock sources, first seen first

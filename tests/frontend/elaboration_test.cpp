@@ -180,6 +180,29 @@ TEST(Elaboration, AliasesLiteralsAndAGroupAfterAnAlias)
                  {{0, 1, "(top).(zero)", 0, false}, {1, 1, "(top).a", 0, false}, {2, 2, "(top).(one)", 0, false}});
 }
 
+TEST(Elaboration, ReadsThroughALongAliasChainTakeTheWidthAtItsEnd)
+{
+    // w0 = w1, w1 = w2, ...: each alias is made while its source is still a plain wire, so
+    // the width of every read of w0 is found at the end of the whole chain, w<n>.
+    const int n = 20000;
+    std::string text = "module m (y);\noutput [3:0] y;\n";
+    for (int i = 0; i < n; ++i)
+        text += "wire w" + std::to_string(i) + ";\n";
+    text += "wire [3:0] w" + std::to_string(n) + ";\nand2 u0 (.result(w" + std::to_string(n) + "));\n";
+    for (int i = 0; i < n; ++i)
+        text += "assign w" + std::to_string(i) + " = w" + std::to_string(i + 1) + ";\n";
+    for (int i = 1; i <= n; ++i)
+        text += "and2 u" + std::to_string(i) + " (.dataa(w0[3:0]), .datab(w" + std::to_string(i % 7) + "));\n";
+    text += "assign y = w0;\nendmodule\n";
+    auto design = LoadText(text);
+    ASSERT_EQ(design->parsed, 1) << design->loader->ErrorText();
+    for (int i : {1, n / 2, n}) {
+        EXPECT_EQ(InputOf(design->db, "u" + std::to_string(i), "a")->width, 4);
+        EXPECT_EQ(InputOf(design->db, "u" + std::to_string(i), "b")->width, 4);
+    }
+    EXPECT_EQ(InputOf(design->db, "(top)", "y")->width, 4);
+}
+
 TEST(Elaboration, ConnectionTermsAndWidths)
 {
     // p is driven by u0, r by u2; the expression under test goes on u1's dataa.
