@@ -213,6 +213,7 @@ void NetlistParser::WireUp()
     // W2: design ports on the top node.
     KVC::ElaboratedModule module{module_name, {}, clocks, internal_clocks, {}, {}};
     for (const IoDecl& decl : io_list) {
+        if (database.FindNode(decl.name)) throw X_PortNamedLikeInstance(decl.name);
         KVC::Port* port = decl.isInput ? database.AddDesignInput(decl.name) : database.AddDesignOutput(decl.name);
         if (port) port->width = decl.msb - decl.lsb + 1;
         module.ports.push_back({decl.name, decl.msb - decl.lsb + 1, decl.isInput});
@@ -240,6 +241,7 @@ void NetlistParser::WireUp()
     // W4: every pending connection, in the order read.
     for (const Conn& connection : pending) LinkConnection(connection);
     database.ReportRepeatedOverlaps();
+    database.ReportSlicesBeyondPorts();
 }
 
 // Every declared wire with a driver, and every alias of one, with the output that drives it.

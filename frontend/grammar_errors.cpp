@@ -91,6 +91,12 @@ X_PortNotFound::X_PortNotFound(const std::string& port_name)
 {
 }
 
+X_PortNamedLikeInstance::X_PortNamedLikeInstance(const std::string& name)
+    : X_ComposedGrammar(-1, "Design port '" + name +
+                                "' has the name of an instance; the simulation names both by it, so they must differ")
+{
+}
+
 X_OutputNotFound::X_OutputNotFound(const std::string& name)
     : X_ComposedGrammar(-1, "Unable to find design output '" + name + "' specified in assign block")
 {

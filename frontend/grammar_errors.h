@@ -108,6 +108,11 @@ public:
     explicit X_OutputNotFound(const std::string& name);
 };
 
+class X_PortNamedLikeInstance : public X_ComposedGrammar {
+public:
+    explicit X_PortNamedLikeInstance(const std::string& name);
+};
+
 // The one error that leaves NetlistParser::ParseDesign: the text of the grammar error caught.
 class GrammarParserError : public std::exception {
 public:

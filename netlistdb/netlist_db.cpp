@@ -223,6 +223,37 @@ void NetlistDB::ReportRepeatedOverlaps() const
     ForEachNode(report_node);
 }
 
+void NetlistDB::ReportSlicesBeyondPorts() const
+{
+    long long count = 0;
+    std::string first;
+    auto check_node = [&](const Node& node) {
+        node.ForEachPort([&](Port& port) {
+            const Input* input = port.AsInput();
+            if (!input)
+                return;
+            input->ForEachSlice([&](Slice& slice) {
+                const bool constant = slice.source == ZeroPort() || slice.source == OnePort();
+                const long long source_end = static_cast<long long>(slice.srcLow) + slice.width;
+                const long long input_end = static_cast<long long>(slice.dstLow) + slice.width;
+                if ((constant || source_end <= slice.source->width) && input_end <= input->width)
+                    return;
+                if (count++ == 0)
+                    first = "bits " + std::to_string(slice.dstLow) + " to " + std::to_string(input_end - 1) + " of " +
+                            node.name + "." + input->name + " (" + std::to_string(input->width) +
+                            " bits) from bits " + std::to_string(slice.srcLow) + " to " +
+                            std::to_string(source_end - 1) + " of " + slice.source->owner->name + "." +
+                            slice.source->name + " (" + std::to_string(slice.source->width) + " bits)";
+            });
+        });
+    };
+    check_node(*top);
+    ForEachNode(check_node);
+    if (count > 0)
+        report(SEV_WARNING, std::to_string(count) + " bit slice(s) reach beyond the width of their ports, the first " +
+                                first + "; bits beyond a port read 0.");
+}
+
 void NetlistDB::Clear()
 {
     creation_order.clear();

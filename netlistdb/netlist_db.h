@@ -237,6 +237,10 @@ public:
     // One report per input whose slices overlapped earlier ones more than once, with the
     // count: a netlist of thousands of overlapping assignments gives a line per input.
     void ReportRepeatedOverlaps() const;
+    // One warning when slices reach beyond the width of their source or their input (a
+    // damaged SimDB file, or a part-select past a wire's end): such bits read 0. The
+    // constant ports, one bit wide in the database, drive slices of any width.
+    void ReportSlicesBeyondPorts() const;
 
     // Back to a new database: no nodes, no clocks, a fresh top node with its constant ports.
     void Clear();

@@ -326,6 +326,7 @@ void NetlistDB::LoadSimDBBytes(const unsigned char* data, size_t size, bool bloc
     }();
 
     ReportRepeatedOverlaps();
+    ReportSlicesBeyondPorts();
     if (!complete)
         report(SEV_FATAL,
                "SimDB Load Error: the file ends early or is damaged. The netlist was loaded only in "

@@ -71,9 +71,16 @@ def run(cmd, cwd, log=None, check=True):
 
 
 def copy_sources(scratch_src):
-    """Copies the tracked and untracked (not ignored) files of the tree, leaving build dirs alone."""
-    listed = run(["git", "ls-files", "-co", "--exclude-standard"], ROOT).stdout.split("\n")
-    for rel in filter(None, listed):
+    """Mirrors the tracked and untracked (not ignored) files of the tree into the scratch copy:
+    changed files are copied, files the tree no longer has are removed (the build globs)."""
+    listed = list(filter(None, run(["git", "ls-files", "-co", "--exclude-standard"], ROOT).stdout.split("\n")))
+    wanted = set(listed)
+    for folder, _, files in os.walk(scratch_src):
+        for name in files:
+            rel = os.path.relpath(os.path.join(folder, name), scratch_src)
+            if rel not in wanted:
+                os.remove(os.path.join(scratch_src, rel))
+    for rel in listed:
         source = os.path.join(ROOT, rel)
         if not os.path.isfile(source):
             continue

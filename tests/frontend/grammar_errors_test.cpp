@@ -133,6 +133,10 @@ TEST(GrammarErrors, AssignmentAndWiringViolations)
         {HEAD + "assign z = a;\nendmodule", "Unable to find design output 'z' specified in assign block"},
         {HEAD + "assign a = a;\nendmodule", "Unable to find design output 'a' specified in assign block"},
         {HEAD + "assign y = q;\nendmodule", "Unable to resolve name 'q' as a wire or I/O"},
+        {HEAD + "and2 y (.dataa(a));\nassign y = a;\nendmodule",
+         "Design port 'y' has the name of an instance; the simulation names both by it, so they must differ"},
+        {HEAD + "and2 a (.dataa(a));\nassign y = a;\nendmodule",
+         "Design port 'a' has the name of an instance; the simulation names both by it, so they must differ"},
     };
     for (const ErrorCase& c : cases) ExpectSingleFatal(c.netlist, c.message);
 }

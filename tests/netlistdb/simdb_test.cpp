@@ -484,6 +484,18 @@ TEST_F(SimDBTest, BadLinkRecordsAreReportedAndTheOthersStillLinked)
     }
 }
 
+TEST_F(SimDBTest, LinksBeyondTheirPortsAreLinkedAndReportedOnce)
+{
+    KVC::NetlistDB db;
+    const std::vector<Message> messages =
+        Load(FileWithLinks({{4, 5, 6, 9, 3, 0, 2, 0}, {4, 5, 6, 9, 0, 2, 4, 0}}), db);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].severity, SEV_WARNING);
+    EXPECT_EQ(messages[0].text, "2 bit slice(s) reach beyond the width of their ports, the first bits 0 to 1 of u.d "
+                                "(4 bits) from bits 3 to 4 of (top).a (4 bits); bits beyond a port read 0.");
+    EXPECT_EQ(db.FindNode("u")->FindInput("d")->SliceCount(), 2u);
+}
+
 }  // namespace
 
 namespace {
