@@ -82,22 +82,13 @@ void Input::ForEachSlice(const std::function<void(Slice&)>& visit) const
 
 // ---- Node ----
 
-namespace {
-// Where a port of that name is or would go in a list sorted by name.
-template <class List> auto PortPlace(List& ports, const std::string& port_name)
-{
-    return std::lower_bound(ports.begin(), ports.end(), port_name,
-                            [](const std::unique_ptr<Port>& port, const std::string& key) { return port->name < key; });
-}
-}  // namespace
-
 Port* Node::NewPort(const std::string& port_name, int direction)
 {
-    auto place = PortPlace(ports, port_name);
-    if (place != ports.end() && (*place)->name == port_name) {
+    auto place = ports.lower_bound(port_name);
+    if (place != ports.end() && place->first == port_name) {
         report(SEV_ERROR, "Encountered duplicate port name '" + port_name + "' on node '" + name +
                               "'. Ports require unique names.");
-        return place->get();
+        return place->second.get();
     }
     std::unique_ptr<Port> port;
     if (direction == 0)
@@ -109,14 +100,14 @@ Port* Node::NewPort(const std::string& port_name, int direction)
         return nullptr;
     }
     Port* created = port.get();
-    ports.insert(place, std::move(port));
+    ports.emplace_hint(place, port_name, std::move(port));
     return created;
 }
 
 Port* Node::FindPort(const std::string& port_name) const
 {
-    auto place = PortPlace(ports, port_name);
-    return place != ports.end() && (*place)->name == port_name ? place->get() : nullptr;
+    auto found = ports.find(port_name);
+    return found != ports.end() ? found->second.get() : nullptr;
 }
 
 Input* Node::FindInput(const std::string& port_name) const
@@ -127,7 +118,7 @@ Input* Node::FindInput(const std::string& port_name) const
 
 void Node::ForEachPort(const std::function<void(Port&)>& visit) const
 {
-    for (const std::unique_ptr<Port>& port : ports)
+    for (const auto& [port_name, port] : ports)
         visit(*port);
 }
 

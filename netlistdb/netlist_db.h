@@ -150,7 +150,7 @@ public:
 private:
     // Nodes hold a handful of ports and parameters: sorted and plain lists cost far less
     // memory and time than a tree or hash table per node on designs of many nodes.
-    std::vector<std::unique_ptr<Port>> ports;    // ascending byte order of name
+    std::map<std::string, std::unique_ptr<Port>> ports;  // by name, in ascending byte order
     std::vector<std::unique_ptr<Param>> params;  // creation order
     // Position of each parameter in `params` by name, kept once a node has more than a few:
     // a search of the list would make a node of many parameters quadratic to fill.

@@ -484,6 +484,52 @@ TEST_F(SimDBTest, BadLinkRecordsAreReportedAndTheOthersStillLinked)
     }
 }
 
+TEST_F(SimDBTest, ManyPortsInReverseOrderLoadAndListInNameOrder)
+{
+    // 200,000 ports, each sorting before the last: a sorted list would move them all each time.
+    const int count = 200000;
+    KVC::SimDBWriter writer;
+    for (int32_t word : {KVC::SIMDB_MAGIC, KVC::SIMDB_VERSION, 1, 0, 1})
+        writer.WriteInt(word);
+    writer.WriteTableName("(top)");
+    writer.WriteInt(-1);
+    writer.WriteInt(0);
+    writer.WriteInt(KVC::SIMDB_END_OF_PORTS);
+    writer.WriteBool(true);
+    writer.WriteInt(0);  // no clocks
+    writer.WriteBool(true);
+    writer.WriteTableName("u");
+    writer.WriteInt(1);
+    writer.WriteInt(3);
+    for (int i = count - 1; i >= 0; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%06d", i);
+        writer.WriteInt(KVC::SIMDB_OUTPUT_MARKER);
+        writer.WriteTableName(name);
+        writer.WriteInt(1 + i % 7);
+    }
+    writer.WriteInt(KVC::SIMDB_END_OF_PORTS);
+    writer.WriteBool(true);
+    writer.WriteBool(false);  // no more nodes
+    writer.WriteInt(0);       // no links
+    KVC::NetlistDB db;
+    EXPECT_TRUE(Load(writer.Bytes(), db).empty());
+    const KVC::Node* node = db.FindNode("u");
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->PortCount(), static_cast<size_t>(count));
+    int next = 0;
+    bool ordered = true;
+    node->ForEachPort([&](KVC::Port& port) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%06d", next);
+        ordered = ordered && port.name == name && port.width == 1 + next % 7;
+        ++next;
+    });
+    EXPECT_TRUE(ordered);
+    ASSERT_NE(node->FindPort("p123456"), nullptr);
+    EXPECT_EQ(node->FindPort("p123456")->width, 1 + 123456 % 7);
+}
+
 TEST_F(SimDBTest, LinksBeyondTheirPortsAreLinkedAndReportedOnce)
 {
     KVC::NetlistDB db;
