@@ -3,6 +3,9 @@
 // value, so the ring is never empty and its indexing never divides by zero.
 #include "nodes/shift_taps.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/node_registry.h"
 
 #include "nodes/conventions.h"
@@ -12,8 +15,9 @@ namespace Sim {
 
 namespace {
 
-// Ring entries beyond this are taken as a corrupt configuration.
+// Ring entries, or bits in the ring, beyond these are taken as a corrupt configuration.
 constexpr int kMaxRingEntries = 1 << 20;
+constexpr int64_t kMaxRingBits = int64_t(1) << 26;
 
 }  // namespace
 
@@ -32,7 +36,8 @@ void Node_MrvShiftTaps::CreatePorts(const ParamQuery& query)
     entry_width = CheckedWidth(*this, "width", width.integer());
     taps_count =
         CheckedCount(*this, "number_of_taps", number_of_taps.integer(), kMaxBits / entry_width);
-    distance = CheckedCount(*this, "tap_distance", tap_distance.integer(), kMaxRingEntries / taps_count);
+    const int64_t most_entries = std::min<int64_t>(kMaxRingEntries, kMaxRingBits / entry_width);
+    distance = CheckedCount(*this, "tap_distance", tap_distance.integer(), static_cast<int>(most_entries / taps_count));
     length = taps_count * distance;
 
     shiftin = AddPort(CreateInputPort("shiftin", entry_width, 0));

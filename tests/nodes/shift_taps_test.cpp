@@ -130,6 +130,9 @@ TEST(MrvShiftTaps, InvalidCountsAndWidthsAreReportedAndReplacedByOne)
         {2, 0x7FFFFFFF, 8, SEV_FATAL,
          "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance 2147483647; 1 is used instead.",
          3},
+        // Each within its own bound, but 2^20 entries of 2^20 bits: the ring's size is bounded too.
+        {1, 1 << 20, 1 << 20, SEV_FATAL,
+         "Node 's' of type 'SHIFTAPS' configured with invalid tap_distance 1048576; 1 is used instead.", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
