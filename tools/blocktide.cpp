@@ -429,7 +429,7 @@ std::string PythonPackageDirectory()
 }
 
 // Runs the sweep in Python (its Dask client lives there), replacing this process.
-int RunSweep(const SweepOptions& options)
+int RunSweep([[maybe_unused]] const SweepOptions& options)
 {
     const std::string package = PythonPackageDirectory();
     if (package.empty()) {
