@@ -340,6 +340,8 @@ TEST(SyncRamModel, MissingFileIsReportedByTheLookupAndTheModel)
 TEST(SyncRamModel, FileThatIsNoRegularFileIsReportedWithoutBlocking)
 {
     // A FIFO with no writer would block an ordinary open for ever; a directory cannot be read.
+    // Should the open block again, the alarm ends the test instead of hanging the suite.
+    ::alarm(60);
     const fs::path fifo = fs::temp_directory_path() / (std::to_string(getpid()) + "_init.mif");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& path : {fifo.string(), fs::temp_directory_path().string()}) {
@@ -352,6 +354,7 @@ TEST(SyncRamModel, FileThatIsNoRegularFileIsReportedWithoutBlocking)
         ASSERT_EQ(warnings.size(), 1u);
         EXPECT_NE(warnings[0].find("is not a regular file"), std::string::npos) << warnings[0];
     }
+    ::alarm(0);
     fs::remove(fifo);
 }
 
