@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 }
             }
             std::vector<std::string> parameters;
-            for (const auto& entry : module.paramNames) parameters.push_back(entry.first);
+            for (const auto& entry : module.param_names) parameters.push_back(entry.first);
             for (const std::string& name : parameters) (void)module.MapParam(name);
             (void)module.MapParam("not-a-parameter");
             module.DumpParamNames();
