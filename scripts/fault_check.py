@@ -87,7 +87,7 @@ def copy_sources(scratch_src):
         target = os.path.join(scratch_src, rel)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            shutil.copy(source, target)  # a fresh time, so the build sees the change
 
 
 def locate(text, anchor, old):
