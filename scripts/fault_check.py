@@ -123,9 +123,17 @@ def main():
     src = os.path.join(args.scratch, "src")
     build = os.path.join(args.scratch, "build")
     log = os.path.join(args.scratch, "log.txt")
+    # A scratch build made from another state of the tree may hold objects newer than the
+    # files copied now: start it afresh whenever the tree's state differs from the last run.
+    stamp_path = os.path.join(args.scratch, "tree_state")
+    stamp = run(["git", "rev-parse", "HEAD"], ROOT).stdout + run(["git", "diff", "HEAD"], ROOT).stdout
+    if not os.path.exists(stamp_path) or open(stamp_path).read() != stamp:
+        shutil.rmtree(build, ignore_errors=True)
     os.makedirs(src, exist_ok=True)
     open(log, "w").close()
     copy_sources(src)
+    with open(stamp_path, "w") as f:
+        f.write(stamp)
     run(["cmake", "-S", src, "-B", build, "-DCMAKE_BUILD_TYPE=Release", "-DBLOCKTIDE_BENCH=OFF"], src, log)
 
     print("baseline: building and running the unchanged suite ...", flush=True)
