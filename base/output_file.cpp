@@ -54,9 +54,13 @@ void ForgetTemporaryFile(const std::string& path)
 
 void RemoveTemporaryFiles()
 {
+    // Files first, then folders: rmdir leaves files alone, and a folder only goes once empty.
     for (auto& slot : registry)
         if (slot[0] != 0)
             ::unlink(slot);
+    for (auto& slot : registry)
+        if (slot[0] != 0)
+            ::rmdir(slot);
 }
 
 OutputFile::~OutputFile()

@@ -43,8 +43,8 @@ private:
 // when the name is taken or cannot be created.
 int CreateExclusive(const std::string& path);
 
-// The process's own temporary files: registered while they exist, removed by
-// RemoveTemporaryFiles, which only calls unlink and may run in a signal handler.
+// The process's own temporary files and folders: registered while they exist, removed by
+// RemoveTemporaryFiles, which only calls unlink and rmdir and may run in a signal handler.
 void RegisterTemporaryFile(const std::string& path);
 void ForgetTemporaryFile(const std::string& path);
 void RemoveTemporaryFiles();

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "base/messages.h"
+#include "base/output_file.h"
 #include "frontend/yosys_netlist.h"
 
 extern char** environ;
@@ -94,19 +95,30 @@ std::string YosysFailure(const std::string& log)
     return errors.empty() ? last : errors;
 }
 
+// A private folder for yosys's script, log and netlist. Registered with the temporary files,
+// so an interrupted import removes it as well.
 class ScratchFolder {
 public:
+    static constexpr const char* kFiles[] = {"import.ys", "yosys.log", "netlist.json"};
     ScratchFolder()
     {
         std::string pattern = (fs::temp_directory_path() / "blocktide-yosys-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
-            path = pattern;
+        if (mkdtemp(pattern.data()) == nullptr)
+            return;
+        path = pattern;
+        RegisterTemporaryFile(path.string());
+        for (const char* file : kFiles)
+            RegisterTemporaryFile((path / file).string());
     }
     ~ScratchFolder()
     {
+        if (path.empty())
+            return;
         std::error_code error;
-        if (!path.empty())
-            fs::remove_all(path, error);
+        fs::remove_all(path, error);
+        for (const char* file : kFiles)
+            ForgetTemporaryFile((path / file).string());
+        ForgetTemporaryFile(path.string());
     }
     fs::path path;
 };

@@ -112,8 +112,18 @@ TEST_F(OutputFileTest, RegisteredTemporaryFilesAreRemovedForAnInterrupt)
     close(CreateExclusive(other));
     RegisterTemporaryFile(other);
     EXPECT_EQ(CreateExclusive(other), -1);  // a taken name is never opened again
+    // A registered folder goes too, once the registered files in it are gone, whatever the
+    // order of registration.
+    const std::string folder = Path("scratch");
+    fs::create_directory(folder);
+    RegisterTemporaryFile(folder);
+    const std::string inside = folder + "/netlist.json";
+    close(CreateExclusive(inside));
+    RegisterTemporaryFile(inside);
     RemoveTemporaryFiles();
     EXPECT_FALSE(fs::exists(temporary));
     EXPECT_FALSE(fs::exists(other));
-    ForgetTemporaryFile(other);
+    EXPECT_FALSE(fs::exists(folder));
+    for (const std::string& path : {other, inside, folder})
+        ForgetTemporaryFile(path);
 }
