@@ -19,12 +19,13 @@ import sys
 
 # name, file, anchor (a unique text before the line), the line's text, its faulty text
 FAULTS = [
-    ("register preset OR written as assignment (narrow Node_DFFE)", "nodes/registers.cpp",
-     "bool Node_DFFE::EvaluateWord()",
+    ("register preset OR written as assignment (narrow registers)", "nodes/registers.cpp",
+     "bool Node_Register::EvaluateWord()",
      "value |= set_bits;", "value = set_bits;"),
-    ("clear takes priority over preset (Node_DFFE_Bit)", "nodes/registers.cpp",
-     "bool Node_DFFE_Bit::Evaluate()",
-     "if (preset->ValueInt())", "if (preset->ValueInt() && !clear->ValueInt())"),
+    ("clear takes priority over preset (narrow registers)", "nodes/registers.cpp",
+     "bool Node_Register::EvaluateWord()",
+     "} else if (uint32_t set_bits = preset->ValueInt())",
+     "} else if (uint32_t set_bits = clear->ValueInt() ? 0u : preset->ValueInt())"),
     ("clear takes priority over preset (wide Node_DFFE)", "nodes/registers.cpp",
      "bool Node_DFFE::EvaluateWide()",
      "} else if (!preset->IsZero()) {", "} else if (!preset->IsZero() && clear->IsZero()) {"),
