@@ -83,6 +83,18 @@ private:
     Slot wren = DeclareInput("wren");
     Slot q = DeclareOutput("q");
 
+    // Checkpoints: the contents and the registers.
+    void SaveState(StateWriter& out) const override
+    {
+        out.I64(read_address);
+        out.Value(output);
+        memory.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override
+    {
+        return in.I64(read_address) && in.Value(output) && memory.RestoreState(in);
+    }
+
     int width = 1;                    // word width (the "q" port's)
     bool write_registered = true;     // writes happen at the write clock
     bool address_registered = true;   // the read address is a register
