@@ -557,6 +557,11 @@ void Simulation::RestoreState(const std::string& path)
     RestoreStateBytes(bytes);
 }
 
+const std::string& Simulation::DesignPath() const
+{
+    return state_->design_path;
+}
+
 long long Simulation::Cycle() const
 {
     return state_->cycle;

@@ -170,6 +170,8 @@ public:
     void Run(int cycles = 1);
     // Clock cycles run so far.
     long long Cycle() const;
+    // The design path the simulation was opened with.
+    const std::string& DesignPath() const;
     // Per input, in Inputs() order: whether some output depends on it without a register in
     // between. Empty unless the options asked for it.
     const std::vector<bool>& InputsReachingOutputs() const;
