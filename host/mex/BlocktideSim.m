@@ -193,6 +193,26 @@ classdef BlocktideSim < handle
       end
     end
 
+    function save(obj, path)
+      % sim.save(path): saves a checkpoint, the whole state of the simulation, which
+      % sim.restore(path) in a simulation of the same design continues from exactly (in this
+      % session or another). Fails, writing nothing, when a model block cannot save its state.
+      if nargin ~= 2
+        error('BlocktideSim:usage', 'usage: sim.save(path)');
+      end
+      blocktide_sim('save', obj.handle, path);
+    end
+
+    function restore(obj, path)
+      % sim.restore(path): restores a checkpoint saved from the same design. A checkpoint of
+      % another design or library version, or a damaged, truncated or newer file, fails and
+      % leaves the simulation as it was.
+      if nargin ~= 2
+        error('BlocktideSim:usage', 'usage: sim.restore(path)');
+      end
+      blocktide_sim('restore', obj.handle, path);
+    end
+
     function [hex, words, undefined_words] = read_wide(obj, port)
       % [hex, words, undefined_words] = sim.read_wide(port): any width, as hexadecimal
       % text ('x' for digits with undefined bits) and uint32 words, least significant first.
