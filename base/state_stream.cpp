@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "base/limits.h"
 
 void StateWriter::U32(uint32_t v)
 {
@@ -147,19 +146,6 @@ bool StateReader::Value(MLIB_UINTEGER& target)
         return false;
     if (width != static_cast<uint32_t>(target.width()))
         return Fail();
-    return ValuePlanes(target);
-}
-
-bool StateReader::AnyValue(MLIB_UINTEGER& target)
-{
-    uint32_t width = 0;
-    if (!U32(width))
-        return false;
-    // Both planes must be present before the value is sized.
-    if (width < 1 || width > static_cast<uint32_t>(kMaxBits) ||
-        static_cast<size_t>(MLIB_UINTEGER::word_count(static_cast<int>(width))) * 8 + 4 > size - position)
-        return Fail();
-    target.resize(static_cast<int>(width)); // every word of both planes is overwritten
     return ValuePlanes(target);
 }
 

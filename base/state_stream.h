@@ -49,8 +49,6 @@ public:
     bool Count(uint64_t& count, size_t record_bytes);
     // A value of exactly the target's width; bits above the width are cleared.
     bool Value(MLIB_UINTEGER& target);
-    // A value of the width it was saved with (1 to kMaxBits); the target takes that width.
-    bool AnyValue(MLIB_UINTEGER& target);
 
     // Marks the stream failed (a read value that does not fit its place).
     bool Fail()

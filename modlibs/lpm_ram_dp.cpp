@@ -92,7 +92,10 @@ private:
     }
     bool RestoreState(StateReader& in) override
     {
-        return in.I64(read_address) && in.Value(output) && memory.RestoreState(in);
+        // The address is bounded as Address bounds it, so that address * width cannot overflow.
+        if (!in.I64(read_address) || read_address != (read_address & 0x7FFFFFFFFFFF))
+            return in.Fail();
+        return in.Value(output) && memory.RestoreState(in);
     }
 
     int width = 1;                    // word width (the "q" port's)

@@ -221,9 +221,11 @@ private:
     }
     bool RestoreState(StateReader& in) override
     {
+        // Addresses are bounded as Address bounds them, so that address * width cannot overflow.
         for (PortState* port : {&a, &b})
-            if (!in.I64(port->address) || !in.Value(port->latch) || !in.Value(port->output))
-                return false;
+            if (!in.I64(port->address) || port->address != (port->address & 0x7FFFFFFFFFFF) ||
+                !in.Value(port->latch) || !in.Value(port->output))
+                return in.Fail();
         return memory.RestoreState(in);
     }
 
