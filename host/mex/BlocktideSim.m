@@ -23,6 +23,8 @@ classdef BlocktideSim < handle
   %   [Y, X] = sim.step(U, {'level'})  many cycles in one call: U.step holds a value per
   %                                    cycle; Y a row per cycle, X the undefined bits
   %   sim.format('sf', 'f', [8 8], [0 4], 8, 4)   fixed-point scaling of doubles ('off' ends it)
+  %   sim.save('run.state')            a checkpoint of the whole state; sim.restore('run.state')
+  %                                    in a simulation of the same design continues from it
   %   sim.info(), sim.inputs(), sim.outputs(), disp(sim)
   %   sim.close()                      also when the object is cleared
   %
