@@ -163,22 +163,37 @@ TEST_F(CheckpointRefusal, UnfitFilesAreRefusedAndChangeNothing)
 
 TEST_F(CheckpointRefusal, ContentAlteredBehindAValidChecksumIsRefusedWholeOrTaken)
 {
-    // Any byte of the content changed, the checksum made to fit: a change that no longer fits
-    // the design is refused with the simulation untouched; one that still fits (a value bit)
-    // may be taken. Neither may crash.
+    // The content altered (a bit flipped, a byte overwritten, inserted or removed), its size
+    // and checksum made to fit: a change that no longer fits the design is refused with the
+    // simulation untouched; one that still fits (a value bit) may be taken. Neither may crash.
     std::mt19937_64 random(kSeed);
     const size_t content = LayoutOf(checkpoint).content;
     std::cout << "seed " << kSeed << "\n";
     int refusals = 0;
-    for (int trial = 0; trial < 300; ++trial) {
+    for (int trial = 0; trial < 400; ++trial) {
         std::string bytes = checkpoint;
         const size_t at = content + random() % (bytes.size() - content);
-        bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8)));
+        switch (trial % 4) {
+        case 0:
+            bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8)));
+            break;
+        case 1:
+            bytes[at] = static_cast<char>(random());
+            break;
+        case 2:
+            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char>(random()));
+            break;
+        default:
+            bytes.erase(at, 1);
+            break;
+        }
+        const uint64_t size = bytes.size() - content;
+        std::memcpy(bytes.data() + LayoutOf(bytes).checksum - 8, &size, 8);
         Reseal(bytes);
         bool refused = false;
         const std::string difference = OfferAndCompare(bytes, refused);
         refusals += refused;
-        EXPECT_EQ(difference, "") << "byte " << at;
+        EXPECT_EQ(difference, "") << "trial " << trial << ", byte " << at;
     }
     EXPECT_GT(refusals, 0);
 }
