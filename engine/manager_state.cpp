@@ -9,9 +9,6 @@
 namespace Sim {
 
 namespace {
-// Each node record: rank, failure flag, queued flag and the byte count of its state.
-constexpr size_t kNodeRecordBytes = 4 + 1 + 1 + 8;
-
 struct NodeRecord {
     int32_t rank = 0;
     bool failure_reported = false;
