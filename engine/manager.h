@@ -86,11 +86,22 @@ public:
     // Every node, the shared constant node first, then in creation order.
     const std::vector<Node_Base*>& Nodes() const { return creation_order; }
 
+    // Checkpoints (engine/manager_state.cpp). SaveState writes the state of every node and of
+    // the scheduler; false, writing nothing, when a node cannot be saved (`error` says which).
+    bool SaveState(StateWriter& out, std::string& error);
+    // Restores what SaveState wrote for a manager built from the same design. On any data
+    // that does not fit, false with `error`, and the simulation is as it was before the call.
+    bool RestoreState(StateReader& in, std::string& error);
+
 private:
     void Adopt(Node_Base* node, const std::string& node_name, const ParamQuery& query);
     void BuildScheduler();
     void DiscardScheduler();
     void HouseWords(Node_Base* node);
+    // RestoreState without the way back: may leave the simulation half restored.
+    bool ApplyState(StateReader& in, std::string& error);
+    // Identifies the node set: every node's name and class, in creation order.
+    uint64_t NodesHash() const;
 
     // Destroys a node made by NewNode; its memory stays with the arena.
     static void Destroy(Node_Base* node) { node->~Node_Base(); }

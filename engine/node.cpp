@@ -174,4 +174,18 @@ Port_Base* Node_Concurrent::CreateRegisteredOutputPort(const std::string& port_n
     return MakePort<Port_Out_Reg_Int>(port_name, this, width);
 }
 
+void Node_Base::SaveState(StateWriter& out)
+{
+    for (const OwnedPort& port : book->owned_ports)
+        port->SaveState(out);
+}
+
+bool Node_Base::RestoreState(StateReader& in)
+{
+    for (const OwnedPort& port : book->owned_ports)
+        if (!port->RestoreState(in))
+            return false;
+    return true;
+}
+
 }  // namespace Sim

@@ -107,6 +107,14 @@ public:
     virtual Port_Base* CreateInputPort(const std::string& port_name, int width, int default_kind);
     // Only an adapter that cannot use its 32-bit path answers true.
     virtual bool IsWide() { return false; }
+    // Checkpoints: everything a node of the same design needs to continue exactly as this one
+    // would. This version saves every port; classes keeping state beyond their ports (contents,
+    // pipelines, values seen at the last evaluation) extend both. Restore answers false, and
+    // may leave the node half restored, on data that does not fit the node.
+    virtual void SaveState(StateWriter& out);
+    virtual bool RestoreState(StateReader& in);
+    // Why this node cannot be saved (naming it), or empty when it can.
+    virtual std::string SaveRefusal() { return std::string(); }
 
     // --- Non-virtual operations ---
 

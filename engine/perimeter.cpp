@@ -125,4 +125,36 @@ uint64_t Node_Perimeter_Out::ReadUInt64()
     return uint64_t(captured.word(0)) | (uint64_t(captured.word(1)) << 32);
 }
 
+
+// ---------------------------------------------------------------- checkpoints
+
+void Node_Perimeter_In::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    out.Value(stored);
+    out.Bool(shown);
+}
+
+bool Node_Perimeter_In::RestoreState(StateReader& in)
+{
+    return Node_Concurrent::RestoreState(in) && in.Value(stored) && in.Bool(shown);
+}
+
+// The undefined-read reports continue where the saved run left them.
+void Node_Perimeter_Out::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    out.Value(captured);
+    out.I32(reports);
+    out.I32(run_start);
+    out.I32(run_end);
+    out.Bool(in_undefined_run);
+}
+
+bool Node_Perimeter_Out::RestoreState(StateReader& in)
+{
+    return Node_Concurrent::RestoreState(in) && in.Value(captured) && in.I32(reports) && in.I32(run_start) &&
+           in.I32(run_end) && in.Bool(in_undefined_run);
+}
+
 }  // namespace Sim

@@ -29,6 +29,8 @@ public:
     virtual void SetInput(const MLIB_UINTEGER& value);
     // high * 2^32 + low, cut to the input's width; the result is defined.
     virtual void SetInput(uint32_t low, uint32_t high);
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
     Port_Base* PerimeterPort() const { return port; }
 
@@ -60,6 +62,8 @@ public:
     const MLIB_UINTEGER& CapturedValue() const { return captured; }
     // The low 64 bits of the captured value; 0, reported, when it is undefined.
     uint64_t ReadUInt64();
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
     Port_Base* PerimeterPort() const { return input; }
 

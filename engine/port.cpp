@@ -67,6 +67,15 @@ bool Port_Out_Con_Int::SetInt(uint32_t v)
     return changed;
 }
 
+bool Port_Out_Con_Int::RestoreState(StateReader& in)
+{
+    uint32_t v = 0;
+    if (!in.U32(v))
+        return false;
+    stored_word() = v & word_mask;
+    return true;
+}
+
 void Port_Out_Con_Int::Reset()
 {
     stored_word() = 0;
@@ -95,6 +104,14 @@ bool Port_Out_Reg::Clock()
     return changed;
 }
 
+void Port_Out_Reg::SaveState(StateWriter& out) const
+{
+    out.Value(value);
+    out.Value(next);
+}
+
+bool Port_Out_Reg::RestoreState(StateReader& in) { return in.Value(value) && in.Value(next); }
+
 Port_Out_Reg_Int::Port_Out_Reg_Int(const std::string& name, Node_Base* owner, int width)
     : Port_Out_Reg(name, owner, width), inext(0)
 {
@@ -119,6 +136,21 @@ bool Port_Out_Reg_Int::Clock()
     bool changed = *word != inext;
     stored_word() = inext & word_mask;
     return changed;
+}
+
+void Port_Out_Reg_Int::SaveState(StateWriter& out) const
+{
+    out.U32(*word);
+    out.U32(inext);  // as written: an edge compares it unmasked
+}
+
+bool Port_Out_Reg_Int::RestoreState(StateReader& in)
+{
+    uint32_t v = 0;
+    if (!in.U32(v) || !in.U32(inext))
+        return false;
+    stored_word() = v & word_mask;
+    return true;
 }
 
 void Port_Out_Reg_Int::Reset()

@@ -9,6 +9,7 @@
 
 #include "base/bits.h"
 #include "base/mlib_integer.h"
+#include "base/state_stream.h"
 
 namespace Sim {
 
@@ -59,6 +60,10 @@ public:
     // The object Value() returns when that object always holds the current value, so a node
     // may read it without a call (see InputValue); null when Value() computes its answer.
     virtual const MLIB_UINTEGER* ValueObject() { return nullptr; }
+    // Checkpoints: what the port stores (outputs only; an input reads its source). Restore
+    // fails, changing nothing more, on a value of another width.
+    virtual void SaveState(StateWriter&) const {}
+    virtual bool RestoreState(StateReader&) { return true; }
 
     int Width() const { return width; }
     Node_Base* Owner() const { return owner; }
@@ -115,6 +120,8 @@ public:
     bool IsOutput() const override { return true; }
     void SetSource(Port_Base* out) override;
     void Reset() override { value = 0u; }
+    void SaveState(StateWriter& out) const override { out.Value(value); }
+    bool RestoreState(StateReader& in) override { return in.Value(value); }
 
 protected:
     uint32_t ReadInt() override { return value.to_uint(); }
@@ -152,6 +159,8 @@ public:
     bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
     uint32_t* DirectWord() override { return &stored_word(); }
     const MLIB_UINTEGER* ValueObject() override { return nullptr; }  // `value` is refreshed by Value()
+    void SaveState(StateWriter& out) const override { out.U32(*word); }
+    bool RestoreState(StateReader& in) override;
 
 protected:
     // *word holds the value, always within word_mask (the low `width` bits).
@@ -170,6 +179,8 @@ public:
     bool Set(const MLIB_UINTEGER& x) override;
     bool Clock() override;
     bool IsClocked() const override { return true; }
+    void SaveState(StateWriter& out) const override;
+    bool RestoreState(StateReader& in) override;
 
 protected:
     MLIB_UINTEGER next;  // the port's width; created undefined
@@ -188,6 +199,8 @@ public:
     void Reset() override;
     bool MoveWord(uint32_t* slot) override { return MoveStoredWord(slot); }
     const MLIB_UINTEGER* ValueObject() override { return nullptr; }  // `value` is refreshed by Value()
+    void SaveState(StateWriter& out) const override;
+    bool RestoreState(StateReader& in) override;
 
 protected:
     // *word holds the value readers see, within word_mask (the low `width` bits).
@@ -213,6 +226,8 @@ public:
     void Reset() override {}
     bool IsClocked() const override { return true; }
     bool IsFixed() const override { return true; }
+    void SaveState(StateWriter&) const override {}
+    bool RestoreState(StateReader&) override { return true; }
 
 protected:
     uint32_t ReadInt() override { return constant.to_uint(); }

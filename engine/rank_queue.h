@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/state_stream.h"
+
 namespace Sim {
 
 // The index (64 * word + bit) of the n-th set bit (n >= 1) of `bits`, which stand for
@@ -97,6 +99,35 @@ public:
     {
         frozen[static_cast<size_t>(rank) >> 6] |= uint64_t(1) << (rank & 63);
         any_frozen = true;
+    }
+
+    // Checkpoints: the queued and frozen ranks as saved by SaveState. Restore fails, changing
+    // nothing, unless the words fit a queue reset to the same ranks and every rank they hold
+    // is one that `valid(rank)` accepts.
+    void SaveState(StateWriter& out) const
+    {
+        for (size_t i = 0; i < words.size(); ++i) {
+            out.U64(words[i]);
+            out.U64(frozen[i]);
+        }
+    }
+    template <class Valid> bool RestoreState(StateReader& in, Valid valid)
+    {
+        std::vector<uint64_t> saved_words(words.size()), saved_frozen(words.size());
+        for (size_t i = 0; i < words.size(); ++i)
+            if (!in.U64(saved_words[i]) || !in.U64(saved_frozen[i]))
+                return false;
+        if (saved_words[last] != 1 || saved_frozen[last] != 0)
+            return in.Fail();
+        for (size_t i = 0; i < last; ++i)
+            for (uint64_t bits = saved_words[i] | saved_frozen[i]; bits != 0; bits &= bits - 1)
+                if (!valid(static_cast<int>(i * 64) + __builtin_ctzll(bits)))
+                    return in.Fail();
+        words = std::move(saved_words);
+        frozen = std::move(saved_frozen);
+        any_frozen = std::any_of(frozen.begin(), frozen.end(), [](uint64_t w) { return w != 0; });
+        cursor = 0;
+        return true;
     }
 
 private:

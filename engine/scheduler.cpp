@@ -90,14 +90,15 @@ int Scheduler::RunCycles(int cycles)
     return result;
 }
 
-void Scheduler::Prepare()
+void Scheduler::Prepare(bool exchange_ranks)
 {
     std::vector<std::vector<Node_Base*>> readers = ReadersById();
     for (Node_Base* node : table) {
         node->book->single_dependent = nullptr;
         node->book->dependents = std::move(readers[node->id]);
     }
-    ExchangeRanks();
+    if (exchange_ranks)
+        ExchangeRanks();
 
     int max_rank = 0;
     for (Node_Base* node : table)
@@ -275,6 +276,41 @@ int Scheduler::Settle()
         return 0;
     }
     return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
+}
+
+void Scheduler::SaveState(StateWriter& out) const
+{
+    out.I32(cycle);
+    out.Bool(warned);
+    out.U64(clock_work.size());
+    for (uint64_t word : clock_work)
+        out.U64(word);
+    queue.SaveState(out);
+}
+
+bool Scheduler::RestoreState(StateReader& in)
+{
+    int32_t saved_cycle = 0;
+    bool saved_warned = false;
+    uint64_t words = 0;
+    if (!in.I32(saved_cycle) || !in.Bool(saved_warned) || !in.U64(words))
+        return false;
+    if (saved_cycle < 0 || words != clock_work.size())
+        return in.Fail();
+    std::vector<uint64_t> marks(clock_work.size());
+    for (uint64_t& word : marks)
+        if (!in.U64(word))
+            return false;
+    // A mark beyond the table, or a queued rank no node holds, would be followed to no node.
+    if (table.size() % 64 != 0 && !marks.empty() && (marks.back() >> (table.size() % 64)) != 0)
+        return in.Fail();
+    auto held = [&](int rank) { return static_cast<size_t>(rank) < by_rank.size() && by_rank[rank] != nullptr; };
+    if (!queue.RestoreState(in, held))
+        return false;
+    cycle = saved_cycle;
+    warned = saved_warned;
+    clock_work = std::move(marks);
+    return true;
 }
 
 void Scheduler::WarnUnstable()

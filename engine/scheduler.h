@@ -42,6 +42,14 @@ public:
     void Inventory(std::vector<InputInfo>& list);
 
     int Cycle() const { return cycle; }
+    bool IsPrepared() const { return prepared; }
+    // Prepares the plan on the nodes' ranks as they stand, without exchanging them: a
+    // restored checkpoint brings the ranks its run had.
+    void PrepareKeepingRanks() { Prepare(false); }
+    // Checkpoints: the cycle count, the clock-edge marks, the queue and the warning given.
+    // Restore expects a prepared scheduler of the same nodes.
+    void SaveState(StateWriter& out) const;
+    bool RestoreState(StateReader& in);
     // Where the nodes whose outputs changed are listed from now on (clock edges and
     // evaluations that report a change; a node may appear more than once); null stops it.
     void SetChangeLog(std::vector<Node_Base*>* log) { change_log = log; }
@@ -54,7 +62,7 @@ private:
     // For every registered node, by id, the registered nodes reading its outputs (one
     // entry per input read); the constant node "(top)" is left out on both sides.
     std::vector<std::vector<Node_Base*>> ReadersById() const;
-    void Prepare();
+    void Prepare(bool exchange_ranks = true);
     void ExchangeRanks();
     void ClockPhase();
     // Evaluates queued nodes, smallest rank first; the number of evaluations, or 0 when

@@ -10,6 +10,7 @@
 #include "base/bits.h"
 #include "base/messages.h"
 #include "netlistdb/netlist_db.h"
+#include "sim/checkpoint.h"
 #include "sim/design_path.h"
 #include "sim/import.h"
 #include "sim/session.h"
@@ -501,6 +502,64 @@ void Simulation::Run(int cycles)
         throw Error("a cycle count is 0 or more, not " + std::to_string(cycles));
     Guarded("the run", [&] { state_->RunCycles(cycles); });
     state_->Flush();
+}
+
+std::string Simulation::SaveStateBytes()
+{
+    BLOCKTIDE_CALL(*state_);
+    std::string bytes;
+    std::string error;
+    const bool saved = Guarded("saving the state", [&] {
+        return Sim::SaveCheckpoint(*state_->session.GetManager(), state_->design_path, state_->cycle, bytes, error);
+    });
+    state_->Flush();
+    if (!saved)
+        throw Error("the state was not saved: " + error);
+    return bytes;
+}
+
+void Simulation::RestoreStateBytes(const std::string& bytes)
+{
+    BLOCKTIDE_CALL(*state_);
+    std::string error;
+    int64_t cycle = 0;
+    const bool restored = Guarded("restoring the state", [&] {
+        return Sim::RestoreCheckpoint(*state_->session.GetManager(), state_->design_path, bytes, cycle, error);
+    });
+    state_->Flush();
+    if (!restored)
+        throw Error("the state was not restored: " + error);
+    state_->cycle = cycle;
+}
+
+void Simulation::SaveState(const std::string& path)
+{
+    const std::string bytes = SaveStateBytes();
+    BLOCKTIDE_CALL(*state_);
+    std::string error;
+    const bool written = Sim::WriteCheckpointFile(path, bytes, error);
+    state_->Flush();
+    if (!written)
+        throw Error("the state was not saved: " + error);
+}
+
+void Simulation::RestoreState(const std::string& path)
+{
+    std::string bytes;
+    {
+        BLOCKTIDE_CALL(*state_);
+        std::string error;
+        const bool read = Sim::ReadCheckpointFile(path, bytes, error);
+        state_->Flush();
+        if (!read)
+            throw Error("the state was not restored: " + error);
+    }
+    RestoreStateBytes(bytes);
+}
+
+const std::string& Simulation::DesignPath() const
+{
+    return state_->design_path;
 }
 
 long long Simulation::Cycle() const

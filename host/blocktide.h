@@ -170,6 +170,8 @@ public:
     void Run(int cycles = 1);
     // Clock cycles run so far.
     long long Cycle() const;
+    // The design path the simulation was opened with.
+    const std::string& DesignPath() const;
     // Per input, in Inputs() order: whether some output depends on it without a register in
     // between. Empty unless the options asked for it.
     const std::vector<bool>& InputsReachingOutputs() const;
@@ -199,6 +201,17 @@ public:
     // still waiting in the library's store are printed and taken too. At most 10,000 are kept;
     // one more says how many were dropped.
     std::vector<Message> TakeMessages();
+
+    // Checkpoints: the whole state of the simulation (every stored value, the inputs, the
+    // cycle count), restorable into a Simulation of the same design in any process, which then
+    // continues exactly as this one would. Save throws Error, writing nothing, when a model
+    // block's library cannot save its state; the file is replaced only when complete. Restore
+    // throws Error, changing nothing, for a file of another design or library version, a damaged,
+    // truncated or newer file. The Bytes forms carry the same content in memory.
+    void SaveState(const std::string& path);
+    void RestoreState(const std::string& path);
+    std::string SaveStateBytes();
+    void RestoreStateBytes(const std::string& bytes);
 
 private:
     struct State;

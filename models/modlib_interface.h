@@ -3,6 +3,8 @@
 // bridge (Node_MMDL) and our own model libraries in modlibs/ share this header.
 #pragma once
 
+#include <cstddef>
+
 #include "base/mlib_integer.h"
 
 // Wide values cross the C-linkage boundary by reference, as the interface prescribes; both
@@ -35,6 +37,14 @@ using ModlibSetPortValueByMlibInt = int (*)(ModlibModel model, const char* name,
 using ModlibGetPortValue = int (*)(ModlibModel model, const char* name, unsigned* value);
 using ModlibSetPortValue = int (*)(ModlibModel model, const char* name, unsigned value);
 
+// Optional checkpoint exports; a library without them cannot be saved. save_state hands the
+// model's whole state, as bytes only the library reads, to `write` in one call and returns 0;
+// restore_state returns 0 when it took the bytes and nonzero, changing nothing, when they do
+// not fit the model. A library must read what any earlier version of it saved or refuse it.
+using ModlibStateWriter = void (*)(void* context, const char* bytes, size_t size);
+using ModlibSaveState = int (*)(ModlibModel model, ModlibStateWriter write, void* context);
+using ModlibRestoreState = int (*)(ModlibModel model, const char* bytes, size_t size);
+
 // Offered by libblocktide: a model library that finds this symbol in the process sends
 // its warnings to the host's message store through it (severity codes of base/messages.h).
 void blocktide_model_report(int severity, const char* text);
@@ -54,3 +64,5 @@ inline constexpr const char* kModlibExportNames[11] = {
     "modlib_set_port_value",
     "modlib_evaluate_model",
 };
+inline constexpr const char* kModlibSaveStateName = "modlib_save_state";
+inline constexpr const char* kModlibRestoreStateName = "modlib_restore_state";

@@ -69,6 +69,7 @@ void Node_MMDL::LoadModel(const std::string& file_name)
     for (int i = 0; i < 6; ++i)
         support[i] = OpenModelLibrary(kSupportLibraries[i]);
     library = OpenModelLibrary(file_name);
+    library_name = file_name;
 
     const bool support_loaded[6] = {support[0] != nullptr, support[1] != nullptr, support[2] != nullptr,
                                     support[3] != nullptr, support[4] != nullptr, support[5] != nullptr};
@@ -90,6 +91,8 @@ void Node_MMDL::LoadModel(const std::string& file_name)
         Resolve(library, "modlib_get_port_value", get_port_value);
         Resolve(library, "modlib_set_port_value", set_port_value);
         Resolve(library, "modlib_evaluate_model", evaluate_model);
+        Resolve(library, kModlibSaveStateName, save_state);
+        Resolve(library, kModlibRestoreStateName, restore_state);
     }
     bool linked = library && create_model && init_model && delete_model && add_string_parameter &&
                   add_integer_parameter && add_port_information && get_port_value_as_mlib_int &&
@@ -226,6 +229,45 @@ bool Node_MMDL::Evaluate()
     PushInputs();
     evaluate_model(model);
     return PullOutputs();
+}
+
+std::string Node_MMDL::SaveRefusal()
+{
+    if (!HasModel() || (save_state && restore_state))
+        return std::string();
+    return "the model block '" + Name() + "' cannot be saved: its library " + library_name +
+           " offers no modlib_save_state and modlib_restore_state";
+}
+
+void Node_MMDL::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    for (auto& input : inputs)
+        out.Value(input->last_sent);
+    std::string model_state;
+    if (HasModel() && save_state)
+        save_state(
+            model,
+            [](void* context, const char* bytes, size_t size) { static_cast<std::string*>(context)->assign(bytes, size); },
+            &model_state);
+    out.Bytes(model_state);
+}
+
+bool Node_MMDL::RestoreState(StateReader& in)
+{
+    if (!Node_Concurrent::RestoreState(in))
+        return false;
+    for (auto& input : inputs)
+        if (!in.Value(input->last_sent))
+            return false;
+    std::string model_state;
+    if (!in.Bytes(model_state))
+        return false;
+    if (!HasModel())
+        return model_state.empty() || in.Fail();
+    if (!restore_state || restore_state(model, model_state.data(), model_state.size()) != 0)
+        return in.Fail();
+    return true;
 }
 
 bool Node_MMDL::ClockHook()

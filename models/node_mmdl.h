@@ -36,6 +36,11 @@ public:
     void OnInputConnected(Port_In* port) override;
     void PrepareRun() override;
     bool ClockHook() override;
+    // Checkpoints: the ports, the inputs last sent and the model's own state, through the
+    // library's optional exports; a block whose library lacks them refuses.
+    std::string SaveRefusal() override;
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
     // The library and a model instance are present: library calls are made.
     bool HasModel() const { return library != nullptr && model != nullptr; }
@@ -104,6 +109,9 @@ private:
     ModlibGetPortValue get_port_value = nullptr;
     ModlibSetPortValue set_port_value = nullptr;
     ModlibModelCall evaluate_model = nullptr;
+    ModlibSaveState save_state = nullptr;        // optional: null when the library cannot save
+    ModlibRestoreState restore_state = nullptr;  // optional, likewise
+    std::string library_name;                    // the file LoadModel was given, for messages
 
     std::vector<std::unique_ptr<ClockRecord>> clocks;    // creation order
     std::vector<std::unique_ptr<InputRecord>> inputs;    // creation order

@@ -51,6 +51,17 @@ public:
     // A request was ignored since the last call (then cleared).
     bool TakeOverflow() { bool was = overflowed; overflowed = false; return was; }
     bool TakeUnderflow() { bool was = underflowed; underflowed = false; return was; }
+    void SaveState(StateWriter& out) const
+    {
+        queue.SaveState(out);
+        out.Value(q);
+        out.Bool(overflowed);
+        out.Bool(underflowed);
+    }
+    bool RestoreState(StateReader& in)
+    {
+        return queue.RestoreState(in) && in.Value(q) && in.Bool(overflowed) && in.Bool(underflowed);
+    }
 
 private:
     FifoQueue queue;           // the words held

@@ -74,6 +74,14 @@ private:
     Slot cout = DeclareOutput("cout");
     Slot overflow = DeclareOutput("overflow");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        pipeline.SaveState(out);
+        out.Value(packed);
+    }
+    bool RestoreState(StateReader& in) override { return pipeline.RestoreState(in) && in.Value(packed); }
+
     bool is_signed = false;     // two's-complement overflow
     int fixed = 0;              // 1 always adds, -1 always subtracts, 0 follows add_sub
     int width = 1;              // operand and result width

@@ -115,6 +115,13 @@ private:
     Slot cout = DeclareOutput("cout");
     Slot eq = DeclareOutput("eq");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        out.Value(count);
+    }
+    bool RestoreState(StateReader& in) override { return in.Value(count); }
+
     int width = 1;                 // the counter's width (the "q" port's)
     int fixed_direction = 0;       // 1 up, -1 down, 0 by the updown input
     bool updown_used = true;       // lpm_port_updown allows the updown input

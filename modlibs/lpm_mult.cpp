@@ -59,6 +59,13 @@ private:
     Slot clken = DeclareInput("clken");
     Slot result = DeclareOutput("result");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        pipeline.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override { return pipeline.RestoreState(in); }
+
     bool is_signed = false;        // two's-complement operands and result
     modlib::Pipeline pipeline;     // lpm_pipeline stages
 };

@@ -83,6 +83,21 @@ private:
     Slot wren = DeclareInput("wren");
     Slot q = DeclareOutput("q");
 
+    // Checkpoints: the contents and the registers.
+    void SaveState(StateWriter& out) const override
+    {
+        out.I64(read_address);
+        out.Value(output);
+        memory.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override
+    {
+        // The address is bounded as Address bounds it, so that address * width cannot overflow.
+        if (!in.I64(read_address) || read_address != (read_address & 0x7FFFFFFFFFFF))
+            return in.Fail();
+        return in.Value(output) && memory.RestoreState(in);
+    }
+
     int width = 1;                    // word width (the "q" port's)
     bool write_registered = true;     // writes happen at the write clock
     bool address_registered = true;   // the read address is a register

@@ -80,6 +80,14 @@ private:
     Slot cout = DeclareOutput("cout");
     Slot overflow = DeclareOutput("overflow");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        out.Value(state);
+        latency.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override { return in.Value(state) && latency.RestoreState(in); }
+
     bool representation_signed = false;  // lpm_representation is "SIGNED"
     int width = 1;                       // width_out
     MLIB_UINTEGER state;                 // accumulator | carry << width | overflow << width+1

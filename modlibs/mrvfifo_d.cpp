@@ -58,6 +58,13 @@ private:
     Slot wrusedw = DeclareOutput("wrusedw");
     Slot q = DeclareOutput("q");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        fifo.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override { return fifo.RestoreState(in); }
+
     modlib::FifoCore fifo;  // the queue
     bool checking = true;   // overflow and underflow checking are on
 };

@@ -61,6 +61,13 @@ private:
     Slot almost_full = DeclareOutput("almost_full");
     Slot almost_empty = DeclareOutput("almost_empty");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        fifo.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override { return fifo.RestoreState(in); }
+
     modlib::FifoCore fifo;           // the queue
     int64_t almost_full_value = 0;   // almost_full from this count on
     int64_t almost_empty_value = 0;  // almost_empty below this count

@@ -43,6 +43,13 @@ private:
     Slot q = DeclareOutput("q");
     Slot qbin = DeclareOutput("qbin");
 
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        out.Value(count);
+    }
+    bool RestoreState(StateReader& in) override { return in.Value(count); }
+
     int width = 3;        // counter width
     MLIB_UINTEGER start;  // pvalue at the counter's width
     MLIB_UINTEGER count;  // the binary count

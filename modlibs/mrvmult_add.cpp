@@ -253,6 +253,28 @@ private:
     Slot overflow = DeclareOutput("overflow");
     Slot chainout_sat_overflow = DeclareOutput("chainout_sat_overflow");
 
+    // Checkpoints: every register stage and the latency chain.
+    void SaveState(StateWriter& out) const override
+    {
+        for (const std::array<Stage, 4>* stages : {&input_a, &input_b, &product})
+            for (const Stage& stage : *stages)
+                out.Value(stage.value);
+        for (const Stage* stage : {&output, &sign_a, &sign_b})
+            out.Value(stage->value);
+        latency.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override
+    {
+        for (std::array<Stage, 4>* stages : {&input_a, &input_b, &product})
+            for (Stage& stage : *stages)
+                if (!in.Value(stage.value))
+                    return false;
+        for (Stage* stage : {&output, &sign_a, &sign_b})
+            if (!in.Value(stage->value))
+                return false;
+        return latency.RestoreState(in);
+    }
+
     int multipliers = 1;                // number_of_multipliers, 1 to 4
     int width_a = 1;                    // bits per dataa operand
     int width_b = 1;                    // bits per datab operand

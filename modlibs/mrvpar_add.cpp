@@ -74,6 +74,13 @@ private:
     Slot result = DeclareOutput("result");
 
     static constexpr int64_t kMaxSumWork = int64_t(1) << 24;
+    // Checkpoints: what the edges and evaluations carry from one call to the next.
+    void SaveState(StateWriter& out) const override
+    {
+        pipeline.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override { return pipeline.RestoreState(in); }
+
     int word_width = 4;          // bits per input word
     int words = 2;               // number of input words
     int shift = 0;               // left shift of each word over the previous one

@@ -209,6 +209,26 @@ private:
     Slot q_b = DeclareOutput("q_b");
     Slot eccstatus = DeclareOutput("eccstatus");
 
+    // Checkpoints: the contents and each port's registers.
+    void SaveState(StateWriter& out) const override
+    {
+        for (const PortState* port : {&a, &b}) {
+            out.I64(port->address);
+            out.Value(port->latch);
+            out.Value(port->output);
+        }
+        memory.SaveState(out);
+    }
+    bool RestoreState(StateReader& in) override
+    {
+        // Addresses are bounded as Address bounds them, so that address * width cannot overflow.
+        for (PortState* port : {&a, &b})
+            if (!in.I64(port->address) || port->address != (port->address & 0x7FFFFFFFFFFF) ||
+                !in.Value(port->latch) || !in.Value(port->output))
+                return in.Fail();
+        return memory.RestoreState(in);
+    }
+
     PortState a;                  // port A
     PortState b;                  // port B
     bool mixed_new_data = false;  // a read of the word the other port writes sees the new word

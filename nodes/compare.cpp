@@ -259,4 +259,23 @@ const NodeRegistration abs_code(OperatorCode::LpmAbs, MakeNode<Node_Abs>);
 
 }  // namespace
 
+
+void Node_LpmComparePiped::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    for (uint8_t stage : stages)
+        out.U8(stage);
+    out.U8(shown);
+}
+
+bool Node_LpmComparePiped::RestoreState(StateReader& in)
+{
+    if (!Node_Concurrent::RestoreState(in))
+        return false;
+    for (uint8_t& stage : stages)
+        if (!in.U8(stage))
+            return false;
+    return in.U8(shown);
+}
+
 }  // namespace Sim

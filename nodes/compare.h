@@ -93,7 +93,11 @@ private:
     // results enter at the back. One byte when the depth was invalid: the node then shows
     // the results of the last enabled evaluation, without delay.
     std::vector<uint8_t> stages;
-    uint8_t shown = 0;  // the packed results on the outputs; held while "clken" is 0
+    uint8_t shown = 0;
+
+public:
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;  // the packed results on the outputs; held while "clken" is 0
 };
 
 // result = |data| (two's complement of lpm_width bits); overflow = 1 for the most negative

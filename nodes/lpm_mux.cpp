@@ -151,4 +151,29 @@ const NodeRegistration lpm_mux_code(OperatorCode::LpmMux, MakeLpmMux);
 
 }  // namespace
 
+
+void Node_MuxPiped::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    for (const MLIB_UINTEGER& entry : pipeline)
+        out.Value(entry);
+    out.I32(position);
+    out.Value(staging);
+    out.Bool(enabled);
+}
+
+bool Node_MuxPiped::RestoreState(StateReader& in)
+{
+    if (!Node_Concurrent::RestoreState(in))
+        return false;
+    for (MLIB_UINTEGER& entry : pipeline)
+        if (!in.Value(entry))
+            return false;
+    if (!in.I32(position) || !in.Value(staging) || !in.Bool(enabled))
+        return false;
+    if (position < 0 || (position > 0 && static_cast<size_t>(position) >= pipeline.size()))
+        return in.Fail();
+    return true;
+}
+
 }  // namespace Sim

@@ -43,6 +43,8 @@ public:
     void CreatePorts(const ParamQuery& query) override;
     bool Evaluate() override;
     bool ClockHook() override;
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
 private:
     Port_Base* data = nullptr;

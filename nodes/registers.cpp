@@ -313,4 +313,36 @@ const NodeRegistration latch_code(OperatorCode::Latch, MakeNode<Node_Latch>);
 
 }  // namespace
 
+
+// ---------------------------------------------------------------- checkpoints
+
+void Node_Register::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    out.Bool(pending);
+    out.Bool(marked);
+    out.U32(narrow_stored);
+    out.U32(narrow_data_seen);
+    out.U32(narrow_enable_seen);
+}
+
+bool Node_Register::RestoreState(StateReader& in)
+{
+    return Node_Concurrent::RestoreState(in) && in.Bool(pending) && in.Bool(marked) && in.U32(narrow_stored) &&
+           in.U32(narrow_data_seen) && in.U32(narrow_enable_seen);
+}
+
+void Node_DFFE::SaveState(StateWriter& out)
+{
+    Node_Register::SaveState(out);
+    out.Value(stored);
+    out.Value(data_seen);
+    out.Value(enable_seen);
+}
+
+bool Node_DFFE::RestoreState(StateReader& in)
+{
+    return Node_Register::RestoreState(in) && in.Value(stored) && in.Value(data_seen) && in.Value(enable_seen);
+}
+
 }  // namespace Sim

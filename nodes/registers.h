@@ -46,6 +46,8 @@ public:
     void InitHook() override { narrow_stored = 0; }
     void PrepareRun() override;
     void FollowPorts() override;
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
 protected:
     // Creates the ports, every one `width` bits wide: each bit of a control acts on the
@@ -100,6 +102,8 @@ public:
     bool ClockHook() override;
     void InitHook() override;
     void FollowPorts() override;
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
 private:
     // The value the next edge stores: enabled bits from the data seen, the others kept.

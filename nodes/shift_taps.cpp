@@ -104,4 +104,29 @@ const NodeRegistration shift_taps_code(OperatorCode::ShiftTaps, MakeNode<Node_Mr
 
 }  // namespace
 
+
+void Node_MrvShiftTaps::SaveState(StateWriter& out)
+{
+    Node_Concurrent::SaveState(out);
+    for (const MLIB_UINTEGER& entry : ring)
+        out.Value(entry);
+    out.I32(position);
+    out.Value(input_seen);
+    out.Bool(enabled);
+}
+
+bool Node_MrvShiftTaps::RestoreState(StateReader& in)
+{
+    if (!Node_Concurrent::RestoreState(in))
+        return false;
+    for (MLIB_UINTEGER& entry : ring)
+        if (!in.Value(entry))
+            return false;
+    if (!in.I32(position) || !in.Value(input_seen) || !in.Bool(enabled))
+        return false;
+    if (position < 0 || position >= length)
+        return in.Fail();
+    return true;
+}
+
 }  // namespace Sim

@@ -18,6 +18,8 @@ public:
     bool Evaluate() override;
     bool ClockHook() override;
     std::string TraceText() override;
+    void SaveState(StateWriter& out) override;
+    bool RestoreState(StateReader& in) override;
 
 private:
     // Index in the ring of tap i (0 = newest); `position` is the oldest entry.

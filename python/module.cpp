@@ -311,7 +311,27 @@ PYBIND11_MODULE(_blocktide, module)
         .def("close_waveform", &blocktide::Simulation::CloseWaveform, "Ends the waveform.")
         .def(
             "take_messages", [](blocktide::Simulation& sim) { return Messages(sim.TakeMessages()); },
-            "The messages reported since the last call, as dicts of severity and text.");
+            "The messages reported since the last call, as dicts of severity and text.")
+        .def("save", &blocktide::Simulation::SaveState, "path"_a,
+             "Saves a checkpoint: the whole state of the simulation, which restore() in a simulation of the\n"
+             "same design, in any process, continues from exactly. Raises blocktide.Error, writing nothing,\n"
+             "when a model block's library cannot save its state.")
+        .def("restore", &blocktide::Simulation::RestoreState, "path"_a,
+             "Restores a checkpoint saved from the same design. Raises blocktide.Error, changing nothing,\n"
+             "for a checkpoint of another design or library version, or a damaged, truncated or newer file.")
+        // A pickled simulation is its design path and its checkpoint: unpickling opens the design
+        // (default options) and restores it, so every task of a sweep can start from one state.
+        .def(py::pickle(
+            [](blocktide::Simulation& sim) {
+                return py::make_tuple(sim.DesignPath(), py::bytes(sim.SaveStateBytes()));
+            },
+            [](const py::tuple& state) {
+                if (state.size() != 2)
+                    throw blocktide::Error("a pickled Simulation holds a design path and a checkpoint");
+                blocktide::Simulation sim(py::cast<std::string>(state[0]));
+                sim.RestoreStateBytes(py::cast<std::string>(state[1]));
+                return sim;
+            }));
 
     module.def(
         "read_stimulus",

@@ -126,6 +126,8 @@ struct SimOptions {
     std::string signals; // comma-separated patterns of internal signals for the waveform
     std::string hexdir;
     std::string map;
+    std::string load_state; // a checkpoint restored before the stimulus
+    std::string save_state; // where the state after the run is saved
 };
 
 // The names of the ports, in the order given.
@@ -287,6 +289,14 @@ int RunSim(const SimOptions& options)
         return 1;
     }
     blocktide::Simulation& sim = *opened;
+    if (!options.load_state.empty()) {
+        try {
+            sim.RestoreState(options.load_state);
+        } catch (const blocktide::Error& error) {
+            Fail(error.what());
+            return 1;
+        }
+    }
     // The design's ports, inputs and outputs each in ascending byte order of name.
     const std::vector<std::string> input_names = NamesOf(sim.Inputs());
     const std::vector<std::string> output_names = NamesOf(sim.Outputs());
@@ -347,7 +357,7 @@ int RunSim(const SimOptions& options)
         std::error_code ignored;
         stimulus_size = std::filesystem::file_size(options.stimulus, ignored);
     }
-    long long cycle = 0, step_number = 0;
+    long long cycle = sim.Cycle(), step_number = 0;  // a restored checkpoint counts on
     Progress progress([&]() -> double {
         if (!stimulus)
             return generated_steps ? double(step_number) / double(generated_steps) : 1.0;
@@ -394,6 +404,14 @@ int RunSim(const SimOptions& options)
     } catch (const blocktide::Error&) {
         Fail("cannot write " + options.vcd);
         return 1;
+    }
+    if (!options.save_state.empty()) {
+        try {
+            sim.SaveState(options.save_state);
+        } catch (const blocktide::Error& error) {
+            Fail(error.what());
+            return 1;
+        }
     }
     if (!csv.Commit(failure)) {
         Fail(failure);
@@ -571,6 +589,8 @@ int main(int argc, char** argv)
         ->needs("--vcd");
     simulate->add_option("--hexdir", sim.hexdir, "Directory of memory initialisation files");
     simulate->add_option("--map", sim.map, "Import the netlist with this XML map first");
+    simulate->add_option("--load-state", sim.load_state, "Restore this checkpoint before the stimulus");
+    simulate->add_option("--save-state", sim.save_state, "Save a checkpoint of the state after the run");
 
     std::string dump_design, dump_out, dump_map;
     CLI::App* dump = app.add_subcommand("dump", "Write the netlist dump of a design's simulation database");

@@ -23,6 +23,8 @@ classdef BlocktideSim < handle
   %   [Y, X] = sim.step(U, {'level'})  many cycles in one call: U.step holds a value per
   %                                    cycle; Y a row per cycle, X the undefined bits
   %   sim.format('sf', 'f', [8 8], [0 4], 8, 4)   fixed-point scaling of doubles ('off' ends it)
+  %   sim.save('run.state')            a checkpoint of the whole state; sim.restore('run.state')
+  %                                    in a simulation of the same design continues from it
   %   sim.info(), sim.inputs(), sim.outputs(), disp(sim)
   %   sim.close()                      also when the object is cleared
   %
@@ -191,6 +193,26 @@ classdef BlocktideSim < handle
       else
         blocktide_sim('waveform', obj.handle, path, patterns);
       end
+    end
+
+    function save(obj, path)
+      % sim.save(path): saves a checkpoint, the whole state of the simulation, which
+      % sim.restore(path) in a simulation of the same design continues from exactly (in this
+      % session or another). Fails, writing nothing, when a model block cannot save its state.
+      if nargin ~= 2
+        error('BlocktideSim:usage', 'usage: sim.save(path)');
+      end
+      blocktide_sim('save', obj.handle, path);
+    end
+
+    function restore(obj, path)
+      % sim.restore(path): restores a checkpoint saved from the same design. A checkpoint of
+      % another design or library version, or a damaged, truncated or newer file, fails and
+      % leaves the simulation as it was.
+      if nargin ~= 2
+        error('BlocktideSim:usage', 'usage: sim.restore(path)');
+      end
+      blocktide_sim('restore', obj.handle, path);
     end
 
     function [hex, words, undefined_words] = read_wide(obj, port)

@@ -28,6 +28,9 @@
 %         was opened with its map, the netlist's port and wire names
 %   blocktide_sim('waveform', h, path[, patterns])   a VCD of the clock, the ports and the
 %         signals matching the patterns, from now on; blocktide_sim('waveform', h) ends it
+%   blocktide_sim('save', h, path)      a checkpoint of the whole simulation state
+%   blocktide_sim('restore', h, path)   restores a checkpoint of the same design; another
+%         design's, a damaged, truncated or newer file fails and changes nothing
 %   blocktide_sim('format', h, in_format, out_format, in_int_bits, in_frac_bits,
 %                 out_int_bits, out_frac_bits)    fixed-point scaling of doubles; 'off' ends it
 %   blocktide_sim('close', h)

@@ -799,7 +799,8 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     if (nrhs < 1 || !mxIsChar(prhs[0]))
         Fail("badCommand", "the first argument names a command: open, info, write, write_wide, run, step, read, "
-                           "read_wide, peek, signals, waveform, format, close or handles (see 'help blocktide_sim')");
+                           "read_wide, peek, signals, waveform, save, restore, format, close or handles (see 'help "
+                           "blocktide_sim')");
     const std::string command = ReadTextArgument(prhs[0]);
     if (command == "open") {
         plhs[0] = Open(nrhs, prhs);
@@ -874,6 +875,14 @@ void Call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     } else if (command == "read_wide") {
         NeedArguments(nrhs, 3, 3, "[hex, words, undefined_words] = blocktide_sim('read_wide', h, output)");
         ReadWide(Handle(prhs[1]), nlhs, plhs, prhs);
+    } else if (command == "save") {
+        NeedArguments(nrhs, 3, 3, "blocktide_sim('save', h, path)");
+        OpenDesign& design = Handle(prhs[1]);
+        design.sim->SaveState(Text(prhs[2], "the checkpoint path"));
+    } else if (command == "restore") {
+        NeedArguments(nrhs, 3, 3, "blocktide_sim('restore', h, path)");
+        OpenDesign& design = Handle(prhs[1]);
+        design.sim->RestoreState(Text(prhs[2], "the checkpoint path"));
     } else {
         Fail("badCommand", "unknown command '" + command + "'");
     }

@@ -126,6 +126,54 @@ void Model::CheckSupported(const char* name, const char* fallback, std::initiali
          *accepted.begin() + "\"");
 }
 
+// ---- Checkpoints ----
+
+std::string Model::SaveAll() const
+{
+    StateWriter out;
+    out.Bool(started);
+    out.U64(ports.size());
+    for (const Port& port : ports) {
+        out.Value(port.value);
+        out.Bool(port.connected);
+        out.Bool(port.level);
+        out.Bool(port.rose);
+    }
+    out.U64(warned.size());
+    for (const std::string& text : warned)
+        out.Bytes(text);
+    SaveState(out);
+    return out.Take();
+}
+
+bool Model::RestoreAll(const char* bytes, size_t size)
+{
+    const std::string before = SaveAll();
+    if (ApplyAll(bytes, size))
+        return true;
+    ApplyAll(before.data(), before.size());
+    return false;
+}
+
+bool Model::ApplyAll(const char* bytes, size_t size)
+{
+    StateReader in(bytes, size);
+    uint64_t count = 0;
+    if (!in.Bool(started) || !in.U64(count) || count != ports.size())
+        return false;
+    for (Port& port : ports)
+        if (!in.Value(port.value) || !in.Bool(port.connected) || !in.Bool(port.level) || !in.Bool(port.rose))
+            return false;
+    if (!in.Count(count, 8))
+        return false;
+    std::vector<std::string> texts(static_cast<size_t>(count));
+    for (std::string& text : texts)
+        if (!in.Bytes(text))
+            return false;
+    warned = std::move(texts);
+    return RestoreState(in) && in.AtEnd();
+}
+
 // ---- Export glue ----
 
 namespace {
@@ -219,6 +267,24 @@ int SetPortWord(ModlibModel model, const char* name, unsigned value)
 int EvaluateModel(ModlibModel model)
 {
     return Guarded(model, [](Model& m) { m.EvaluateModel(); });
+}
+
+
+int SaveModelState(ModlibModel model, ModlibStateWriter write, void* context)
+{
+    if (write == nullptr)
+        return -1;
+    return Guarded(model, [&](Model& m) {
+        const std::string bytes = m.SaveAll();
+        write(context, bytes.data(), bytes.size());
+    });
+}
+
+int RestoreModelState(ModlibModel model, const char* bytes, size_t size)
+{
+    bool restored = false;
+    const int result = Guarded(model, [&](Model& m) { restored = bytes != nullptr && m.RestoreAll(bytes, size); });
+    return result == 0 && restored ? 0 : -1;
 }
 
 }  // namespace modlib

@@ -30,6 +30,7 @@
 
 #include "base/limits.h"
 #include "base/mlib_integer.h"
+#include "base/state_stream.h"
 #include "models/modlib_interface.h"
 #include "parameters.h"
 
@@ -53,6 +54,11 @@ public:
     void Initialise();
     // Detects clock edges, then Compute; starts the model first when nobody did.
     void EvaluateModel();
+    // Checkpoints (the optional exports): the ports as last seen, the clock levels, the
+    // warnings given and the model's own state. Restore takes all of it or, answering false,
+    // nothing.
+    std::string SaveAll() const;
+    bool RestoreAll(const char* bytes, size_t size);
 
 protected:
     using Slot = int;
@@ -65,6 +71,10 @@ protected:
     virtual void Configure() = 0;
     // Computes the state and the outputs from the inputs and the clock edges.
     virtual void Compute() = 0;
+    // The state a model keeps beyond its ports (contents, counts, pipelines); every model
+    // states it. Restore answers false on data that does not fit the configured model.
+    virtual void SaveState(StateWriter& out) const = 0;
+    virtual bool RestoreState(StateReader& in) = 0;
 
     const ParameterTable& Parameters() const { return parameters; }
     std::string Text(const char* name, const char* fallback) const { return parameters.Text(name, fallback); }
@@ -122,6 +132,8 @@ private:
     Slot Declare(const char* name, Role role);
     // The slot of a name; an unknown name gets an extra slot, with one warning.
     Slot Resolve(const char* name);
+    // RestoreAll without the way back.
+    bool ApplyAll(const char* bytes, size_t size);
 
     std::string kind;                                                     // names the model in warnings
     ParameterTable parameters;                                            // as handed over
@@ -154,12 +166,15 @@ int SetPortValue(ModlibModel model, const char* name, const MLIB_UINTEGER& value
 int GetPortWord(ModlibModel model, const char* name, unsigned* value);
 int SetPortWord(ModlibModel model, const char* name, unsigned value);
 int EvaluateModel(ModlibModel model);
+int SaveModelState(ModlibModel model, ModlibStateWriter write, void* context);
+int RestoreModelState(ModlibModel model, const char* bytes, size_t size);
 
 }  // namespace modlib
 
 #define MODLIB_EXPORT extern "C" __attribute__((visibility("default")))
 
-// Defines the eleven exports of a model library for the model class.
+// Defines the eleven exports of a model library for the model class, and the two optional
+// checkpoint exports.
 #define MODLIB_DEFINE_EXPORTS(ModelClass)                                                                         \
     MODLIB_EXPORT ModlibModel modlib_create_model()                                                               \
     {                                                                                                             \
@@ -197,4 +212,12 @@ int EvaluateModel(ModlibModel model);
     {                                                                                                             \
         return modlib::SetPortWord(m, n, v);                                                                      \
     }                                                                                                             \
-    MODLIB_EXPORT int modlib_evaluate_model(ModlibModel m) { return modlib::EvaluateModel(m); }
+    MODLIB_EXPORT int modlib_evaluate_model(ModlibModel m) { return modlib::EvaluateModel(m); }                   \
+    MODLIB_EXPORT int modlib_save_state(ModlibModel m, ModlibStateWriter w, void* c)                              \
+    {                                                                                                             \
+        return modlib::SaveModelState(m, w, c);                                                                   \
+    }                                                                                                             \
+    MODLIB_EXPORT int modlib_restore_state(ModlibModel m, const char* b, size_t n)                                \
+    {                                                                                                             \
+        return modlib::RestoreModelState(m, b, n);                                                                \
+    }

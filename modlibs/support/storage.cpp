@@ -156,4 +156,71 @@ void FifoQueue::Front(MLIB_UINTEGER& out) const
         storage.Read(head, out);
 }
 
+
+// ---------------------------------------------------------------- checkpoints
+
+void Memory::SaveState(StateWriter& out) const
+{
+    out.I32(width);
+    out.I64(depth);
+    out.U64(bits.size());
+    for (uint32_t word : bits)
+        out.U32(word);
+}
+
+bool Memory::RestoreState(StateReader& in)
+{
+    int32_t saved_width = 0;
+    int64_t saved_depth = 0;
+    uint64_t words = 0;
+    if (!in.I32(saved_width) || !in.I64(saved_depth) || !in.U64(words))
+        return false;
+    if (saved_width != width || saved_depth != depth || words != bits.size())
+        return in.Fail();
+    std::vector<uint32_t> contents(bits.size());
+    for (uint32_t& word : contents)
+        if (!in.U32(word))
+            return false;
+    bits = std::move(contents);
+    return true;
+}
+
+void Pipeline::SaveState(StateWriter& out) const
+{
+    out.U64(stages.size());
+    for (const MLIB_UINTEGER& stage : stages)
+        out.Value(stage);
+}
+
+bool Pipeline::RestoreState(StateReader& in)
+{
+    uint64_t count = 0;
+    if (!in.U64(count) || count != stages.size())
+        return in.Fail();
+    for (MLIB_UINTEGER& stage : stages)
+        if (!in.Value(stage))
+            return false;
+    return true;
+}
+
+void FifoQueue::SaveState(StateWriter& out) const
+{
+    storage.SaveState(out);
+    out.I64(head);
+    out.I64(count);
+}
+
+bool FifoQueue::RestoreState(StateReader& in)
+{
+    int64_t saved_head = 0;
+    int64_t saved_count = 0;
+    if (!storage.RestoreState(in) || !in.I64(saved_head) || !in.I64(saved_count))
+        return false;
+    if (saved_head < 0 || saved_head >= std::max<int64_t>(capacity, 1) || saved_count < 0 || saved_count > capacity)
+        return in.Fail();
+    head = saved_head;
+    count = saved_count;
+    return true;
+}
+
 }  // namespace modlib

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/mlib_integer.h"
+#include "base/state_stream.h"
 
 namespace modlib {
 
@@ -55,6 +56,9 @@ public:
     // Word access at the memory's own width; out-of-range addresses read 0 and are not written.
     void Read(int64_t address, MLIB_UINTEGER& out) const { ReadBits(address * width, width, out); }
     void Write(int64_t address, const MLIB_UINTEGER& value) { WriteBits(address * width, width, value); }
+    // Checkpoints of the contents; restore expects a memory configured to the same size.
+    void SaveState(StateWriter& out) const;
+    bool RestoreState(StateReader& in);
 
 private:
     int width = 1;                 // bits per word at the memory's own width
@@ -74,6 +78,9 @@ public:
     void Clear();
     // The last stage, or input when the chain is empty.
     const MLIB_UINTEGER& Output(const MLIB_UINTEGER& input) const { return stages.empty() ? input : stages.back(); }
+    // Checkpoints of the stages; restore expects a chain configured alike.
+    void SaveState(StateWriter& out) const;
+    bool RestoreState(StateReader& in);
 
 private:
     std::vector<MLIB_UINTEGER> stages;  // stages[0] is the newest
@@ -94,6 +101,9 @@ public:
     void Pop(MLIB_UINTEGER& out);
     // The oldest word (0 when empty).
     void Front(MLIB_UINTEGER& out) const;
+    // Checkpoints of the words and the ring's place; restore expects a queue configured alike.
+    void SaveState(StateWriter& out) const;
+    bool RestoreState(StateReader& in);
 
 private:
     Memory storage;        // the words, used as a ring

@@ -54,28 +54,38 @@ def _prepared(sim, columns):
     return prepared
 
 
-def simulate(simdb, design_name, columns, outputs=None, bit_masks=False):
-    """One task: opens the design from its SimDB bytes in a scratch directory and steps it
-    through the columns; returns what Simulation.step returns."""
+def simulate(simdb, design_name, columns, outputs=None, bit_masks=False, state=None):
+    """One task: opens the design from its SimDB bytes in a scratch directory, restores the
+    checkpoint bytes `state` when given, and steps it through the columns; returns what
+    Simulation.step returns."""
     with tempfile.TemporaryDirectory(prefix="blocktide_sweep_") as directory:
         design = os.path.join(directory, design_name)
         with open(design + ".simdb", "wb") as file:
             file.write(simdb)
         sim = Simulation(design, print_messages=False, report_undefined_reads=False)
+        if state is not None:
+            with open(design + ".state", "wb") as file:
+                file.write(state)
+            sim.restore(design + ".state")
         return sim.step(_prepared(sim, columns), outputs, bit_masks)
 
 
-def sweep(design, stimuli, outputs=None, client=None, task=simulate):
+def sweep(design, stimuli, outputs=None, client=None, task=simulate, start=None):
     """Simulates the design (the netlist path whose SimDB file the import wrote) once per
     stimulus set and returns the results in the same order, each a dict of output arrays as
     Simulation.step returns them.
 
     A stimulus set is a dict of input arrays (as step takes them) or the path of a stimulus CSV.
     client is a dask.distributed Client; without one, the sweep starts a local cluster of one
-    worker process per core and closes it at the end.
+    worker process per core and closes it at the end. start is a checkpoint (the path
+    Simulation.save wrote for this design) every simulation starts from.
     """
     with open(os.fspath(design) + ".simdb", "rb") as file:
         simdb = file.read()
+    state = None
+    if start is not None:
+        with open(os.fspath(start), "rb") as file:
+            state = file.read()
     name = os.path.basename(os.fspath(design))
     sets = [load_stimulus(s)[0] if isinstance(s, (str, os.PathLike)) else s for s in stimuli]
 
@@ -88,12 +98,14 @@ def sweep(design, stimuli, outputs=None, client=None, task=simulate):
         client = Client(own_cluster)
     try:
         shared = client.scatter(simdb, broadcast=True, hash=False)
+        # Only a sweep from a checkpoint hands one to its tasks: custom tasks need not take it.
+        extra = {} if state is None else {"state": client.scatter(state, broadcast=True, hash=False)}
         # Each set travels inside its task rather than scattered: a task can then run again on
         # any worker when the one holding it dies, which a scattered set (with no recipe to
         # make it again) would not survive. Dask warns about large tasks; that is the price.
         with warnings.catch_warnings():
             warnings.filterwarnings("ignore", message="Large object", category=UserWarning)
-            futures = [client.submit(task, shared, name, columns, outputs, pure=False) for columns in sets]
+            futures = [client.submit(task, shared, name, columns, outputs, pure=False, **extra) for columns in sets]
         return client.gather(futures)
     finally:
         if own_cluster is not None:

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/state_stream.h"
 #include "model_design.h"
 #include "models/library_search.h"
 #include "models/modlib_interface.h"
@@ -88,6 +89,20 @@ TEST_F(BridgeTest, LoadAnnouncesParametersClocksInputsAndOutputsInOrder)
     EXPECT_TRUE(node->IsSequential());
     EXPECT_FALSE(node->IsSettled());
     EXPECT_TRUE(TakeMessages(SEV_FATAL).empty());
+}
+
+TEST_F(BridgeTest, ABlockWhoseLibraryCannotSaveRefusesACheckpointByNameWritingNothing)
+{
+    ProbeLog log;
+    Sim::Manager manager("bridge");
+    manager.NewNode<Node_Probe<kProbe>>("p");
+    manager.Run(1);
+    StateWriter out;
+    std::string error;
+    EXPECT_FALSE(manager.SaveState(out, error));
+    EXPECT_TRUE(out.Data().empty());
+    EXPECT_NE(error.find("'p'"), std::string::npos) << error;
+    EXPECT_NE(error.find(kProbe), std::string::npos) << error;
 }
 
 TEST_F(BridgeTest, LinkingReannouncesTheInputAsConnected)

@@ -37,6 +37,21 @@ def test_results_come_back_in_order_and_equal_local_steps(counter, client):
         assert np.array_equal(result["count"], local["count"])
 
 
+def test_every_simulation_of_a_sweep_can_start_from_one_checkpoint(counter, client, tmp_path):
+    started = blocktide.Simulation(counter, print_messages=False)
+    started.step({"en": np.ones(37, dtype=np.uint64)})
+    checkpoint = str(tmp_path / "started.state")
+    started.save(checkpoint)
+    sets = stimuli(4)
+    results = blocktide.sweep(counter, sets, ["count"], client=client, start=checkpoint)
+    for columns, result in zip(sets, results):
+        local = blocktide.Simulation(counter, print_messages=False)
+        local.restore(checkpoint)
+        expected = local.step(columns, ["count"])["count"]
+        assert np.array_equal(result["count"], expected)
+        assert expected[0] >= 37  # the count carried on from the checkpoint
+
+
 def test_a_worker_that_dies_mid_sweep_loses_nothing(counter, client, tmp_path):
     marker = str(tmp_path / "died")
 
