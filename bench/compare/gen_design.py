@@ -6,6 +6,9 @@
 #
 # Every lane counts up by a lane constant while its enable bit is set and stands still
 # otherwise, so the set of enabled lanes fixes the fraction of logic that toggles per cycle.
+# The enables are bits of 16-bit inputs ("lanes"), or of 64-bit inputs ("sliced", --enable-bits
+# 64): there every register enable is a concatenation of one-bit slices of a bus wider than a
+# word, as synthesised netlists write them.
 import argparse
 import json
 import os
@@ -35,38 +38,43 @@ def rng(name, width, low=0):
     return f"{name}[{low + width - 1}:{low}]"
 
 
-def enable_words(lanes, activity):
+def enable_words(lanes, activity, bits):
     """The enable input words for a fraction of lanes, spread evenly; at least one lane."""
     enabled = max(1, round(lanes * activity))
     on = sorted({int(i * lanes / enabled) for i in range(enabled)})
-    words = [0] * ((lanes + 15) // 16)
+    words = [0] * ((lanes + bits - 1) // bits)
     for lane in on:
-        words[lane // 16] |= 1 << (lane % 16)
+        words[lane // bits] |= 1 << (lane % bits)
     return words, len(on)
 
 
-def build(prims, stages, wide_every):
+def build(prims, stages, wide_every, enable_bits):
     per_lane = 4 + 8 * stages + 1  # the lane itself plus its share of the summing tree
     lanes = max(2, round(prims / per_lane))
-    words = (lanes + 15) // 16
+    words = (lanes + enable_bits - 1) // enable_bits
 
     n = Netlist()
     outs = {NARROW: [], WIDE: []}
     for lane in range(lanes):
         w = WIDE if (lane % wide_every) == wide_every - 1 else NARROW
         p = f"l{lane}_"
-        en = f"en{lane // 16}[{lane % 16}]"
+        en = f"en{lane // enable_bits}[{lane % enable_bits}]"
         seed = rng("seed", w, (lane * 7) % (SEED_BITS - w + 1))
-        ena = n.wire(p + "ena", w)
-        # An arithmetic right shift by 0 replicates the enable bit across the lane width.
-        n.inst("bt_shr", p + "rep", [("datain", en), ("amount", "1'b0"), ("fillin", "1'b0"),
-                                     ("dataout", rng(ena, w))],
-               {"width_in": 1, "width_amount": 1, "width_out": w, "fill": 1})
+        if enable_bits > 32:
+            # Each register enable bit is its own slice of the wide bus, as synthesis writes it.
+            lane_enable = "{" + ", ".join([en] * w) + "}"
+        else:
+            # An arithmetic right shift by 0 replicates the enable bit across the lane width.
+            ena = n.wire(p + "ena", w)
+            n.inst("bt_shr", p + "rep", [("datain", en), ("amount", "1'b0"), ("fillin", "1'b0"),
+                                         ("dataout", rng(ena, w))],
+                   {"width_in": 1, "width_amount": 1, "width_out": w, "fill": 1})
+            lane_enable = rng(ena, w)
         cnt = n.wire(p + "cnt", w)
         nxt = n.wire(p + "nxt", w)
         n.inst("bt_add", p + "inc", [("dataa", rng(cnt, w)), ("datab", seed), ("cin", "1'b1"),
                                      ("dataout", rng(nxt, w))], {"width": w})
-        n.inst("bt_dffe", p + "cnt_r", [("clk", "clk"), ("datain", rng(nxt, w)), ("ena", rng(ena, w)),
+        n.inst("bt_dffe", p + "cnt_r", [("clk", "clk"), ("datain", rng(nxt, w)), ("ena", lane_enable),
                                         ("dataout", rng(cnt, w))], {"array_width": w})
         x, y, par = rng(cnt, w), seed, "1'b0"
         y_low3 = seed.split("[")[0] + "[" + str(int(seed.split(":")[1][:-1]) + 2) + ":" + seed.split(":")[1]
@@ -91,9 +99,9 @@ def build(prims, stages, wide_every):
             n.inst(mux, q + "mux", [("dataa", rng(r, w)), ("datab", rng(a, w)), ("sel", c),
                                     ("dataout", rng(m, w))], {"width": w})
             n.inst("bt_xor", q + "par", [("datain", rng(m, w)), ("dataout", pb)], {"width_datain": w})
-            n.inst("bt_dffe", q + "x_r", [("clk", "clk"), ("datain", rng(m, w)), ("ena", rng(ena, w)),
+            n.inst("bt_dffe", q + "x_r", [("clk", "clk"), ("datain", rng(m, w)), ("ena", lane_enable),
                                           ("dataout", rng(xr, w))], {"array_width": w})
-            n.inst("bt_dffe", q + "y_r", [("clk", "clk"), ("datain", rng(a, w)), ("ena", rng(ena, w)),
+            n.inst("bt_dffe", q + "y_r", [("clk", "clk"), ("datain", rng(a, w)), ("ena", lane_enable),
                                           ("dataout", rng(yr, w))], {"array_width": w})
             n.inst("bt_dffe1", q + "p_r", [("clk", "clk"), ("datain", pb), ("ena", en), ("dataout", pr)])
             x, y, par = rng(xr, w), rng(yr, w), pr
@@ -119,7 +127,8 @@ def build(prims, stages, wide_every):
             level = nxt_level
             depth += 1
         results[w] = level[0] if level else None
-    info = {"lanes": lanes, "words": words, "primitives": len(n.instances), "stages": stages}
+    info = {"lanes": lanes, "words": words, "primitives": len(n.instances), "stages": stages,
+            "enable_bits": enable_bits}
     return n, results, info
 
 
@@ -139,7 +148,7 @@ def write_vo(path, n, results, info, module):
         f.write("input clk;\n")
         f.write(f"input [{SEED_BITS - 1}:0] seed;\n")
         for k in range(words):
-            f.write(f"input [15:0] en{k};\n")
+            f.write(f"input [{info['enable_bits'] - 1}:0] en{k};\n")
         f.write(f"output [{NARROW - 1}:0] sum_n;\noutput [{WIDE - 1}:0] sum_w;\n")
         for name, width in n.wires:
             f.write(f"wire [{width - 1}:0] {name};\n" if width > 1 else f"wire {name};\n")
@@ -162,7 +171,7 @@ def write_v(path, n, results, info, module):
         f.write("input clk;\n")
         f.write(f"input [{SEED_BITS - 1}:0] seed;\n")
         for k in range(words):
-            f.write(f"input [15:0] en{k};\n")
+            f.write(f"input [{info['enable_bits'] - 1}:0] en{k};\n")
         f.write(f"output [{NARROW - 1}:0] sum_n;\noutput [{WIDE - 1}:0] sum_w;\n")
         for name, width in n.wires:
             f.write(f"wire [{width - 1}:0] {name};\n" if width > 1 else f"wire {name};\n")
@@ -185,7 +194,7 @@ def write_tb(path, info, module):
         f.write("`timescale 1ns/1ns\nmodule tb;\nreg clk = 0;\n")
         f.write(f"reg [{SEED_BITS - 1}:0] seed;\n")
         for k in range(words):
-            f.write(f"reg [15:0] en{k};\n")
+            f.write(f"reg [{info['enable_bits'] - 1}:0] en{k};\n")
         f.write(f"wire [{NARROW - 1}:0] sum_n;\nwire [{WIDE - 1}:0] sum_w;\n")
         conns = ", ".join(f".{p}({p})" for p in port_list(words))
         f.write(f"{module} dut ({conns});\n")
@@ -215,7 +224,7 @@ def write_verilator_main(path, info, module):
         f.write(f"    V{module} top(&context);\n")
         f.write("    top.clk = 0;\n    top.seed = v[0];\n")
         for k in range(words):
-            f.write(f"    top.en{k} = (unsigned)v[{k + 1}];\n")
+            f.write(f"    top.en{k} = v[{k + 1}];\n")
         f.write("    top.eval();\n")
         f.write("    for (long long i = 0; i < cycles; ++i) { top.clk = 1; top.eval(); top.clk = 0; top.eval(); }\n")
         f.write("    printf(\"sum_n=%04x sum_w=%012llx\\n\", (unsigned)top.sum_n, (unsigned long long)top.sum_w);\n")
@@ -229,21 +238,23 @@ def main():
                     help="comma-separated fractions of lanes enabled; one inputs file each")
     ap.add_argument("--stages", type=int, default=3, help="pipeline stages per lane")
     ap.add_argument("--wide-every", type=int, default=8, help="every n-th lane is 48 bits wide")
+    ap.add_argument("--enable-bits", type=int, default=16, choices=(16, 64),
+                    help="width of the enable inputs (64: lanes read slices of wide buses)")
     ap.add_argument("--out", required=True, help="output directory")
     args = ap.parse_args()
     os.makedirs(args.out, exist_ok=True)
     module = "synth_lanes"
     seed = random.Random(args.prims).getrandbits(SEED_BITS)
-    n, results, info = build(args.prims, args.stages, args.wide_every)
+    n, results, info = build(args.prims, args.stages, args.wide_every, args.enable_bits)
     info["seed"] = seed
     info["module"] = module
     info["activities"] = {}
     for text in args.activities.split(","):
-        words, enabled = enable_words(info["lanes"], float(text))
+        words, enabled = enable_words(info["lanes"], float(text), args.enable_bits)
         tag = activity_tag(float(text))
         info["activities"][tag] = {"fraction": float(text), "enabled_lanes": enabled, "en_words": words}
         with open(os.path.join(args.out, f"inputs_{tag}.hex"), "w") as f:
-            f.write("\n".join([f"{seed:016x}"] + [f"{v:04x}" for v in words]) + "\n")
+            f.write("\n".join([f"{seed:016x}"] + [f"{v:0{args.enable_bits // 4}x}" for v in words]) + "\n")
     write_vo(os.path.join(args.out, "design.vo"), n, results, info, module)
     write_v(os.path.join(args.out, "design.v"), n, results, info, module)
     write_tb(os.path.join(args.out, "tb.v"), info, module)

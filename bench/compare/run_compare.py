@@ -100,6 +100,8 @@ def main():
                     help="skip Verilator above this size (its compile grows steeply)")
     ap.add_argument("--compile-limit", type=float, default=900, help="seconds before a compile is given up")
     ap.add_argument("--no-install", action="store_true", help="do not apt-get missing peers")
+    ap.add_argument("--families", default="lanes,sliced",
+                    help="design families: lanes (16-bit enable inputs), sliced (enables sliced from 64-bit buses)")
     ap.add_argument("--json", help="also write the results here")
     args = ap.parse_args()
 
@@ -107,11 +109,13 @@ def main():
     if not os.path.exists(args.blocktide):
         sys.exit(f"{args.blocktide} not found: build it first (cmake --build build --target blocktide_command)")
     rows, notes = [], []
-    for size in [int(s) for s in args.sizes.split(",")]:
-        d = os.path.join(args.work, f"d{size}")
+    enable_bits = {"lanes": 16, "sliced": 64}
+    for family, size in [(f, int(s)) for f in args.families.split(",") for s in args.sizes.split(",")]:
+        d = os.path.join(args.work, f"{family}{size}")
         os.makedirs(d, exist_ok=True)
         subprocess.run([sys.executable, os.path.join(HERE, "gen_design.py"), "--prims", str(size),
-                        "--activities", args.activities, "--out", d], check=True, capture_output=True)
+                        "--activities", args.activities, "--enable-bits", str(enable_bits[family]), "--out", d],
+                       check=True, capture_output=True)
         info = json.load(open(os.path.join(d, "info.json")))
         prims = info["primitives"]
 
@@ -145,7 +149,7 @@ def main():
             def verilator(n):
                 return timed([os.path.join(d, "obj", "V" + info["module"]), str(n), inputs], d, 3600)
 
-            row = {"prims": prims, "activity": act["enabled_lanes"] / info["lanes"], "tag": tag}
+            row = {"family": family, "prims": prims, "activity": act["enabled_lanes"] / info["lanes"], "tag": tag}
             n1 = args.check_cycles
             first = ours(0)
             check = ours(n1)
@@ -198,12 +202,12 @@ def ratio(a, b):
 
 def print_row(r, header):
     if header:
-        print("| prims | active | agree | ours import / first cycle (s) | ours cyc/s | ours MB "
+        print("| family | prims | active | agree | ours import / first cycle (s) | ours cyc/s | ours MB "
               "| Icarus compile+load (s) | Icarus cyc/s | Icarus MB | Verilator compile (s) | Verilator cyc/s "
               "| Verilator MB | ours/Icarus | ours/Verilator |")
-        print("|---:|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+        print("|---|---:|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     agree = {True: "yes", False: "NO", None: "-"}[r["agree"]]
-    print(f"| {r['prims']:,} | {r['activity'] * 100:.1f}% | {agree} | {fmt_s(r['ours_import'])} / "
+    print(f"| {r['family']} | {r['prims']:,} | {r['activity'] * 100:.1f}% | {agree} | {fmt_s(r['ours_import'])} / "
           f"{fmt_s(r['ours_first'])} | {fmt_rate(r['ours_rate'])} | {fmt_mb(r['ours_kb'])} "
           f"| {fmt_s(r.get('ivl_first'))} | {fmt_rate(r.get('ivl_rate'))} | {fmt_mb(r.get('ivl_kb'))} "
           f"| {fmt_s(r.get('ver_first'))} | {fmt_rate(r.get('ver_rate'))} | {fmt_mb(r.get('ver_kb'))} "
