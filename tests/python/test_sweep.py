@@ -56,11 +56,13 @@ def test_a_worker_that_dies_mid_sweep_loses_nothing(counter, client, tmp_path):
     marker = str(tmp_path / "died")
 
     def dies_once(simdb, name, columns, outputs):
-        # The first task to run kills its worker process; Dask runs the task again.
-        if not os.path.exists(marker):
-            open(marker, "w").close()
-            os._exit(1)
-        return sweeping.simulate(simdb, name, columns, outputs)
+        # The first task to run kills its worker process; Dask runs the task again. The marker
+        # is created exclusively: tasks start on both workers at once, and only one may die.
+        try:
+            os.close(os.open(marker, os.O_CREAT | os.O_EXCL | os.O_WRONLY))
+        except FileExistsError:
+            return sweeping.simulate(simdb, name, columns, outputs)
+        os._exit(1)
 
     sets = stimuli(8)
     results = blocktide.sweep(counter, sets, ["count"], client=client, task=dies_once)
