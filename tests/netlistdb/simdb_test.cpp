@@ -391,20 +391,20 @@ TEST_F(SimDBTest, SaveToAnUnwritablePathReportsAndWritesNothing)
     EXPECT_EQ(pending_messages()[0].text, "SimDB Save Error: Unable to open/write netlist DB file.");
 }
 
-// A file with a design input "a" of 4 bits and a node "u" with the outputs "o", "q" and
-// "ghost" and the 4-bit input "d", then the given link records. Name table: 4 "(top)", 5 "a",
-// 6 "u", 7 "o", 8 "q", 9 "d", 10 "ghost".
-Bytes FileWithLinks(const std::vector<std::array<int32_t, 8>>& links)
+// A SimDB file up to the ports of its one node "u" (operator code 1, clock domain 3): the
+// header, the top node with the 4-bit design input "a" when asked, and no clocks.
+void BeginFileUpToNodeU(KVC::SimDBWriter& writer, bool with_input_a)
 {
-    KVC::SimDBWriter writer;
     for (int32_t word : {KVC::SIMDB_MAGIC, KVC::SIMDB_VERSION, 1, 0, 1})
         writer.WriteInt(word);
     writer.WriteTableName("(top)");
     writer.WriteInt(-1);
     writer.WriteInt(0);
-    writer.WriteInt(KVC::SIMDB_OUTPUT_MARKER);
-    writer.WriteTableName("a");
-    writer.WriteInt(4);
+    if (with_input_a) {
+        writer.WriteInt(KVC::SIMDB_OUTPUT_MARKER);
+        writer.WriteTableName("a");
+        writer.WriteInt(4);
+    }
     writer.WriteInt(KVC::SIMDB_END_OF_PORTS);
     writer.WriteBool(true);
     writer.WriteInt(0);  // no clocks
@@ -412,6 +412,15 @@ Bytes FileWithLinks(const std::vector<std::array<int32_t, 8>>& links)
     writer.WriteTableName("u");
     writer.WriteInt(1);
     writer.WriteInt(3);
+}
+
+// A file with a design input "a" of 4 bits and a node "u" with the outputs "o", "q" and
+// "ghost" and the 4-bit input "d", then the given link records. Name table: 4 "(top)", 5 "a",
+// 6 "u", 7 "o", 8 "q", 9 "d", 10 "ghost".
+Bytes FileWithLinks(const std::vector<std::array<int32_t, 8>>& links)
+{
+    KVC::SimDBWriter writer;
+    BeginFileUpToNodeU(writer, true);
     for (const char* output : {"o", "q"}) {
         writer.WriteInt(KVC::SIMDB_OUTPUT_MARKER);
         writer.WriteTableName(output);
@@ -489,18 +498,7 @@ TEST_F(SimDBTest, ManyPortsInReverseOrderLoadAndListInNameOrder)
     // 200,000 ports, each sorting before the last: a sorted list would move them all each time.
     const int count = 200000;
     KVC::SimDBWriter writer;
-    for (int32_t word : {KVC::SIMDB_MAGIC, KVC::SIMDB_VERSION, 1, 0, 1})
-        writer.WriteInt(word);
-    writer.WriteTableName("(top)");
-    writer.WriteInt(-1);
-    writer.WriteInt(0);
-    writer.WriteInt(KVC::SIMDB_END_OF_PORTS);
-    writer.WriteBool(true);
-    writer.WriteInt(0);  // no clocks
-    writer.WriteBool(true);
-    writer.WriteTableName("u");
-    writer.WriteInt(1);
-    writer.WriteInt(3);
+    BeginFileUpToNodeU(writer, false);
     for (int i = count - 1; i >= 0; --i) {
         char name[16];
         std::snprintf(name, sizeof name, "p%06d", i);
