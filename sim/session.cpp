@@ -97,7 +97,7 @@ void SimSession::MapDesignPorts()
     }
 }
 
-bool SimSession::WriteInput(int index, double value)
+bool SimSession::InputRefused(int index) const
 {
     if (!manager) {
         report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
@@ -107,6 +107,26 @@ bool SimSession::WriteInput(int index, double value)
         report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
         return true;
     }
+    return false;
+}
+
+bool SimSession::OutputRefused(int index) const
+{
+    if (!manager) {
+        report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
+        return true;
+    }
+    if (index < 0 || index >= static_cast<int>(output_nodes.size())) {
+        report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
+        return true;
+    }
+    return false;
+}
+
+bool SimSession::WriteInput(int index, double value)
+{
+    if (InputRefused(index))
+        return true;
     uint64_t bits = static_cast<uint64_t>(ToInt64(value));
     input_nodes[static_cast<size_t>(index)]->SetInput(static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32));
     return false;
@@ -114,41 +134,23 @@ bool SimSession::WriteInput(int index, double value)
 
 bool SimSession::WriteWideInput(int index, const MLIB_UINTEGER& value)
 {
-    if (!manager) {
-        report(SEV_INTERNAL, "No Sim::Manager found when sending input value to simulation");
+    if (InputRefused(index))
         return true;
-    }
-    if (index < 0 || index >= static_cast<int>(input_nodes.size())) {
-        report(SEV_FATAL, "Passed an input index (" + std::to_string(index) + ") that was out of bounds");
-        return true;
-    }
     input_nodes[static_cast<size_t>(index)]->SetInput(value);
     return false;
 }
 
 double SimSession::ReadOutput(int index)
 {
-    if (!manager) {
-        report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
+    if (OutputRefused(index))
         return 0.0;
-    }
-    if (index < 0 || index >= static_cast<int>(output_nodes.size())) {
-        report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
-        return 0.0;
-    }
     return static_cast<double>(static_cast<int64_t>(output_nodes[static_cast<size_t>(index)]->ReadUInt64()));
 }
 
 MLIB_UINTEGER SimSession::ReadWideOutput(int index)
 {
-    if (!manager) {
-        report(SEV_INTERNAL, "No Sim::Manager found when reading output value from simulation");
+    if (OutputRefused(index))
         return MLIB_UINTEGER(0, 32);
-    }
-    if (index < 0 || index >= static_cast<int>(output_nodes.size())) {
-        report(SEV_FATAL, "Passed an output index (" + std::to_string(index) + ") that was out of bounds");
-        return MLIB_UINTEGER(0, 32);
-    }
     Sim::Node_Perimeter_Out* node = output_nodes[static_cast<size_t>(index)];
     MLIB_UINTEGER value(0, node->PerimeterPort()->Width());
     node->ReadValue(value);

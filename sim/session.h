@@ -67,6 +67,11 @@ public:
     Sim::Manager* GetManager() const { return manager.get(); }
 
 private:
+    // Report why an input or output index cannot be served (no design loaded, out of range);
+    // true then.
+    bool InputRefused(int index) const;
+    bool OutputRefused(int index) const;
+
     std::unique_ptr<KVC::NetlistDB> netlist_db;        // exists only during Load
     Sim::DesignPorts ports;                            // read from the database by Load
     std::unique_ptr<Sim::Manager> manager;             // the loaded design
