@@ -17,17 +17,9 @@ import time
 import numpy as np
 
 import blocktide
+from timing import best_of
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-
-
-def best_of(runs, action):
-    times = []
-    for _ in range(runs):
-        begin = time.perf_counter()
-        action()
-        times.append(time.perf_counter() - begin)
-    return min(times)
 
 
 def main():

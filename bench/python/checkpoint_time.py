@@ -13,15 +13,7 @@ import time
 import numpy as np
 
 import blocktide
-
-
-def best_of(runs, action):
-    times = []
-    for _ in range(runs):
-        begin = time.perf_counter()
-        action()
-        times.append(time.perf_counter() - begin)
-    return min(times)
+from timing import best_of
 
 
 def main():
